@@ -1,0 +1,188 @@
+// The speaker frequency: the logarithmic slider with its ends and rounding step, the start and
+// final frequency fields, the fine-step buttons, the sweep law and the mode layout.
+#include <cmath>
+#include <string>
+
+#include "audio/output_settings.h"
+#include "controls/notices.h"
+#include "controls/numeric_entry.h"
+#include "shell/generator_form.h"
+
+namespace vpg {
+
+namespace {
+constexpr double kSemitone = 1.0594630943592953;  // 2^(1/12)
+}
+
+double SliderFrequency(int position) {
+    return 2.0 * std::pow(10.0, position / 1000.0);
+}
+
+int SliderPosition(double frequency) {
+    return controls::RoundToInt32(1000.0 * std::log10(frequency / 2.0));
+}
+
+void TfrmGenerator::wireFrequencyControls() {
+    FreqSliderLeft.Frequency = 0;
+    chkConstantLeft.setPartner(chkSweepLeft);
+    chkConstantLeft.Hint = "Signal with constant frequency";
+    chkSweepLeft.Hint = "Signal frequency sweeps from Initial to Final during play";
+    LogarithmicLeft.Hint = "Logarithmic change in frequency";
+    BidirectionalLeft.Hint = "Sweep is in both directions, up and down";
+    fInitLeftPlus.Hint = "+ 1 Hz";
+    fInitLeftMinus.Hint = "- 1 Hz";
+    SemiUpLeft.Hint = "Increase the Frequency by 1 musical semi tone";
+    SemiDownLeft.Hint = "Decrease the Frequency by 1 musical semi tone";
+    SemiUpLeft.Italic = SemiDownLeft.Italic = true;
+    // The designed look: only the start frequency and its unit are shown.
+    for (ui::Control* c : std::initializer_list<ui::Control*>{
+             &fFinalLeft, &lblFreqFromLeft, &lblFreqToLeft, &lblHzToLeft, &chkConstantLeft,
+             &chkSweepLeft, &LogarithmicLeft, &BidirectionalLeft, &fInitLeftPlus, &fInitLeftMinus,
+             &SemiUpLeft, &SemiDownLeft})
+        c->setVisible(false);
+
+    FreqSliderLeft.OnChange = [this](ui::Object* s) { FreqSliderLeftChange(s); };
+    MinFreqEdit.OnExit = [this](ui::Object* s) { MinFreqEditExit(s); };
+    MaxFreqEdit.OnExit = [this](ui::Object* s) { MaxFreqEditExit(s); };
+    MaxFreqEdit.OnKeyPress = [this](ui::Object* s, char& k) { MaxFreqEditKeyPress(s, k); };
+    txtRound.OnExit = [this](ui::Object* s) { txtRoundExit(s); };
+    fInitLeft.OnChange = fFinalLeft.OnChange = [this](ui::Object* s) { fConstLeftChange(s); };
+    fInitLeft.OnExit = [this](ui::Object* s) { fInitLeftExit(s); };
+    fFinalLeft.OnExit = [this](ui::Object* s) { fFinalLeftExit(s); };
+    fInitLeftPlus.OnMouseDown = [this](ui::Object* s, ui::MouseButton b, ui::ShiftState k) {
+        fInitLeftPlusMouseDown(s, b, k);
+    };
+    fInitLeftMinus.OnMouseDown = [this](ui::Object* s, ui::MouseButton b, ui::ShiftState k) {
+        fInitLeftMinusMouseDown(s, b, k);
+    };
+    SemiUpLeft.OnClick = SemiDownLeft.OnClick = [this](ui::Object* s) { SemiUpLeftClick(s); };
+    chkConstantLeft.OnClick =
+        chkSweepLeft.OnClick = [this](ui::Object* s) { chkConstantLeftClick(s); };
+    LogarithmicLeft.OnClick = [this](ui::Object* s) { LogarithmicLeftClick(s); };
+}
+
+void TfrmGenerator::FreqSliderLeftChange(ui::Object*) {
+    // Positions set by the program (recomputation, new ends, restored settings) write nothing.
+    if (!FreqSliderLeft.Focused()) return;
+    const auto f = static_cast<float>(SliderFrequency(FreqSliderLeft.Position()));
+    const auto step = controls::TryIntlStrToFloat(txtRound.Text(), platform.decimalSeparator);
+    float v = f;
+    // A step of 0 (or one that cannot be read) leaves the frequency unrounded.
+    if (step && *step != 0) {
+        const double n = controls::RoundHalfEven(static_cast<double>(f) / *step);
+        v = static_cast<float>(n * static_cast<double>(*step));
+    }
+    fInitLeft.setText(FloatToStr(v));
+}
+
+void TfrmGenerator::FreqSliderLeftMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {
+    chkConstantLeft.setChecked(true);
+    fInitLeft.setColor(ui::clYellow);
+}
+
+void TfrmGenerator::FreqSliderLeftMouseUp(ui::Object*, ui::MouseButton, ui::ShiftState) {
+    fInitLeft.setColor(ui::clWindow);
+}
+
+float TfrmGenerator::otherEnd(const ui::Edit& field, int sliderEnd) const {
+    // An end field left empty cannot be compared with: the slider's own end stands in.
+    return controls::TryIntlStrToFloat(field.Text(), platform.decimalSeparator)
+        .value_or(static_cast<float>(SliderFrequency(sliderEnd)));
+}
+
+void TfrmGenerator::MinFreqEditExit(ui::Object*) {
+    if (MinFreqEdit.Text().empty()) return;
+    const auto v = controls::ReadPeriodDecimal(MinFreqEdit.Text());
+    if (v && *v > 0 && *v < otherEnd(MaxFreqEdit, FreqSliderLeft.Max())) {
+        FreqSliderLeft.setMin(SliderPosition(*v));
+        const auto start = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+        if (start && *start < *v) fInitLeft.setText(FloatToStr(*v));
+        return;
+    }
+    MinFreqEdit.setText(std::to_string(
+        static_cast<long long>(controls::RoundHalfEven(SliderFrequency(FreqSliderLeft.Min())))));
+}
+
+void TfrmGenerator::MaxFreqEditExit(ui::Object*) {
+    if (MaxFreqEdit.Text().empty()) return;
+    const auto v = controls::ReadPeriodDecimal(MaxFreqEdit.Text());
+    const double half = Parameters.SampleRate / 2.0;
+    if (v && *v < half && otherEnd(MinFreqEdit, FreqSliderLeft.Min()) < *v) {
+        FreqSliderLeft.setMax(SliderPosition(*v));
+        const auto start = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+        if (start && *start > *v) fInitLeft.setText(FloatToStr(*v));
+        return;
+    }
+    MaxFreqEdit.setText(std::to_string(
+        static_cast<long long>(controls::RoundHalfEven(SliderFrequency(FreqSliderLeft.Max())))));
+}
+
+void TfrmGenerator::MaxFreqEditKeyPress(ui::Object*, char& Key) {
+    if (Key != 13) return;
+    // Enter moves to the slider, which runs this field's exit rule; it does not also press
+    // the default button.
+    FreqSliderLeft.SetFocus();
+    Key = 0;
+}
+
+void TfrmGenerator::txtRoundExit(ui::Object*) {
+    const auto step = controls::TryIntlStrToFloat(txtRound.Text(), platform.decimalSeparator);
+    txtRound.setText(step ? FloatToStr(*step) : "1");
+}
+
+void TfrmGenerator::frequencyExit(ui::Edit& field) {
+    const auto v = controls::TryIntlStrToFloat(field.Text(), platform.decimalSeparator);
+    const float half = static_cast<float>(Parameters.SampleRate / 2.0);
+    if (v && *v > half) {
+        const int answer = ShowNotice(
+            "The output frequency can never be higher than half the sampling rate. If you "
+            "would like to generate a higher frequency signal, please adjust the sampling rate "
+            "in the 'Output Settings' via the 'Tools' menu.",
+            "Information", ui::mbYes | ui::mbNo, "AboveNyquistLimit");
+        if (answer == ui::mrYes) Compatibilitysettings1Click(&field);
+    }
+    field.setText(Cleanup(field.Text(), 0.1f, half, 5, 1000));
+}
+
+void TfrmGenerator::fInitLeftExit(ui::Object*) {
+    frequencyExit(fInitLeft);
+}
+
+void TfrmGenerator::fFinalLeftExit(ui::Object*) {
+    frequencyExit(fFinalLeft);
+}
+
+void TfrmGenerator::fInitLeftPlusMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {
+    const auto v = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+    if (v && *v < Parameters.SampleRate / 2.0) fInitLeft.setText(FloatToStr(*v + 1.0));
+}
+
+void TfrmGenerator::fInitLeftMinusMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {
+    const auto v = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+    if (v && *v > 0) fInitLeft.setText(FloatToStr(*v - 1.0));
+}
+
+void TfrmGenerator::SemiUpLeftClick(ui::Object* Sender) {
+    const auto v = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+    if (!v) return;
+    const auto r = static_cast<float>(Sender == &SemiUpLeft ? *v * kSemitone : *v / kSemitone);
+    if (r < Parameters.SampleRate / 2.0) fInitLeft.setText(FloatToStr(r));
+}
+
+void TfrmGenerator::chkConstantLeftClick(ui::Object* Sender) {
+    const bool constant = chkConstantLeft.Checked();
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&fInitLeftPlus, &fInitLeftMinus,
+                                                              &SemiUpLeft, &SemiDownLeft})
+        c->setVisible(constant);
+    for (ui::Control* c :
+         std::initializer_list<ui::Control*>{&lblFreqFromLeft, &lblFreqToLeft, &lblHzToLeft,
+                                             &fFinalLeft, &LogarithmicLeft, &BidirectionalLeft})
+        c->setVisible(!constant);
+    LoopClick(Sender);
+}
+
+void TfrmGenerator::LogarithmicLeftClick(ui::Object*) {
+    SweepRestart();
+}
+
+}  // namespace vpg

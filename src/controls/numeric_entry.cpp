@@ -1,0 +1,249 @@
+#include "controls/numeric_entry.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace controls {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Checks the grammar and returns the text as the C library spells it ('.' as separator,
+// no blanks, no '+'), or nothing when the text is not a number.
+std::optional<std::string> normalise(std::string_view s, char separator) {
+    std::size_t i = 0, n = s.size();
+    while (i < n && s[i] == ' ') ++i;
+    while (n > i && s[n - 1] == ' ') --n;
+    std::string out;
+    out.reserve(n - i);
+    if (i < n && (s[i] == '+' || s[i] == '-')) {
+        if (s[i] == '-') out += '-';
+        ++i;
+    }
+    std::size_t digits = 0;
+    bool seenSeparator = false;
+    for (; i < n; ++i) {
+        const char c = s[i];
+        if (isDigit(c)) {
+            out += c;
+            ++digits;
+        } else if (c == separator && !seenSeparator) {
+            seenSeparator = true;
+            out += '.';
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        out += 'e';
+        ++i;
+        if (i < n && (s[i] == '+' || s[i] == '-')) out += s[i++];
+        std::size_t expDigits = 0;
+        for (; i < n && isDigit(s[i]); ++i, ++expDigits) out += s[i];
+        if (expDigits == 0) return std::nullopt;
+    }
+    if (i != n) return std::nullopt;
+    return out;
+}
+
+// The power of ten of a normalised number's leading digit (negative for magnitudes below 1),
+// for texts too long or too extreme for a double.
+long long decimalOrder(const std::string& text) {
+    std::size_t i = text[0] == '-' ? 1 : 0;
+    long long order = -1;
+    bool leading = true, afterPoint = false;
+    long long fracZeros = 0;
+    for (; i < text.size() && text[i] != 'e'; ++i) {
+        if (text[i] == '.') {
+            afterPoint = true;
+        } else if (leading && text[i] == '0') {
+            if (afterPoint) ++fracZeros;
+        } else if (leading) {
+            leading = false;
+            order = afterPoint ? -(fracZeros + 1) : 0;
+        } else if (!afterPoint) {
+            ++order;
+        }
+    }
+    if (leading) return -1;  // all zeros
+    long long exponent = 0;
+    if (i < text.size()) {
+        bool negative = false;
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '-' || text[j] == '+')) negative = text[j++] == '-';
+        for (; j < text.size(); ++j)
+            exponent = std::min(exponent * 10 + (text[j] - '0'), 1000000000LL);
+        if (negative) exponent = -exponent;
+    }
+    return order + exponent;
+}
+
+std::optional<float> parseNormalised(const std::string& text) {
+    float value = 0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec == std::errc::result_out_of_range) {
+        // Distinguish an underflow (a tiny value, which reads as zero or a subnormal) from an
+        // overflow, which does not fit and so is not a number.
+        double wide = 0;
+        auto [p2, ec2] = std::from_chars(first, last, wide);
+        if (ec2 == std::errc() && std::fabs(wide) < 1.0) return static_cast<float>(wide);
+        if (ec2 == std::errc::result_out_of_range && decimalOrder(text) < 0)
+            return text[0] == '-' ? -0.0f : 0.0f;
+        return std::nullopt;
+    }
+    if (ec != std::errc() || ptr != last || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<float> TryIntlStrToFloat(std::string_view Str, char decimalSeparator) {
+    std::string text(Str);
+    // Both habits are accepted: every comma and period becomes the locale's separator.
+    if (text.find_first_of(",.") != std::string::npos)
+        for (char& c : text)
+            if (c == ',' || c == '.') c = decimalSeparator;
+    const auto normalised = normalise(text, decimalSeparator);
+    if (!normalised) return std::nullopt;
+    return parseNormalised(*normalised);
+}
+
+float IntlStrToFloat(std::string_view Str, char decimalSeparator) {
+    if (auto v = TryIntlStrToFloat(Str, decimalSeparator)) return *v;
+    throw EConvertError("'" + std::string(Str.substr(0, 64)) + "' is not a valid floating point value");
+}
+
+std::optional<std::int32_t> ReadWholeNumber(std::string_view text) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return std::nullopt;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (!isDigit(text[i])) return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::optional<float> ReadPeriodDecimal(std::string_view text) {
+    const auto normalised = normalise(text, '.');
+    if (!normalised) return std::nullopt;
+    // Trailing blanks are not part of this field's grammar.
+    if (!text.empty() && text.back() == ' ') return std::nullopt;
+    return parseNormalised(*normalised);
+}
+
+std::string FloatToStrGeneral(double value, char decimalSeparator) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    if (value == 0) return "0";
+    // 15 significant digits, then decide the notation from the rounded value.
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.14e", value);
+    std::string s(buf);
+    const auto ePos = s.find('e');
+    const int exponent = std::stoi(s.substr(ePos + 1));
+    const bool negative = s[0] == '-';
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < ePos; ++i)
+        if (isDigit(s[i])) digits += s[i];
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    std::string out = negative ? "-" : "";
+    const double magnitude = std::fabs(value);
+    const bool fixed = magnitude >= 0.00001 && exponent < 15;
+    if (fixed) {
+        if (exponent < 0) {
+            out += '0';
+            out += decimalSeparator;
+            out.append(static_cast<std::size_t>(-exponent - 1), '0');
+            out += digits;
+        } else {
+            const auto intDigits = static_cast<std::size_t>(exponent) + 1;
+            if (digits.size() <= intDigits) {
+                out += digits;
+                out.append(intDigits - digits.size(), '0');
+            } else {
+                out += digits.substr(0, intDigits);
+                out += decimalSeparator;
+                out += digits.substr(intDigits);
+            }
+        }
+    } else {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += decimalSeparator;
+            out += digits.substr(1);
+        }
+        out += 'E';
+        out += std::to_string(exponent);
+    }
+    return out;
+}
+
+double RoundHalfEven(double value) { return std::nearbyint(value); }
+
+std::int64_t RoundToInt64(long double value) {
+    constexpr long double lo = -9223372036854775808.0L;
+    constexpr long double hi = 9223372036854775807.0L;
+    if (std::isnan(value)) return 0;
+    const long double r = std::nearbyintl(value);
+    if (r <= lo) return std::numeric_limits<std::int64_t>::min();
+    if (r >= hi) return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(r);
+}
+
+std::int32_t RoundToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    const double r = std::nearbyint(value);
+    if (r <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+    if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(r);
+}
+
+std::string Cleanup(std::string_view Input, float Minimum, float Maximum, float decimals,
+                    float Standard, char decimalSeparator) {
+    float value = TryIntlStrToFloat(Input, decimalSeparator).value_or(Standard);
+    if (value > Maximum) value = Maximum;
+    if (!(value >= Minimum)) value = Minimum;
+    const long double scale = std::pow(10.0L, static_cast<long double>(decimals));
+    // A scaled value beyond the 64-bit range is clamped to the bound rather than refused.
+    const std::int64_t n = RoundToInt64(static_cast<long double>(value) * scale);
+    const long double result = static_cast<long double>(n) / scale;
+    return FloatToStrGeneral(static_cast<double>(result), decimalSeparator);
+}
+
+}  // namespace controls
+
+// The main window's entry points use the platform's decimal separator.
+#include "shell/generator_form.h"
+
+namespace vpg {
+
+float TfrmGenerator::IntlStrToFloat(const std::string& Str) const {
+    return controls::IntlStrToFloat(Str, platform.decimalSeparator);
+}
+
+std::string TfrmGenerator::Cleanup(const std::string& Input, float Minimum, float Maximum,
+                                   float decimals, float Standard) const {
+    return controls::Cleanup(Input, Minimum, Maximum, decimals, Standard,
+                             platform.decimalSeparator);
+}
+
+std::string TfrmGenerator::FloatToStr(double value) const {
+    return controls::FloatToStrGeneral(value, platform.decimalSeparator);
+}
+
+}  // namespace vpg

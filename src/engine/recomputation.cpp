@@ -1,0 +1,82 @@
+// The recomputation of the engine's inputs from the controls, and the per-sample entry.
+#include <cmath>
+
+#include "controls/numeric_entry.h"
+#include "shell/generator_form.h"
+
+namespace vpg {
+
+void TfrmGenerator::stopOutputAtOnce() {
+    if (AudioOut1) AudioOut1->StopAtOnce();
+}
+
+void TfrmGenerator::fConstLeftChange(ui::Object*) {
+    float f0 = 0, f1 = 0;
+    try {
+        f0 = IntlStrToFloat(fInitLeft.Text());
+        f1 = IntlStrToFloat(fFinalLeft.Text());
+    } catch (const controls::EConvertError&) {
+        stopOutputAtOnce();
+        return;
+    }
+    const double fs = Parameters.SampleRate;
+    const double half = fs / 2.0;
+    const auto valid = [half](float f) { return f > 0 && f <= half; };
+    if (!valid(f0) || !valid(f1)) {
+        stopOutputAtOnce();
+        State.FillBusy = false;
+        return;
+    }
+
+    const std::string text = fInitLeft.Text();
+    FreqSliderLeft.setPosition(controls::RoundToInt32(1000.0 * std::log10(f0 / 2.0)));
+    // While the user drags the slider its move may rewrite the field, and that nested
+    // recomputation has already applied the newer text.
+    if (fInitLeft.Text() != text) return;
+
+    const bool constantMode = chkConstantLeft.Checked();
+    std::int32_t total = engine::MaxTotalSamples;
+    // A looping sweep still takes the set duration per pass; only a constant tone loops over
+    // the whole counter range, which restarts the pulse timing as rarely as possible.
+    if (!Loop.Checked() || !constantMode) {
+        float seconds = 0;
+        try {
+            seconds = IntlStrToFloat(Duration.Text());
+        } catch (const controls::EConvertError&) {
+            stopOutputAtOnce();
+            return;
+        }
+        total = engine::SamplesForDuration(seconds, Parameters.SampleRate);
+    }
+
+    engine::SignalParameters& p = Parameters;
+    const double delta = FreqSliderRight.Position() / 50.0;
+    p.TotalSamples = total;
+    p.InitStepLeft = f0 / fs;
+    p.InitStepRight = (f0 + delta) / fs;
+    p.TargetLeft = engine::TwoPi * p.InitStepLeft;
+    p.TargetRight = engine::TwoPi * p.InitStepRight;
+    if (constantMode) {
+        // The running steps are left alone, so a playing tone glides to the new targets.
+        p.FinalStepLeft = p.InitStepLeft;
+        p.SweepAdder = 0;
+        p.SweepMultiplier = 1;
+    } else {
+        p.FinalStepLeft = f1 / fs;
+        State.StepLeft = p.TargetLeft;
+        State.StepRight = p.TargetRight;
+        engine::ApplySweep(p, LogarithmicLeft.Checked());
+    }
+    State.FillBusy = false;
+}
+
+std::int32_t TfrmGenerator::GenerateSample(int channel) {
+    return channel == 0 ? engine::SineSample(Parameters, State, chkConstantLeft.Checked())
+                        : engine::PulseSample(Parameters, State);
+}
+
+void TfrmGenerator::SweepRestart() {
+    engine::SweepRestart(Parameters, State, LogarithmicLeft.Checked());
+}
+
+}  // namespace vpg

@@ -1,0 +1,125 @@
+// Four memory slots kept for one run: stored and recalled with the buttons, their right-click
+// menus and F5 to F8 (Shift to store), renamed in place.
+#include "persistence/memory_presets.h"
+
+#include "shell/generator_form.h"
+
+namespace vpg {
+
+namespace {
+constexpr std::size_t kMaxText = 255;
+
+std::string cut(const std::string& text) {
+    return text.substr(0, kMaxText);
+}
+}  // namespace
+
+void TfrmGenerator::wirePresets() {
+    ui::Button* buttons[] = {&Memory1, &Memory2, &Memory3, &Memory4};
+    ui::Edit* edits[] = {&Mem1Edit, &Mem2Edit, &Mem3Edit, &Mem4Edit};
+    ui::MenuItem* popups[] = {&PopupMenu1, &PopupMenu2, &PopupMenu3, &PopupMenu4};
+    ui::MenuItem* stores[] = {&Store, &Store2, &Store3, &Store4};
+    ui::MenuItem* renames[] = {&Rename, &Rename1, &Rename2, &Rename3};
+    ui::MenuItem* recallKeys[] = {&Memory11, &Memory21, &Memory31, &Memory41};
+    ui::MenuItem* storeKeys[] = {&StoreMemory11, &StoreMemory2, &StoreMemory31, &StoreMemory41};
+    Store.Hint = "Store settings in this memory position";
+    for (int i = 0; i < 4; ++i) {
+        const int slot = i + 1;
+        buttons[i]->Hint = "Recall Stored Preset (Right-click to Store)";
+        buttons[i]->PopupMenu = popups[i];
+        popups[i]->add(*stores[i]).add(*renames[i]);
+        buttons[i]->OnClick =
+            recallKeys[i]->OnClick = [this, slot](ui::Object*) { MemRecall(slot); };
+        stores[i]->OnClick = storeKeys[i]->OnClick = [this, slot](ui::Object*) { MemStore(slot); };
+        renames[i]->OnClick = [this, slot](ui::Object*) { openRename(slot); };
+        edits[i]->color = ui::clBtnFace;
+        edits[i]->setVisible(false);
+        edits[i]->setEnabled(false);
+        edits[i]->OnExit = [this, slot](ui::Object*) { closeRename(slot); };
+        edits[i]->OnKeyDown = [this, slot](ui::Object*, std::uint16_t& key, ui::ShiftState) {
+            if (key != ui::VK_RETURN) return;
+            closeRename(slot);
+            key = 0;  // Enter ends the rename and presses nothing else
+        };
+    }
+    PresetRecallAutostart1.OnClick = [this](ui::Object*) {
+        PresetRecallAutostart1.setChecked(!PresetRecallAutostart1.Checked());
+    };
+}
+
+void TfrmGenerator::SeedPresets() {
+    for (MemoryPreset& m : Presets) {
+        m.fInitLeft = cut(fInitLeft.Text());
+        m.fFinalLeft = cut(fFinalLeft.Text());
+        m.AmplitudeLeft = cut(AmplitudeLeft.Text());
+        m.AmplitudeRight = cut(AmplitudeRight.Text());
+        m.Duration = cut(Duration.Text());
+        m.LogarithmicLeft = LogarithmicLeft.Checked();
+        m.BidirectionalLeft = BidirectionalLeft.Checked();
+        m.Loop = Loop.Checked();
+        // A slot not stored since start-up recalls into sweep mode: the user's way into it.
+        m.ConstantMode = false;
+    }
+}
+
+void TfrmGenerator::MemStore(int button) {
+    if (button < 1 || button > 4) return;
+    MemoryPreset& m = Presets[static_cast<std::size_t>(button - 1)];
+    m.fInitLeft = cut(fInitLeft.Text());
+    m.fFinalLeft = cut(fFinalLeft.Text());
+    m.AmplitudeLeft = cut(AmplitudeLeft.Text());
+    m.LogarithmicLeft = LogarithmicLeft.Checked();
+    m.BidirectionalLeft = BidirectionalLeft.Checked();
+    m.ConstantMode = chkConstantLeft.Checked();
+    m.AmplitudeRight = cut(AmplitudeRight.Text());
+    m.Loop = Loop.Checked();
+    m.Duration = cut(Duration.Text());
+}
+
+void TfrmGenerator::MemRecall(int button) {
+    if (button < 1 || button > 4) return;
+    const MemoryPreset m = Presets[static_cast<std::size_t>(button - 1)];
+    if (AudioOut1->Active) AudioOut1->StopAtOnce();
+    chkConstantLeft.setChecked(m.ConstantMode);
+    chkSweepLeft.setChecked(!m.ConstantMode);
+    chkConstantLeftClick(this);
+    AmplitudeLeft.setText(m.AmplitudeLeft);
+    LogarithmicLeft.setChecked(m.LogarithmicLeft);
+    BidirectionalLeft.setChecked(m.BidirectionalLeft);
+    AmplitudeRight.setText(m.AmplitudeRight);
+    Duration.setText(m.Duration);
+    Loop.setChecked(m.Loop);
+    AmplitudeLeftExit(this);
+    AmplitudeRightExit(this);
+    fInitLeft.setText(m.fInitLeft);
+    fFinalLeft.setText(m.fFinalLeft);
+    fConstLeftChange(this);
+    if (PresetRecallAutostart1.Checked()) btnONClick(this);
+}
+
+void TfrmGenerator::openRename(int slot) {
+    ui::Button* buttons[] = {&Memory1, &Memory2, &Memory3, &Memory4};
+    ui::Edit* edits[] = {&Mem1Edit, &Mem2Edit, &Mem3Edit, &Mem4Edit};
+    ui::Button& button = *buttons[slot - 1];
+    ui::Edit& edit = *edits[slot - 1];
+    // While the field is open, Enter belongs to it and does not start the signal.
+    btnON.setDefault(false);
+    edit.setText(button.Caption());
+    button.setCaption("");
+    edit.setVisible(true);
+    edit.setEnabled(true);
+    edit.SetFocus();
+}
+
+void TfrmGenerator::closeRename(int slot) {
+    ui::Button* buttons[] = {&Memory1, &Memory2, &Memory3, &Memory4};
+    ui::Edit* edits[] = {&Mem1Edit, &Mem2Edit, &Mem3Edit, &Mem4Edit};
+    ui::Edit& edit = *edits[slot - 1];
+    if (!edit.Visible()) return;
+    buttons[slot - 1]->setCaption(edit.Text());
+    btnON.setDefault(true);
+    edit.setVisible(false);
+    edit.setEnabled(false);
+}
+
+}  // namespace vpg

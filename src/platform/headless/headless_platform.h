@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "platform/headless/fake_wave_out.h"
+#include "platform/headless/headless_message_loop.h"
+#include "platform/headless/heap_wave_memory.h"
+#include "platform/headless/manual_hot_key.h"
+#include "platform/headless/memory_registry.h"
+#include "platform/headless/recorded_shell.h"
+#include "platform/headless/scripted_dialogs.h"
+#include "platform/headless/virtual_timing.h"
+#include "shell/platform.h"
+
+namespace headless {
+
+// Every platform interface in its simplest complete form, wired together: the starting point
+// of a new platform, and what the tests run the program on.
+struct HeadlessPlatform {
+    explicit HeadlessPlatform(char decimalSeparator = '.')
+        : platform{loop,  dialogs, waveOut,          memory,     registry,
+                   shell, hotKey,  decimalSeparator, "/opt/vpg/"} {}
+
+    HeadlessMessageLoop loop;
+    ScriptedDialogs dialogs;
+    FakeWaveOut waveOut{loop};
+    HeapWaveMemory memory;
+    MemoryRegistry registry;
+    RecordedShell shell;
+    ManualHotKey hotKey{loop};
+    VirtualTiming timing{loop};
+    vpg::Platform platform;
+};
+
+}  // namespace headless

@@ -1,0 +1,278 @@
+#include "platform/headless/wav_file_wave_out.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace headless {
+
+using namespace audio;
+
+namespace {
+
+std::filesystem::path fsPath(const std::string& utf8) {
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+std::FILE* openForWriting(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"wb");
+#else
+    return std::fopen(path.c_str(), "wb");
+#endif
+}
+
+int seekTo(std::FILE* file, std::uint64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET);
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET);
+#endif
+}
+
+void put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put32(std::uint8_t* p, std::uint32_t v) {
+    put16(p, v);
+    put16(p + 2, v >> 16);
+}
+
+std::uint64_t padded(std::uint64_t dataBytes) { return dataBytes + (dataBytes & 1); }
+
+}  // namespace
+
+bool WavFileWaveOut::FitsInRiff(std::uint64_t dataBytes) {
+    // RIFF size = "WAVE" + fmt chunk (8 + 16) + data chunk header (8) + data + pad byte.
+    return padded(dataBytes) + 36 <= 0xFFFFFFFFull;
+}
+
+WavFileWaveOut::WavFileWaveOut(ui::IMessageLoop& loop, std::string path)
+    : loop_(loop), path_(std::move(path)) {
+    held_.reserve(16);
+}
+
+WavFileWaveOut::~WavFileWaveOut() { closeFile(); }
+
+MMRESULT WavFileWaveOut::fail(MMRESULT code, std::string text) {
+    if (fileError_.empty()) fileError_ = text;
+    errorTexts_[code - kErrCreate] = std::move(text);
+    return code;
+}
+
+std::string WavFileWaveOut::reason(int error) const {
+    return error != 0 ? std::string(std::strerror(error)) : std::string("unknown reason");
+}
+
+void WavFileWaveOut::post(std::uint32_t msg, WAVEHDR* header) {
+    if ((flags_ & CALLBACK_TYPEMASK) != CALLBACK_WINDOW || window_ == nullptr) return;
+    loop_.post(ui::Message{window_, msg, handle_, reinterpret_cast<std::intptr_t>(header)});
+}
+
+bool WavFileWaveOut::writeAt(std::uint64_t offset, const void* data, std::size_t bytes,
+                             int& error) {
+    errno = 0;
+    if (seekTo(file_, offset) != 0 || std::fwrite(data, 1, bytes, file_) != bytes) {
+        error = errno;
+        std::clearerr(file_);
+        return false;
+    }
+    return true;
+}
+
+bool WavFileWaveOut::writeHeader(std::uint64_t dataBytes, int& error) {
+    std::uint8_t h[kHeaderBytes];
+    std::memcpy(h, "RIFF", 4);
+    put32(h + 4, static_cast<std::uint32_t>(36 + padded(dataBytes)));
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    put32(h + 16, 16);
+    put16(h + 20, format_.wFormatTag);
+    put16(h + 22, format_.nChannels);
+    put32(h + 24, format_.nSamplesPerSec);
+    put32(h + 28, format_.nAvgBytesPerSec);
+    put16(h + 32, format_.nBlockAlign);
+    put16(h + 34, format_.wBitsPerSample);
+    std::memcpy(h + 36, "data", 4);
+    put32(h + 40, static_cast<std::uint32_t>(dataBytes));
+    return writeAt(0, h, sizeof h, error);
+}
+
+void WavFileWaveOut::closeFile() {
+    if (file_ == nullptr) return;
+    errno = 0;
+    if (std::fclose(file_) != 0 && fileError_.empty())
+        fileError_ = "Could not close the WAV file '" + path_ + "': " + reason(errno);
+    file_ = nullptr;
+    // Drop what a failed write may have left behind the data the header claims.
+    std::error_code ec;
+    std::filesystem::resize_file(fsPath(path_), kHeaderBytes + padded(data_), ec);
+    if (ec && fileError_.empty())
+        fileError_ = "Could not trim the WAV file '" + path_ + "': " + ec.message();
+}
+
+MMRESULT WavFileWaveOut::GetDevCaps(std::uint32_t deviceId, WAVEOUTCAPS* caps) {
+    if (caps == nullptr) return MMSYSERR_INVALPARAM;
+    if (deviceId != 0 && deviceId != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
+    *caps = WAVEOUTCAPS{};
+    SetDeviceName(*caps, kDeviceName);
+    caps->wChannels = 2;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId,
+                              const WAVEFORMATEX& format, ui::MessageTarget* callbackWindow,
+                              std::uint32_t flags) {
+    if (handle == nullptr) return MMSYSERR_INVALPARAM;
+    if (deviceId != 0 && deviceId != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
+    if (file_ != nullptr) return MMSYSERR_ALLOCATED;
+    const std::uint32_t callbackType = flags & CALLBACK_TYPEMASK;
+    if (callbackType != CALLBACK_WINDOW && callbackType != CALLBACK_NULL) return MMSYSERR_INVALFLAG;
+    if (callbackType == CALLBACK_WINDOW && callbackWindow == nullptr) return MMSYSERR_INVALPARAM;
+    // A PCM WAV file holds whole bytes per sample: 12 bits in one byte cannot be written.
+    const std::uint32_t bits = format.wBitsPerSample;
+    if (format.wFormatTag != WAVE_FORMAT_PCM || format.nChannels == 0 ||
+        format.nSamplesPerSec == 0 || bits == 0 || bits % 8 != 0 || bits > 32 ||
+        format.nBlockAlign != format.nChannels * bits / 8 ||
+        format.nAvgBytesPerSec != format.nSamplesPerSec * format.nBlockAlign)
+        return WAVERR_BADFORMAT;
+
+    fileError_.clear();
+    data_ = 0;
+    if (path_.empty()) return fail(kErrCreate, "No file name was given for the WAV output");
+    errno = 0;
+    file_ = openForWriting(fsPath(path_));
+    if (file_ == nullptr)
+        return fail(kErrCreate, "Could not create the WAV file '" + path_ + "': " + reason(errno));
+    // Unbuffered: every write reaches the file, or fails, inside the call that makes it.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    format_ = format;
+    int error = 0;
+    if (!writeHeader(0, error)) {
+        std::fclose(file_);
+        file_ = nullptr;
+        std::error_code ec;
+        std::filesystem::remove(fsPath(path_), ec);
+        return fail(kErrWrite, "Could not write to the WAV file '" + path_ + "': " + reason(error));
+    }
+    handle_ = nextHandle_++;
+    window_ = callbackWindow;
+    flags_ = flags;
+    paused_ = false;
+    held_.clear();
+    *handle = handle_;
+    post(MM_WOM_OPEN, nullptr);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::PrepareHeader(HWAVEOUT handle, WAVEHDR* header) {
+    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
+    if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
+    header->dwFlags |= WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::UnprepareHeader(HWAVEOUT handle, WAVEHDR* header) {
+    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
+    if (header == nullptr) return MMSYSERR_INVALPARAM;
+    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+    header->dwFlags &= ~WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::Write(HWAVEOUT handle, WAVEHDR* header) {
+    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
+    if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
+    if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+
+    // A partial frame would shift every later frame of the file: only whole frames are kept.
+    const std::uint64_t bytes = header->dwBufferLength - header->dwBufferLength % format_.nBlockAlign;
+    const std::uint64_t total = data_ + bytes;
+    if (!FitsInRiff(total) || total > dataLimit_)
+        return fail(kErrFull, "The WAV file '" + path_ + "' cannot grow beyond " +
+                                  std::to_string(FitsInRiff(dataLimit_) ? dataLimit_ : data_) +
+                                  " bytes of sample data");
+    if (bytes > 0) {
+        int error = 0;
+        const std::uint8_t pad = 0;
+        if (!writeAt(kHeaderBytes + data_, header->lpData, bytes, error) ||
+            ((total & 1) && !writeAt(kHeaderBytes + total, &pad, 1, error)) ||
+            !writeHeader(total, error))
+            return fail(kErrWrite,
+                        "Could not write to the WAV file '" + path_ + "': " + reason(error));
+        data_ = total;
+    }
+    if (paused_) {
+        header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+        held_.push_back(header);
+    } else {
+        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+        post(MM_WOM_DONE, header);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::Reset(HWAVEOUT handle) {
+    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
+    for (WAVEHDR* header : held_) {
+        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+        post(MM_WOM_DONE, header);
+    }
+    held_.clear();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::Pause(HWAVEOUT handle) {
+    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
+    paused_ = true;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::Restart(HWAVEOUT handle) {
+    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
+    paused_ = false;
+    return Reset(handle);  // the held buffers are in the file already: hand them back
+}
+
+MMRESULT WavFileWaveOut::GetPosition(HWAVEOUT handle, MMTIME* time) {
+    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
+    if (time == nullptr) return MMSYSERR_INVALPARAM;
+    const std::uint64_t samples = data_ / format_.nBlockAlign;
+    switch (time->wType) {
+        case TIME_SAMPLES: time->u.sample = static_cast<std::uint32_t>(samples); break;
+        case TIME_MS:
+            time->u.ms = static_cast<std::uint32_t>(samples * 1000 / format_.nSamplesPerSec);
+            break;
+        default:
+            time->wType = TIME_BYTES;
+            time->u.cb = static_cast<std::uint32_t>(data_);
+            break;
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::Close(HWAVEOUT handle) {
+    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
+    if (!held_.empty()) return WAVERR_STILLPLAYING;
+    closeFile();
+    post(MM_WOM_CLOSE, nullptr);
+    handle_ = 0;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WavFileWaveOut::GetErrorText(MMRESULT code, char* buffer, std::uint32_t capacity) {
+    if (code >= kErrCreate && code <= kErrFull) {
+        const std::string& text = errorTexts_[code - kErrCreate];
+        return CopyWaveText(text.empty() ? "The WAV file could not be written." : text, buffer,
+                            capacity);
+    }
+    const char* text = StandardWaveErrorText(code);
+    if (text == nullptr) return MMSYSERR_BADERRNUM;
+    return CopyWaveText(text, buffer, capacity);
+}
+
+}  // namespace headless

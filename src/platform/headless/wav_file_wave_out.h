@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "audio/wave_out.h"
+#include "ui/message_loop.h"
+
+namespace headless {
+
+// A wave-out device that "plays" every written buffer at once into a RIFF/WAVE file (PCM, in the
+// format given at open) and hands it straight back with MM_WOM_DONE. The header is brought up to
+// date after every buffer, so the file is a complete WAV at every moment and never claims more
+// data than it holds; a failed disk write is returned from Write as a device error. While paused
+// the buffers are still written to the file, but their MM_WOM_DONE waits for Restart (or Reset),
+// so a paused stream does not run on.
+class WavFileWaveOut final : public audio::IWaveOut {
+public:
+    // Device errors of our own, with texts that say what happened to which file.
+    static constexpr audio::MMRESULT kErrCreate = 0x7F01;
+    static constexpr audio::MMRESULT kErrWrite = 0x7F02;
+    static constexpr audio::MMRESULT kErrFull = 0x7F03;
+    static constexpr const char* kDeviceName = "WAV file";
+    static constexpr std::uint32_t kHeaderBytes = 44;
+    static constexpr audio::HWAVEOUT kFirstHandle = 0x5700;
+
+    // True when a data chunk of `dataBytes` (plus its pad byte) keeps the RIFF size in 32 bits.
+    static bool FitsInRiff(std::uint64_t dataBytes);
+
+    explicit WavFileWaveOut(ui::IMessageLoop& loop, std::string path = {});
+    WavFileWaveOut(const WavFileWaveOut&) = delete;
+    WavFileWaveOut& operator=(const WavFileWaveOut&) = delete;
+    ~WavFileWaveOut() override;
+
+    // The file of the next open (UTF-8).
+    void setPath(std::string path) { path_ = std::move(path); }
+    const std::string& path() const { return path_; }
+    // Caps the sample data below the RIFF limit (a size-capped render); never raises it.
+    void setDataLimit(std::uint64_t bytes) { dataLimit_ = bytes; }
+    // Sample bytes in the file of the current (or last) open.
+    std::uint64_t dataBytes() const { return data_; }
+    bool isOpen() const { return file_ != nullptr; }
+    // The first failure of the current (or last) open, empty when the file is complete.
+    const std::string& fileError() const { return fileError_; }
+
+    std::uint32_t GetNumDevs() override { return 1; }
+    audio::MMRESULT GetDevCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS* caps) override;
+    audio::MMRESULT Open(audio::HWAVEOUT* handle, std::uint32_t deviceId,
+                         const audio::WAVEFORMATEX& format, ui::MessageTarget* callbackWindow,
+                         std::uint32_t flags) override;
+    audio::MMRESULT PrepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
+    audio::MMRESULT UnprepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
+    audio::MMRESULT Write(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
+    audio::MMRESULT Reset(audio::HWAVEOUT handle) override;
+    audio::MMRESULT Pause(audio::HWAVEOUT handle) override;
+    audio::MMRESULT Restart(audio::HWAVEOUT handle) override;
+    audio::MMRESULT GetPosition(audio::HWAVEOUT handle, audio::MMTIME* time) override;
+    audio::MMRESULT Close(audio::HWAVEOUT handle) override;
+    audio::MMRESULT GetErrorText(audio::MMRESULT code, char* buffer,
+                                 std::uint32_t capacity) override;
+
+private:
+    bool mine(audio::HWAVEOUT handle) const { return file_ != nullptr && handle == handle_; }
+    audio::MMRESULT fail(audio::MMRESULT code, std::string text);
+    std::string reason(int error) const;
+    bool writeAt(std::uint64_t offset, const void* data, std::size_t bytes, int& error);
+    bool writeHeader(std::uint64_t dataBytes, int& error);
+    void post(std::uint32_t msg, audio::WAVEHDR* header);
+    void closeFile();
+
+    ui::IMessageLoop& loop_;
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    audio::HWAVEOUT handle_ = 0;
+    audio::HWAVEOUT nextHandle_ = kFirstHandle;
+    audio::WAVEFORMATEX format_{};
+    ui::MessageTarget* window_ = nullptr;
+    std::uint32_t flags_ = 0;
+    bool paused_ = false;
+    std::uint64_t data_ = 0;
+    std::uint64_t dataLimit_ = UINT64_MAX;
+    std::vector<audio::WAVEHDR*> held_;
+    std::array<std::string, 3> errorTexts_;
+    std::string fileError_;
+};
+
+}  // namespace headless

@@ -1,0 +1,92 @@
+// The main window: its controls, its menus, and the wiring of every handler.
+#include "shell/generator_form.h"
+
+namespace vpg {
+
+std::string ProgramKey() {
+    return std::string("\\Software\\") + kMakerName + "\\" + kProductName;
+}
+
+TfrmGenerator::TfrmGenerator(ui::Application& application, Platform& platform_)
+    : ui::Form("frmGenerator", kProductName), Application(application), platform(platform_) {
+    HelpContext = 1;
+    audioOut_ = std::make_unique<audio::TAudioOut>(
+        audio::AudioPlatform{platform.waveOut, platform.waveMemory, platform.loop}, this);
+    AudioOut1 = audioOut_.get();
+
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&FreqSliderLeft,
+                                                              &MinFreqEdit,
+                                                              &MaxFreqEdit,
+                                                              &txtRound,
+                                                              &fInitLeft,
+                                                              &fFinalLeft,
+                                                              &lblFreqFromLeft,
+                                                              &lblFromFreqLeft,
+                                                              &lblFreqToLeft,
+                                                              &lblHzToLeft,
+                                                              &chkConstantLeft,
+                                                              &chkSweepLeft,
+                                                              &LogarithmicLeft,
+                                                              &BidirectionalLeft,
+                                                              &fInitLeftPlus,
+                                                              &fInitLeftMinus,
+                                                              &SemiUpLeft,
+                                                              &SemiDownLeft,
+                                                              &FreqSliderRight,
+                                                              &lblFdelta,
+                                                              &trkPhase,
+                                                              &PhaseEdit,
+                                                              &trkPulseLength,
+                                                              &txtPulseLength,
+                                                              &barAmplitudeLeft,
+                                                              &AmplitudeLeft,
+                                                              &barAmplitudeRight,
+                                                              &AmplitudeRight,
+                                                              &Duration,
+                                                              &Loop,
+                                                              &WaveDevice,
+                                                              &btnON,
+                                                              &btnPause,
+                                                              &btnOFF,
+                                                              &LED,
+                                                              &lblFS,
+                                                              &lblBottomRight,
+                                                              &Memory1,
+                                                              &Memory2,
+                                                              &Memory3,
+                                                              &Memory4,
+                                                              &Mem1Edit,
+                                                              &Mem2Edit,
+                                                              &Mem3Edit,
+                                                              &Mem4Edit})
+        add(*c);
+
+    buildMenus();
+    wireFrequencyControls();
+    wirePulseControls();
+    wirePlayback();
+    wireTransport();
+    wirePresets();
+    wireShell();
+}
+
+TfrmGenerator::~TfrmGenerator() {
+    platform.loop.forget(this);
+}
+
+void TfrmGenerator::buildMenus() {
+    File1.HelpContext = 5;
+    File1.add(rESETTOdEFAULT1).addSeparator().add(Exit1);
+    View1.add(FrequencyDisplay1).addSeparator().add(WindowsVolumeControl1);
+    Presets1.add(Memory11).add(Memory21).add(Memory31).add(Memory41);
+    Presets1.add(StoreMemory11).add(StoreMemory2).add(StoreMemory31).add(StoreMemory41);
+    Presets1.add(PresetRecallAutostart1);
+    Presets1.setVisible(false);  // never shown; its shortcuts work while it is enabled
+    Tools1.add(Compatibilitysettings1).addSeparator();
+    Tools1.add(OnOff1).add(Pause1).add(Off1).addSeparator().add(ONOFF2);
+    Help2.add(Help1).addSeparator().add(MoreSoftware1).addSeparator().add(About2);
+    MoreSoftware1.Hint = kHomepage;
+    for (ui::MenuItem* m : {&File1, &View1, &Presets1, &Tools1, &Help2}) Menu.add(*m);
+}
+
+}  // namespace vpg

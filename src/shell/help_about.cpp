@@ -1,0 +1,69 @@
+// Help topics, the About box, and the two commands that hand work to other programs.
+#include "shell/help_about.h"
+
+#include "shell/generator_form.h"
+
+namespace vpg {
+
+TfrmAbout::TfrmAbout(TfrmGenerator& generator)
+    : ui::Form("frmAbout", "About"), frmGenerator(generator) {
+    HelpContext = 3;
+    Label1.setCaption(kHomepage);
+    Homepage.Bold = true;
+    OKButton.setDefault(true);
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&ProgramIcon, &Version, &Label1,
+                                                              &Homepage, &OKButton, &AboutHelp})
+        add(*c);
+    OnShow = [this](ui::Object* s) { FormShow(s); };
+    OnActivate = [this](ui::Object* s) { FormActivate(s); };
+    OnClose = [this](ui::Object* s, ui::CloseAction& a) { FormClose(s, a); };
+    OKButton.OnClick = [this](ui::Object* s) { OKButtonClick(s); };
+    AboutHelp.OnClick = [this](ui::Object* s) { AboutHelpClick(s); };
+    ProgramIcon.OnClick = Homepage.OnClick =
+        Label1.OnClick = [this](ui::Object* s) { HomepageClick(s); };
+}
+
+void TfrmAbout::FormShow(ui::Object*) {
+    Version.setCaption(std::string("Version ") + kVersion);
+}
+
+void TfrmAbout::FormActivate(ui::Object*) {
+    Homepage.setCaption(kHomepage);
+    // While the box is open it is the only usable window.
+    frmGenerator.setEnabled(false);
+}
+
+void TfrmAbout::FormClose(ui::Object*, ui::CloseAction& Action) {
+    Action = ui::CloseAction::Hide;
+    frmGenerator.setEnabled(true);
+}
+
+void TfrmAbout::OKButtonClick(ui::Object*) {
+    Close();
+}
+
+void TfrmAbout::HomepageClick(ui::Object*) {
+    frmGenerator.platform.shell.ShellExecute("open", Homepage.Caption());
+}
+
+void TfrmAbout::AboutHelpClick(ui::Object*) {
+    frmGenerator.Application.HelpContext(3);
+}
+
+void TfrmGenerator::Help1Click(ui::Object*) {
+    Application.HelpContext(1);
+}
+
+void TfrmGenerator::About2Click(ui::Object*) {
+    if (frmAbout) frmAbout->Show();
+}
+
+void TfrmGenerator::MoreSoftware1Click(ui::Object*) {
+    platform.shell.ShellExecute("open", MoreSoftware1.Hint);
+}
+
+void TfrmGenerator::WindowsVolumeControl1Click(ui::Object*) {
+    platform.shell.ShellExecute("open", "sndvol32.exe");
+}
+
+}  // namespace vpg

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "audio/wave_memory.h"
+#include "audio/wave_out.h"
+#include "persistence/registry.h"
+#include "shell/shell_services.h"
+#include "ui/dialogs.h"
+#include "ui/hot_key.h"
+#include "ui/message_loop.h"
+
+namespace vpg {
+
+// Everything the program needs from the system it runs on. Each platform (headless, Qt with
+// ALSA, Win32 with winmm) supplies one of each.
+struct Platform {
+    ui::IMessageLoop& loop;
+    ui::IDialogs& dialogs;
+    audio::IWaveOut& waveOut;
+    audio::IWaveMemory& waveMemory;
+    persistence::IRegistry& registry;
+    shell::IShell& shell;
+    ui::IHotKey& hotKey;
+    char decimalSeparator = '.';
+    std::string programFolder;  // with a trailing separator
+};
+
+}  // namespace vpg

@@ -1,0 +1,159 @@
+// Start-up and shut-down: the splash, the order in which the windows are created (each loads
+// part of the state), the main window's set-up and activation, and its close.
+#include "shell/startup.h"
+
+#include "audio/output_settings.h"
+#include "controls/numeric_entry.h"
+#include "shell/frequency_display.h"
+#include "shell/generator_form.h"
+#include "shell/help_about.h"
+
+namespace vpg {
+
+TfrmStartSplash::TfrmStartSplash() : ui::Form("frmStartSplash") {
+    add(imgSplash);
+    imgSplash.OnClick = [this](ui::Object* s) { imgSplashClick(s); };
+}
+
+Program::Program(Platform& platform, ISplashTiming& timing) : platform_(platform), timing_(timing) {
+    Application.helpViewer = [this](const std::string& file, int context) {
+        platform_.shell.ShowHelp(file, context);
+    };
+}
+
+Program::~Program() {
+    // The main window's controls are read by the other windows' handlers: it goes last.
+    frmFrequencyDisplay.reset();
+    frmSettings.reset();
+    frmAbout.reset();
+    frmGenerator.reset();
+}
+
+void Program::fade(int from, int step) {
+    for (int i = 1; i <= 15; ++i) {
+        timing_.SetOpacity(*splash, from + step * i);
+        timing_.Sleep(20);
+        timing_.ProcessMessages();
+    }
+}
+
+void Program::Startup() {
+    Application.setTitle(kProductName);
+    splash = std::make_unique<TfrmStartSplash>();
+    splash->Show();
+    fade(0, 16);
+    timing_.Repaint(*splash);
+    splash->Tag = 0;  // a click during the fade-in does not count
+    int pass = 0;
+    do {
+        ++pass;
+        timing_.Sleep(50);
+        timing_.ProcessMessages();
+    } while (splash->Tag != 1 && pass < 8);
+
+    frmGenerator = std::make_unique<TfrmGenerator>(Application, platform_);
+    Application.MainForm = frmGenerator.get();
+    frmGenerator->Create();
+    frmAbout = std::make_unique<TfrmAbout>(*frmGenerator);
+    frmGenerator->frmAbout = frmAbout.get();
+    frmAbout->Create();
+    frmSettings = std::make_unique<TfrmSettings>(*frmGenerator);
+    frmGenerator->frmSettings = frmSettings.get();
+    frmSettings->Create();
+    frmFrequencyDisplay = std::make_unique<TfrmFrequencyDisplay>(*frmGenerator);
+    frmGenerator->frmFrequencyDisplay = frmFrequencyDisplay.get();
+    frmFrequencyDisplay->Create();
+
+    fade(256, -16);
+    splash->Hide();
+    splash.reset();
+}
+
+void Program::ShowMainWindow() {
+    frmGenerator->Show();
+    frmGenerator->Activate();
+}
+
+// --- The main window's own set-up, activation and close ---
+
+void TfrmGenerator::wireShell() {
+    OnCreate = [this](ui::Object* s) { FormCreate(s); };
+    OnActivate = [this](ui::Object* s) { FormActivate(s); };
+    OnClose = [this](ui::Object* s, ui::CloseAction& a) { FormClose(s, a); };
+    rESETTOdEFAULT1.OnClick = [this](ui::Object* s) { rESETTOdEFAULT1Click(s); };
+    Exit1.OnClick = [this](ui::Object* s) { Exit1Click(s); };
+    FrequencyDisplay1.OnClick = [this](ui::Object* s) { FrequencyDisplay1Click(s); };
+    WindowsVolumeControl1.OnClick = [this](ui::Object* s) { WindowsVolumeControl1Click(s); };
+    Compatibilitysettings1.OnClick = [this](ui::Object* s) { Compatibilitysettings1Click(s); };
+    lblFS.OnClick = [this](ui::Object* s) { lblFSClick(s); };
+    Help1.OnClick = [this](ui::Object* s) { Help1Click(s); };
+    MoreSoftware1.OnClick = [this](ui::Object* s) { MoreSoftware1Click(s); };
+    About2.OnClick = [this](ui::Object* s) { About2Click(s); };
+    // Geometry of the two labels that fix the window's size, and of the lamp's neighbour.
+    lblFS.Left = 16;
+    lblFS.Top = 448;
+    lblFS.Height = 16;
+    lblBottomRight.Left = 500;
+    lblBottomRight.Top = 448;
+    lblBottomRight.Width = 150;
+    btnON.Top = 396;
+    btnON.Height = 32;
+}
+
+void TfrmGenerator::FormCreate(ui::Object*) {
+    const auto mouse =
+        [this](void (TfrmGenerator::*handler)(ui::Object*, ui::MouseButton, ui::ShiftState)) {
+            return [this, handler](ui::Object* s, ui::MouseButton b, ui::ShiftState k) {
+                (this->*handler)(s, b, k);
+            };
+        };
+    FreqSliderLeft.OnMouseDown = mouse(&TfrmGenerator::FreqSliderLeftMouseDown);
+    FreqSliderLeft.OnMouseUp = mouse(&TfrmGenerator::FreqSliderLeftMouseUp);
+    FreqSliderRight.OnMouseDown = mouse(&TfrmGenerator::FreqSliderRightMouseDown);
+    FreqSliderRight.OnMouseUp = mouse(&TfrmGenerator::FreqSliderRightMouseUp);
+
+    // The window's size is fixed to its content.
+    ClientHeight = lblFS.Top + 2 * lblFS.Height;
+    ClientWidth =
+        static_cast<int>(controls::RoundHalfEven(lblBottomRight.Left + 1.2 * lblBottomRight.Width));
+
+    platform.hotKey.RegisterHotKey(this, 1, ui::ShiftState{false, true, false}, ui::VK_INSERT);
+    LED.Top = btnON.Top - 3;
+    LED.Height = btnON.Height + 6;
+    HelpFilePath = platform.programFolder + kHelpFileName;
+    Application.HelpFile = HelpFilePath;
+    FillDeviceList();
+    Application.BringToFront();
+    if (ShowNotice("Welcome to Vimbrel Pulse Generator! Would you like to see the introduction "
+                   "to this program?",
+                   "Welcome", ui::mbYes | ui::mbNo, "Welcome") == ui::mrYes)
+        Application.HelpContext(10);
+}
+
+void TfrmGenerator::FormActivate(ui::Object*) {
+    lblFS.setCaption(SampleRateText());
+    setCaption(std::string(kProductName) + " " + kVersion);
+}
+
+void TfrmGenerator::FormResize(ui::Object*) {}
+
+void TfrmGenerator::Exit1Click(ui::Object*) {
+    if (AudioOut1->Active) AudioOut1->StopAtOnce();
+    Close();
+}
+
+void TfrmGenerator::FormClose(ui::Object*, ui::CloseAction& Action) {
+    platform.hotKey.UnregisterHotKey(this, 1);
+    AudioOut1->StopAtOnce();
+    if (!SaveSettings() &&
+        platform.dialogs.MessageDlg(
+            "The settings could not be saved. Close the program without saving them?",
+            ui::MsgDlgType::Confirmation, ui::mbYes | ui::mbNo) != ui::mrYes) {
+        Action = ui::CloseAction::None;
+        return;
+    }
+    Action = ui::CloseAction::Free;
+    Application.Terminated = true;
+}
+
+}  // namespace vpg

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+
+#include "shell/platform.h"
+#include "ui/application.h"
+#include "ui/form.h"
+#include "ui/label.h"
+
+namespace vpg {
+
+class TfrmGenerator;
+class TfrmAbout;
+class TfrmSettings;
+class TfrmFrequencyDisplay;
+
+// Sleeping, processing pending messages and window opacity, for the splash's fades.
+class ISplashTiming {
+public:
+    virtual ~ISplashTiming() = default;
+    virtual void Sleep(int milliseconds) = 0;
+    virtual void ProcessMessages() = 0;
+    virtual void SetOpacity(ui::Form& window, int alpha) = 0;
+    virtual void Repaint(ui::Form& window) = 0;
+};
+
+// The borderless start-up picture; a click on it ends the wait early.
+class TfrmStartSplash : public ui::Form {
+public:
+    TfrmStartSplash();
+    ui::Label imgSplash{"imgSplash"};
+    void imgSplashClick(ui::Object*) { Tag = 1; }
+};
+
+// The whole program: the splash, the four windows in their order of creation, and the run.
+class Program {
+public:
+    Program(Platform& platform, ISplashTiming& timing);
+    ~Program();
+
+    // Splash, creation of the windows (each loads its part of the state), fade-out.
+    void Startup();
+    // Shows and activates the main window, as the message loop does first.
+    void ShowMainWindow();
+    bool Running() const { return !Application.Terminated; }
+
+    ui::Application Application;
+    std::unique_ptr<TfrmGenerator> frmGenerator;
+    std::unique_ptr<TfrmAbout> frmAbout;
+    std::unique_ptr<TfrmSettings> frmSettings;
+    std::unique_ptr<TfrmFrequencyDisplay> frmFrequencyDisplay;
+    // Present only during start-up.
+    std::unique_ptr<TfrmStartSplash> splash;
+
+private:
+    void fade(int from, int step);
+
+    Platform& platform_;
+    ISplashTiming& timing_;
+};
+
+}  // namespace vpg

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "ui/control.h"
+
+namespace ui {
+
+// A push button. The form's default button takes Enter when no other button has the focus.
+class Button : public Control {
+public:
+    explicit Button(std::string name, std::string caption = {})
+        : Control(std::move(name), true), caption_(std::move(caption)) {}
+
+    const std::string& Caption() const { return caption_; }
+    void setCaption(const std::string& value);
+    bool Default() const { return default_; }
+    void setDefault(bool value);
+    bool Bold() const { return bold_; }
+    void setBold(bool value);
+    bool Italic = false;
+
+    // Click from code or from the keyboard (Enter, Space): no mouse events, no focus change.
+    void Click() {
+        if (Enabled() && Visible()) clickAction();
+    }
+
+private:
+    std::string caption_;
+    bool default_ = false;
+    bool bold_ = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,56 @@
+#include "ui/control.h"
+
+#include "ui/form.h"
+
+namespace ui {
+
+Control::Control(std::string name, bool focusable) : Name(std::move(name)), focusable_(focusable) {}
+
+Control::~Control() {
+    if (form_) form_->remove(*this);
+}
+
+void Control::setEnabled(bool value) {
+    if (enabled_ == value) return;
+    enabled_ = value;
+    // A control that cannot take the focus loses it silently, as a disabled window does.
+    if (!value && form_) form_->dropFocus(*this);
+    changed();
+}
+
+void Control::setVisible(bool value) {
+    if (visible_ == value) return;
+    visible_ = value;
+    if (!value && form_) form_->dropFocus(*this);
+    changed();
+}
+
+bool Control::Focused() const { return form_ && form_->ActiveControl() == this; }
+
+bool Control::CanFocus() const { return focusable_ && enabled_ && visible_ && form_; }
+
+bool Control::SetFocus() { return form_ && form_->focusControl(this); }
+
+void Control::userFocused() {
+    if (CanFocus()) SetFocus();
+}
+
+void Control::userMouseDown(MouseButton button, ShiftState shift) {
+    if (!enabled_ || !visible_) return;
+    userFocused();
+    if (OnMouseDown) OnMouseDown(this, button, shift);
+}
+
+void Control::userMouseUp(MouseButton button, ShiftState shift) {
+    if (!enabled_ || !visible_) return;
+    if (OnMouseUp) OnMouseUp(this, button, shift);
+}
+
+void Control::userClicked() {
+    if (!enabled_ || !visible_) return;
+    userMouseDown();
+    userMouseUp();
+    if (enabled_ && visible_) clickAction();
+}
+
+}  // namespace ui

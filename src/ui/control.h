@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ui/types.h"
+
+namespace ui {
+
+class Form;
+class MenuItem;
+
+// The part every control shares: name, geometry, enabled and visible state, focus and the
+// mouse and keyboard events. A view (Qt widget, Win32 control) subscribes through viewChanged
+// and never holds state of its own; user actions come back through the user* methods, which
+// apply the same rules as program changes so that handlers cannot tell a test from a person.
+class Control : public Object {
+public:
+    Control(std::string name, bool focusable);
+    ~Control() override;
+
+    const std::string Name;
+    std::string Hint;
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    int Tag = 0;
+    MenuItem* PopupMenu = nullptr;
+
+    NotifyEvent OnEnter, OnExit, OnClick;
+    MouseEvent OnMouseDown, OnMouseUp;
+    KeyEvent OnKeyDown;
+    KeyPressEvent OnKeyPress;
+
+    bool Enabled() const { return enabled_; }
+    void setEnabled(bool value);
+    bool Visible() const { return visible_; }
+    void setVisible(bool value);
+    bool Focused() const;
+    bool CanFocus() const;
+    Form* form() const { return form_; }
+
+    // SetFocus: moves the keyboard focus here; the control that loses it runs its exit handler.
+    bool SetFocus();
+
+    // User actions. A press of a mouse button focuses a focusable control first.
+    void userFocused();
+    void userMouseDown(MouseButton button = MouseButton::Left, ShiftState shift = {});
+    void userMouseUp(MouseButton button = MouseButton::Left, ShiftState shift = {});
+    // A complete left click: press, release, click.
+    virtual void userClicked();
+
+    // The view's subscription: called after any change of the control's state.
+    std::function<void()> viewChanged;
+
+protected:
+    void changed() const {
+        if (viewChanged) viewChanged();
+    }
+    // What a click does to the control's own state before OnClick runs.
+    virtual void clickAction() {
+        if (OnClick) OnClick(this);
+    }
+
+private:
+    friend class Form;
+    Form* form_ = nullptr;
+    const bool focusable_;
+    bool enabled_ = true;
+    bool visible_ = true;
+};
+
+}  // namespace ui

@@ -1,0 +1,128 @@
+#include "ui/form.h"
+
+#include <algorithm>
+
+#include "ui/button.h"
+
+namespace ui {
+
+Form::Form(std::string name, std::string caption)
+    : Name(std::move(name)), caption_(std::move(caption)) {}
+
+Form::~Form() {
+    for (Control* c : controls_) c->form_ = nullptr;
+}
+
+void Form::add(Control& control) {
+    control.form_ = this;
+    controls_.push_back(&control);
+}
+
+void Form::remove(Control& control) {
+    dropFocus(control);
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), &control), controls_.end());
+    control.form_ = nullptr;
+}
+
+void Form::setCaption(const std::string& value) {
+    if (value == caption_) return;
+    caption_ = value;
+    changed();
+}
+
+void Form::setEnabled(bool value) {
+    if (value == enabled_) return;
+    enabled_ = value;
+    changed();
+}
+
+void Form::Create() {
+    if (OnCreate) OnCreate(this);
+}
+
+void Form::Show() {
+    if (visible_) return;
+    visible_ = true;
+    changed();
+    if (OnShow) OnShow(this);
+}
+
+void Form::Hide() {
+    if (!visible_) return;
+    visible_ = false;
+    changed();
+    if (OnHide) OnHide(this);
+}
+
+bool Form::Close() {
+    CloseAction action = CloseAction::Hide;
+    if (OnClose) OnClose(this, action);
+    if (action == CloseAction::None) return false;
+    Hide();
+    return true;
+}
+
+void Form::Activate() {
+    if (OnActivate) OnActivate(this);
+}
+
+bool Form::focusControl(Control* control) {
+    if (control == active_) return true;
+    if (control && (control->form_ != this || !control->CanFocus())) return false;
+    // The new control holds the focus by the time the old one's exit handler runs.
+    Control* previous = active_;
+    active_ = control;
+    if (previous) {
+        previous->changed();
+        if (previous->OnExit) previous->OnExit(previous);
+    }
+    if (control && active_ == control) {
+        control->changed();
+        if (control->OnEnter) control->OnEnter(control);
+    }
+    return true;
+}
+
+void Form::dropFocus(Control& control) {
+    if (active_ == &control) active_ = nullptr;
+}
+
+Button* Form::DefaultButton() const {
+    for (Control* c : controls_) {
+        auto* b = dynamic_cast<Button*>(c);
+        if (b && b->Default() && b->Enabled() && b->Visible()) return b;
+    }
+    return nullptr;
+}
+
+bool Form::userKeyDown(std::uint16_t key, ShiftState shift) {
+    if (!enabled_) return false;
+    if (MenuItem* item = Menu.findShortCut(ShortCut{key, shift}); item && item->EffectivelyEnabled()) {
+        item->Click();
+        return true;
+    }
+    Control* focused = active_;
+    if (focused && focused->OnKeyDown) {
+        focused->OnKeyDown(focused, key, shift);
+        if (key == 0) return true;
+    }
+    if (key == VK_RETURN || key == VK_ESCAPE) {
+        char ch = static_cast<char>(key);
+        if (focused && focused->OnKeyPress) {
+            focused->OnKeyPress(focused, ch);
+            if (ch == 0) return true;
+        }
+        if (key == VK_RETURN) {
+            Button* target = dynamic_cast<Button*>(focused);
+            if (!target) target = DefaultButton();
+            if (target) {
+                target->Click();
+                return true;
+            }
+        }
+        return false;
+    }
+    return focused != nullptr && focused->OnKeyDown != nullptr;
+}
+
+}  // namespace ui

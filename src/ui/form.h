@@ -1,0 +1,82 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+#include "ui/menu.h"
+
+namespace ui {
+
+class Button;
+
+// A window: its controls, the keyboard focus, the default button, the menu bar and the window
+// events. Every window is created once and then shown and hidden.
+class Form : public Object {
+public:
+    explicit Form(std::string name, std::string caption = {});
+    ~Form() override;
+
+    const std::string Name;
+    int HelpContext = 0;
+    int Tag = 0;
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    int ClientWidth = 0, ClientHeight = 0;
+    MenuItem Menu{"MainMenu"};  // the menu bar; its items are the menus
+
+    NotifyEvent OnCreate, OnShow, OnHide, OnActivate;
+    CloseEvent OnClose;
+
+    void add(Control& control);
+    void remove(Control& control);
+    const std::vector<Control*>& Controls() const { return controls_; }
+
+    const std::string& Caption() const { return caption_; }
+    void setCaption(const std::string& value);
+    bool Visible() const { return visible_; }
+    bool Enabled() const { return enabled_; }
+    void setEnabled(bool value);
+
+    // Runs the creation handler; the program calls it once.
+    void Create();
+    void Show();
+    void Hide();
+    // Asks the window to close; the close handler may refuse (CloseAction::None). True when
+    // the window closed.
+    bool Close();
+    // The window became the active window.
+    void Activate();
+
+    Control* ActiveControl() const { return active_; }
+    // Moves the focus; the control that loses it runs its exit handler once. False when the
+    // control cannot take the focus.
+    bool focusControl(Control* control);
+    // The control went away or can no longer hold the focus: it loses it without an exit.
+    void dropFocus(Control& control);
+
+    // The first visible, enabled button marked as default, or null.
+    Button* DefaultButton() const;
+
+    // A key pressed while this window is active. Menu shortcuts come first, then the focused
+    // control's key handlers; Enter not taken by them presses the focused button or else the
+    // default button. Returns true when something took the key.
+    bool userKeyDown(std::uint16_t key, ShiftState shift = {});
+    // The user closed the window (close box, Alt+F4).
+    bool userClosed() { return Close(); }
+
+    std::function<void()> viewChanged;
+
+protected:
+    void changed() const {
+        if (viewChanged) viewChanged();
+    }
+
+private:
+    std::string caption_;
+    std::vector<Control*> controls_;
+    Control* active_ = nullptr;
+    bool visible_ = false;
+    bool enabled_ = true;
+};
+
+}  // namespace ui

@@ -1,0 +1,53 @@
+#include "ui/menu.h"
+
+namespace ui {
+
+MenuItem& MenuItem::add(MenuItem& item) {
+    item.parent_ = this;
+    items_.push_back(&item);
+    return *this;
+}
+
+MenuItem& MenuItem::addSeparator() {
+    separators_.push_back(std::make_unique<MenuItem>(Name + "_sep", "-"));
+    return add(*separators_.back());
+}
+
+void MenuItem::setChecked(bool value) {
+    if (value == checked_) return;
+    checked_ = value;
+    changed();
+}
+
+void MenuItem::setEnabled(bool value) {
+    if (value == enabled_) return;
+    enabled_ = value;
+    changed();
+}
+
+void MenuItem::setVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    changed();
+}
+
+bool MenuItem::EffectivelyEnabled() const {
+    for (const MenuItem* m = this; m; m = m->parent_)
+        if (!m->enabled_) return false;
+    return true;
+}
+
+void MenuItem::Click() {
+    if (EffectivelyEnabled() && OnClick) OnClick(this);
+}
+
+MenuItem* MenuItem::findShortCut(ShortCut key) {
+    if (key.key == 0) return nullptr;
+    for (MenuItem* item : items_) {
+        if (item->shortCut_ == key) return item;
+        if (MenuItem* found = item->findShortCut(key)) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace ui

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "ui/object.h"
+
+namespace ui {
+
+struct Color {
+    std::uint8_t r = 0, g = 0, b = 0;
+    bool system = false;  // a system colour such as the window background: the platform picks it
+    friend bool operator==(const Color&, const Color&) = default;
+};
+
+inline constexpr Color clGreen{0, 128, 0};
+inline constexpr Color clMaroon{128, 0, 0};
+inline constexpr Color clYellow{255, 255, 0};
+inline constexpr Color clBlack{0, 0, 0};
+inline constexpr Color clWhite{255, 255, 255};
+inline constexpr Color clLime{0, 255, 0};
+inline constexpr Color clWindow{255, 255, 255, true};
+inline constexpr Color clBtnFace{240, 240, 240, true};
+
+// Virtual-key codes, as the keyboard reports them.
+enum : std::uint16_t {
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_RETURN = 0x0D,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_INSERT = 0x2D,
+    VK_DELETE = 0x2E,
+    VK_F1 = 0x70,
+    VK_F5 = 0x74,
+    VK_F6 = 0x75,
+    VK_F7 = 0x76,
+    VK_F8 = 0x77,
+    VK_F9 = 0x78,
+    VK_F10 = 0x79,
+    VK_F11 = 0x7A,
+};
+
+struct ShiftState {
+    bool shift = false, ctrl = false, alt = false;
+    friend bool operator==(const ShiftState&, const ShiftState&) = default;
+};
+
+struct ShortCut {
+    std::uint16_t key = 0;  // 0: none
+    ShiftState shift;
+    friend bool operator==(const ShortCut&, const ShortCut&) = default;
+};
+
+inline constexpr ShortCut Key(std::uint16_t k) { return ShortCut{k, {}}; }
+inline constexpr ShortCut Ctrl(std::uint16_t k) { return ShortCut{k, {false, true, false}}; }
+inline constexpr ShortCut Shift(std::uint16_t k) { return ShortCut{k, {true, false, false}}; }
+
+enum class MouseButton { Left, Right, Middle };
+
+enum class CloseAction { None, Hide, Free, Minimize };
+
+using MouseEvent = std::function<void(Object* Sender, MouseButton, ShiftState)>;
+using KeyEvent = std::function<void(Object* Sender, std::uint16_t& Key, ShiftState)>;
+using KeyPressEvent = std::function<void(Object* Sender, char& Key)>;
+using CloseEvent = std::function<void(Object* Sender, CloseAction& Action)>;
+
+}  // namespace ui

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "audio/output_settings.h"
+#include "platform/headless/headless_platform.h"
+#include "shell/frequency_display.h"
+#include "shell/generator_form.h"
+#include "shell/help_about.h"
+#include "shell/startup.h"
+
+namespace testing_support {
+
+// One stereo frame as it reached the device.
+struct Frame {
+    std::int16_t left, right;
+    friend bool operator==(const Frame&, const Frame&) = default;
+};
+
+// The whole program on the headless platform, started in one line.
+struct HeadlessProgram {
+    explicit HeadlessProgram(char decimalSeparator = '.', bool suppressWelcome = true)
+        : hp(decimalSeparator) {
+        if (suppressWelcome)
+            hp.registry.keys[vpg::ProgramKey()]["Welcome"] = persistence::RegistryValue::Integer(1);
+        hp.waveOut.setCapture(true);
+    }
+
+    // Start-up as the program does it, then the main window is shown and activated.
+    HeadlessProgram& start() {
+        program.Startup();
+        program.ShowMainWindow();
+        return *this;
+    }
+
+    vpg::TfrmGenerator& gen() { return *program.frmGenerator; }
+    vpg::TfrmSettings& settings() { return *program.frmSettings; }
+    audio::TAudioOut& out() { return *program.frmGenerator->AudioOut1; }
+
+    // Lets the device play `buffers` buffers, dispatching each notification.
+    void play(int buffers = 1) {
+        for (int i = 0; i < buffers && hp.waveOut.completeNext(); ++i) hp.loop.pumpAll();
+    }
+    void pump() { hp.loop.pumpAll(); }
+
+    // Everything the device has played so far, as frames.
+    std::vector<Frame> played() const {
+        const std::vector<std::uint8_t>& bytes = hp.waveOut.played();
+        std::vector<Frame> frames(bytes.size() / 4);
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const std::uint8_t* b = &bytes[i * 4];
+            frames[i].left = static_cast<std::int16_t>(b[0] | (b[1] << 8));
+            frames[i].right = static_cast<std::int16_t>(b[2] | (b[3] << 8));
+        }
+        return frames;
+    }
+
+    // Presses ON and lets the device play until at least `n` frames have played (or the
+    // output has closed); returns the first n.
+    std::vector<Frame> render(std::size_t n) {
+        gen().btnONClick(nullptr);
+        pump();
+        while (hp.waveOut.played().size() / 4 < n && hp.waveOut.completeNext()) pump();
+        std::vector<Frame> frames = played();
+        if (frames.size() > n) frames.resize(n);
+        return frames;
+    }
+
+    headless::HeadlessPlatform hp;
+    vpg::Program program{hp.platform, hp.timing};
+};
+
+}  // namespace testing_support

@@ -1,0 +1,290 @@
+// The change rules of the form kit: the cascades of the main window depend on each of them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/application.h"
+#include "ui/button.h"
+#include "ui/check_box.h"
+#include "ui/combo_box.h"
+#include "ui/edit.h"
+#include "ui/form.h"
+#include "ui/label.h"
+#include "ui/trackbar.h"
+
+namespace {
+
+using namespace ui;
+
+// A form with one control of each kind, recording every event in order.
+struct Fixture {
+    Form form{"form"};
+    Edit edit{"edit", "100"};
+    Edit other{"other", ""};
+    TrackBar bar{"bar", 100, 4000, 1000};
+    CheckBox check{"check"};
+    RadioButton radioA{"radioA", "A", true};
+    RadioButton radioB{"radioB", "B", false};
+    ComboBox combo{"combo", {"a", "b", "c"}, 0};
+    Button ok{"ok", "OK"};
+    Button cancel{"cancel", "Cancel"};
+    Label label{"label"};
+    std::vector<std::string> log;
+
+    Fixture() {
+        for (Control* c : std::vector<Control*>{&edit, &other, &bar, &check, &radioA, &radioB,
+                                                 &combo, &ok, &cancel, &label})
+            form.add(*c);
+        radioA.setPartner(radioB);
+        auto record = [this](std::string what) {
+            return [this, what](Object*) { log.push_back(what); };
+        };
+        edit.OnChange = record("edit.change");
+        edit.OnExit = record("edit.exit");
+        edit.OnEnter = record("edit.enter");
+        other.OnExit = record("other.exit");
+        bar.OnChange = record("bar.change");
+        check.OnClick = record("check.click");
+        radioA.OnClick = record("radioA.click");
+        radioB.OnClick = record("radioB.click");
+        combo.OnChange = record("combo.change");
+        ok.OnClick = record("ok.click");
+        cancel.OnClick = record("cancel.click");
+        ok.setDefault(true);
+    }
+};
+
+TEST(FormKit, EditFiresOnlyWhenTheTextReallyChanges) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> events;
+    } cases[] = {{"100", {}}, {"101", {"edit.change"}}, {"", {"edit.change"}}};
+    for (const Case& c : cases) {
+        Fixture f;
+        f.edit.setText(c.text);
+        EXPECT_EQ(f.log, c.events) << c.text;
+        EXPECT_EQ(f.edit.Text(), c.text);
+    }
+}
+
+TEST(FormKit, TypingFocusesTheFieldAndFollowsTheSameRule) {
+    Fixture f;
+    f.edit.userTyped("100");  // same text: only the focus moves
+    EXPECT_EQ(f.log, (std::vector<std::string>{"edit.enter"}));
+    f.edit.userTyped("1000");
+    EXPECT_EQ(f.log.back(), "edit.change");
+    EXPECT_TRUE(f.edit.Focused());
+}
+
+TEST(FormKit, TrackBarClampsAndFiresOncePerStoredChange) {
+    struct Case {
+        int set;
+        int expectedPosition;
+        int expectedEvents;
+    } cases[] = {
+        {1000, 1000, 0},  // unchanged
+        {1500, 1500, 1},
+        {5000, 4000, 1},  // clamped, fires once
+        {-7, 100, 1},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.bar.setPosition(c.set);
+        EXPECT_EQ(f.bar.Position(), c.expectedPosition) << c.set;
+        EXPECT_EQ(static_cast<int>(f.log.size()), c.expectedEvents) << c.set;
+    }
+}
+
+TEST(FormKit, TrackBarAtTheBoundAlreadyFiresNothingWhenClampedThere) {
+    Fixture f;
+    f.bar.setPosition(4000);
+    f.log.clear();
+    f.bar.setPosition(9999);
+    EXPECT_TRUE(f.log.empty());
+    EXPECT_EQ(f.bar.Position(), 4000);
+}
+
+TEST(FormKit, TrackBarRangeChangesClampThePositionAndIgnoreCrossedEnds) {
+    Fixture f;
+    f.bar.setMin(5000);  // above Max: ignored
+    EXPECT_EQ(f.bar.Min(), 100);
+    f.bar.setMax(50);  // below Min: ignored
+    EXPECT_EQ(f.bar.Max(), 4000);
+    EXPECT_TRUE(f.log.empty());
+
+    f.bar.setMin(2000);  // pushes the position up, fires once
+    EXPECT_EQ(f.bar.Position(), 2000);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"bar.change"}));
+    f.bar.setMax(2500);  // position inside: nothing fires
+    EXPECT_EQ(f.log.size(), 1u);
+    f.bar.setMax(2000);  // equal to Min is allowed
+    EXPECT_EQ(f.bar.Max(), 2000);
+}
+
+TEST(FormKit, UserMovementFiresEvenWithoutAChangeOfPosition) {
+    Fixture f;
+    f.bar.userMoved(1000);
+    f.bar.userMoved(99999);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"bar.change", "bar.change"}));
+    EXPECT_EQ(f.bar.Position(), 4000);
+    EXPECT_TRUE(f.bar.Focused());
+}
+
+TEST(FormKit, CheckBoxFiresOnEveryChangeOfState) {
+    Fixture f;
+    f.check.setChecked(false);
+    EXPECT_TRUE(f.log.empty());
+    f.check.setChecked(true);
+    f.check.userClicked();
+    EXPECT_EQ(f.log, (std::vector<std::string>{"check.click", "check.click"}));
+    EXPECT_FALSE(f.check.Checked());
+}
+
+TEST(FormKit, RadioButtonFiresOnlyWhenItBecomesChecked) {
+    Fixture f;
+    f.radioA.setChecked(true);  // already checked
+    f.radioA.setChecked(false);  // unchecking fires nothing and leaves the partner alone
+    EXPECT_TRUE(f.log.empty());
+    EXPECT_FALSE(f.radioB.Checked());
+
+    f.radioB.setChecked(true);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"radioB.click"}));
+    f.radioA.userClicked();
+    EXPECT_EQ(f.log.back(), "radioA.click");
+    EXPECT_TRUE(f.radioA.Checked());
+    EXPECT_FALSE(f.radioB.Checked());
+    f.radioA.userClicked();  // clicking a checked radio button changes nothing
+    EXPECT_EQ(f.log.size(), 2u);
+}
+
+TEST(FormKit, ListSelectionFromCodeFiresNothingAndOutOfRangeClears) {
+    Fixture f;
+    f.combo.setItemIndex(2);
+    EXPECT_TRUE(f.log.empty());
+    EXPECT_EQ(f.combo.Text(), "c");
+    f.combo.setItemIndex(7);
+    EXPECT_EQ(f.combo.ItemIndex(), -1);
+    EXPECT_EQ(f.combo.Text(), "");
+    f.combo.userSelected(1);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"combo.change"}));
+    EXPECT_EQ(f.combo.Text(), "b");
+}
+
+TEST(FormKit, LeavingAFocusedEditRunsItsExitHandlerOnce) {
+    Fixture f;
+    f.edit.SetFocus();
+    f.log.clear();
+    f.bar.userMouseDown();  // clicking elsewhere moves the focus
+    f.bar.userMouseUp();
+    f.other.SetFocus();
+    EXPECT_EQ(f.log, (std::vector<std::string>{"edit.exit"}));
+}
+
+TEST(FormKit, TheNewControlHoldsTheFocusWhileTheOldOneExits) {
+    Fixture f;
+    bool barFocusedDuringExit = false;
+    f.edit.OnExit = [&](Object*) { barFocusedDuringExit = f.bar.Focused(); };
+    f.edit.SetFocus();
+    f.bar.SetFocus();
+    EXPECT_TRUE(barFocusedDuringExit);
+}
+
+TEST(FormKit, DisabledOrHiddenControlsNeitherTakeFocusNorReact) {
+    Fixture f;
+    f.edit.SetFocus();
+    f.edit.setEnabled(false);  // loses the focus silently
+    EXPECT_EQ(f.form.ActiveControl(), nullptr);
+    EXPECT_FALSE(f.edit.SetFocus());
+    f.edit.userTyped("5");
+    f.check.setVisible(false);
+    f.check.userClicked();
+    EXPECT_EQ(f.edit.Text(), "100");
+    EXPECT_FALSE(f.check.Checked());
+    EXPECT_EQ(f.log, (std::vector<std::string>{"edit.enter"}));
+}
+
+TEST(FormKit, EnterGoesToTheFocusedControlThenToTheDefaultButton) {
+    Fixture f;
+    f.edit.SetFocus();
+    f.log.clear();
+    EXPECT_TRUE(f.form.userKeyDown(VK_RETURN));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"ok.click"}));
+
+    // A key handler that takes Enter keeps it from the default button.
+    f.edit.OnKeyPress = [&](Object*, char& key) {
+        if (key == 13) {
+            f.log.push_back("edit.enter-key");
+            key = 0;
+        }
+    };
+    f.log.clear();
+    f.form.userKeyDown(VK_RETURN);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"edit.enter-key"}));
+
+    // A focused button takes Enter itself.
+    f.cancel.SetFocus();
+    f.log.clear();
+    f.form.userKeyDown(VK_RETURN);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"cancel.click"}));
+}
+
+TEST(FormKit, ShortcutsWorkOnlyWhileTheirMenuIsEnabled) {
+    Fixture f;
+    MenuItem presets{"Presets1", "&Presets"};
+    MenuItem recall{"Memory11", "Recall Preset 1", Key(VK_F5)};
+    int clicks = 0;
+    recall.OnClick = [&](Object*) { ++clicks; };
+    presets.add(recall);
+    f.form.Menu.add(presets);
+    presets.setVisible(false);  // never shown, the key still works
+    EXPECT_TRUE(f.form.userKeyDown(VK_F5));
+    EXPECT_EQ(clicks, 1);
+    presets.setEnabled(false);
+    f.form.userKeyDown(VK_F5);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(f.form.userKeyDown(VK_F5, ShiftState{true, false, false}));
+}
+
+TEST(FormKit, CloseCanBeRefusedByTheCloseHandler) {
+    Form form{"main"};
+    form.Show();
+    bool refuse = true;
+    form.OnClose = [&](Object*, CloseAction& action) {
+        if (refuse) action = CloseAction::None;
+    };
+    EXPECT_FALSE(form.Close());
+    EXPECT_TRUE(form.Visible());
+    refuse = false;
+    EXPECT_TRUE(form.Close());
+    EXPECT_FALSE(form.Visible());
+}
+
+TEST(FormKit, FormEventsRunInTheirOrder) {
+    Form form{"f"};
+    std::vector<std::string> log;
+    form.OnCreate = [&](Object*) { log.push_back("create"); };
+    form.OnShow = [&](Object*) { log.push_back("show"); };
+    form.OnActivate = [&](Object*) { log.push_back("activate"); };
+    form.Create();
+    form.Show();
+    form.Show();  // already shown
+    form.Activate();
+    EXPECT_EQ(log, (std::vector<std::string>{"create", "show", "activate"}));
+}
+
+TEST(FormKit, ApplicationOpensHelpThroughThePlatformViewer) {
+    Application app;
+    app.HelpFile = "/opt/vpg/vpg.chm";
+    std::string file;
+    int topic = 0;
+    app.helpViewer = [&](const std::string& f, int c) {
+        file = f;
+        topic = c;
+    };
+    app.HelpContext(10);
+    EXPECT_EQ(file, "/opt/vpg/vpg.chm");
+    EXPECT_EQ(topic, 10);
+}
+
+}  // namespace
