@@ -7,7 +7,7 @@ packages=(
     g++ cmake make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format libclang-rt-14-dev
-    sox python3
+    sox python3 time
 )
 
 missing=()

@@ -41,7 +41,9 @@ void TAudioIO::StopAtOnce() {
     ContinueProcessing = false;
 }
 
-void TAudioIO::StopGracefully() { ContinueProcessing = false; }
+void TAudioIO::StopGracefully() {
+    ContinueProcessing = false;
+}
 
 void TAudioIO::setBufferSize(std::int32_t value) {
     FRequestedBufferSize = value < 512 ? 512 : value;
@@ -53,7 +55,9 @@ void TAudioIO::setBufferSize(std::int32_t value) {
     AllocateBuffers();
 }
 
-void TAudioIO::setNumBuffers(std::int32_t value) { FNumBuffers = std::clamp(value, 2, kMaxBuffers); }
+void TAudioIO::setNumBuffers(std::int32_t value) {
+    FNumBuffers = std::clamp(value, 2, kMaxBuffers);
+}
 
 void TAudioIO::setFrameRate(std::int32_t value) {
     FWaveFmtEx.nSamplesPerSec = static_cast<std::uint32_t>(value);
@@ -173,9 +177,10 @@ TAudioOut::~TAudioOut() {
         CloseDevice();
     }
     if (WaveDeviceOpen) {
-        // The device refused to let go: leave it the memory and the windows it may still use.
+        // The device refused to let go: leave it the memory and the windows it may still post
+        // to, cut off from a component that no longer exists.
         FKeepMemory = true;
-        for (auto& window : FCallBackWindows) static_cast<void>(window.release());
+        for (auto& window : FCallBackWindows) window.release()->AudioComponent = nullptr;
         return;
     }
     for (auto& window : FCallBackWindows) FPlatform.loop.forget(window.get());
@@ -401,10 +406,17 @@ std::string TAudioOut::WaveErrorText(MMRESULT code) {
 
 void TCallBackWinOut::handleMessage(const ui::Message& message) {
     switch (message.msg) {
-        case MM_WOM_OPEN: HandleWomOpen(message); break;
-        case MM_WOM_CLOSE: HandleWomClose(message); break;
-        case MM_WOM_DONE: HandleWomDone(message); break;
-        default: break;
+        case MM_WOM_OPEN:
+            HandleWomOpen(message);
+            break;
+        case MM_WOM_CLOSE:
+            HandleWomClose(message);
+            break;
+        case MM_WOM_DONE:
+            HandleWomDone(message);
+            break;
+        default:
+            break;
     }
 }
 

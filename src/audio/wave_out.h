@@ -250,24 +250,42 @@ inline void SetDeviceName(WAVEOUTCAPS& caps, std::string_view name) {
 // Returns nullptr for a code that is not one of them.
 inline const char* StandardWaveErrorText(MMRESULT code) {
     switch (code) {
-        case MMSYSERR_NOERROR: return "The command completed successfully.";
-        case MMSYSERR_ERROR: return "An unspecified error occurred in the wave output device.";
-        case MMSYSERR_BADDEVICEID: return "The wave output device identifier is out of range.";
-        case MMSYSERR_NOTENABLED: return "The wave output driver failed to enable.";
-        case MMSYSERR_ALLOCATED: return "The wave output device is already in use.";
-        case MMSYSERR_INVALHANDLE: return "The wave output device handle is invalid.";
-        case MMSYSERR_NODRIVER: return "No wave output device driver is installed.";
-        case MMSYSERR_NOMEM: return "The wave output device could not allocate or lock memory.";
-        case MMSYSERR_NOTSUPPORTED: return "The wave output device does not support this function.";
-        case MMSYSERR_BADERRNUM: return "The error number is out of range.";
-        case MMSYSERR_INVALFLAG: return "An invalid flag was passed to the wave output device.";
-        case MMSYSERR_INVALPARAM: return "An invalid parameter was passed to the wave output device.";
-        case MMSYSERR_HANDLEBUSY: return "The wave output device handle is busy.";
-        case WAVERR_BADFORMAT: return "The wave output device does not support this format.";
-        case WAVERR_STILLPLAYING: return "The wave output device is still playing buffers.";
-        case WAVERR_UNPREPARED: return "The wave header has not been prepared.";
-        case WAVERR_SYNC: return "The wave output device is synchronous.";
-        default: return nullptr;
+        case MMSYSERR_NOERROR:
+            return "The command completed successfully.";
+        case MMSYSERR_ERROR:
+            return "The wave output device reported an error of unknown cause.";
+        case MMSYSERR_BADDEVICEID:
+            return "The wave output device identifier is out of range.";
+        case MMSYSERR_NOTENABLED:
+            return "The wave output driver failed to enable.";
+        case MMSYSERR_ALLOCATED:
+            return "The wave output device is already in use.";
+        case MMSYSERR_INVALHANDLE:
+            return "The wave output device handle is invalid.";
+        case MMSYSERR_NODRIVER:
+            return "No wave output device driver is installed.";
+        case MMSYSERR_NOMEM:
+            return "The wave output device could not allocate or lock memory.";
+        case MMSYSERR_NOTSUPPORTED:
+            return "The wave output device does not support this function.";
+        case MMSYSERR_BADERRNUM:
+            return "The error number is out of range.";
+        case MMSYSERR_INVALFLAG:
+            return "An invalid flag was passed to the wave output device.";
+        case MMSYSERR_INVALPARAM:
+            return "An invalid parameter was passed to the wave output device.";
+        case MMSYSERR_HANDLEBUSY:
+            return "The wave output device handle is busy.";
+        case WAVERR_BADFORMAT:
+            return "The wave output device does not support this format.";
+        case WAVERR_STILLPLAYING:
+            return "The wave output device is still playing buffers.";
+        case WAVERR_UNPREPARED:
+            return "The wave header has not been prepared.";
+        case WAVERR_SYNC:
+            return "The wave output device is synchronous.";
+        default:
+            return nullptr;
     }
 }
 

@@ -63,7 +63,7 @@ void TfrmGenerator::wireFrequencyControls() {
 
 void TfrmGenerator::FreqSliderLeftChange(ui::Object*) {
     // Positions set by the program (recomputation, new ends, restored settings) write nothing.
-    if (!FreqSliderLeft.Focused()) return;
+    if (!FreqSliderLeft.Focused() || sliderEndsChanging_) return;
     const auto f = static_cast<float>(SliderFrequency(FreqSliderLeft.Position()));
     const auto step = controls::TryIntlStrToFloat(txtRound.Text(), platform.decimalSeparator);
     float v = f;
@@ -94,7 +94,9 @@ void TfrmGenerator::MinFreqEditExit(ui::Object*) {
     if (MinFreqEdit.Text().empty()) return;
     const auto v = controls::ReadPeriodDecimal(MinFreqEdit.Text());
     if (v && *v > 0 && *v < otherEnd(MaxFreqEdit, FreqSliderLeft.Max())) {
+        sliderEndsChanging_ = true;
         FreqSliderLeft.setMin(SliderPosition(*v));
+        sliderEndsChanging_ = false;
         const auto start = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
         if (start && *start < *v) fInitLeft.setText(FloatToStr(*v));
         return;
@@ -108,7 +110,9 @@ void TfrmGenerator::MaxFreqEditExit(ui::Object*) {
     const auto v = controls::ReadPeriodDecimal(MaxFreqEdit.Text());
     const double half = Parameters.SampleRate / 2.0;
     if (v && *v < half && otherEnd(MinFreqEdit, FreqSliderLeft.Min()) < *v) {
+        sliderEndsChanging_ = true;
         FreqSliderLeft.setMax(SliderPosition(*v));
+        sliderEndsChanging_ = false;
         const auto start = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
         if (start && *start > *v) fInitLeft.setText(FloatToStr(*v));
         return;

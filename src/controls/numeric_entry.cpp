@@ -11,7 +11,9 @@ namespace controls {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Checks the grammar and returns the text as the C library spells it ('.' as separator,
 // no blanks, no '+'), or nothing when the text is not a number.
@@ -118,7 +120,8 @@ std::optional<float> TryIntlStrToFloat(std::string_view Str, char decimalSeparat
 
 float IntlStrToFloat(std::string_view Str, char decimalSeparator) {
     if (auto v = TryIntlStrToFloat(Str, decimalSeparator)) return *v;
-    throw EConvertError("'" + std::string(Str.substr(0, 64)) + "' is not a valid floating point value");
+    throw EConvertError("'" + std::string(Str.substr(0, 64)) +
+                        "' is not a valid floating point value");
 }
 
 std::optional<std::int32_t> ReadWholeNumber(std::string_view text) {
@@ -193,7 +196,9 @@ std::string FloatToStrGeneral(double value, char decimalSeparator) {
     return out;
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 std::int64_t RoundToInt64(long double value) {
     constexpr long double lo = -9223372036854775808.0L;

@@ -95,7 +95,9 @@ bool TfrmGenerator::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size
         }
         // After the end the counter keeps counting (saturating: it must not overflow).
         if (s.SampleCounter < engine::MaxTotalSamples) ++s.SampleCounter;
-        if (s.SampleCounter == p.TotalSamples && loop) {
+        // At the end, or past it when Loop came on after the end: a loop must wrap, or its
+        // sweep would never turn again.
+        if (loop && p.TotalSamples > 0 && s.SampleCounter >= p.TotalSamples) {
             s.SampleCounter = 0;
             if (!constantMode) {
                 if (bidirectional) {

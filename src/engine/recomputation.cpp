@@ -65,14 +65,12 @@ void TfrmGenerator::fConstLeftChange(ui::Object*) {
         p.FinalStepLeft = f1 / fs;
         State.StepLeft = p.TargetLeft;
         State.StepRight = p.TargetRight;
+        // A looping sweep that starts over starts its pass over: with the old count it would
+        // turn or restart mid-pass and run outside its range (below the start, or without end).
+        if (Loop.Checked()) State.SampleCounter = 0;
         engine::ApplySweep(p, LogarithmicLeft.Checked());
     }
     State.FillBusy = false;
-}
-
-std::int32_t TfrmGenerator::GenerateSample(int channel) {
-    return channel == 0 ? engine::SineSample(Parameters, State, chkConstantLeft.Checked())
-                        : engine::PulseSample(Parameters, State);
 }
 
 void TfrmGenerator::SweepRestart() {

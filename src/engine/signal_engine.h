@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+
+#include "engine/sine.h"
 
 namespace engine {
 
@@ -34,6 +37,14 @@ struct SignalState {
     double StepRight = 0;
     bool FillAcknowledged = false;
     bool FillBusy = false;
+
+    // What the pulse routine last derived, so that a steady pulse rate costs neither the
+    // division nor the 64-bit remainder: the period belongs to `periodStep`, the remainder to
+    // `remainderCounter`. The samples are the same as computing both anew.
+    double periodStep = 0;
+    std::int64_t period = 0;  // 0: no period (a silent pulse channel)
+    std::int32_t remainderCounter = -2;
+    std::int64_t remainder = 0;
 };
 
 struct SweepCoefficients {
@@ -57,11 +68,50 @@ void ResetForStart(const SignalParameters& p, SignalState& s);
 std::int32_t SamplesForDuration(double seconds, std::int32_t sampleRate);
 
 // Converts a computed sample to the 16-bit range; NaN (never produced by valid inputs) is 0.
-std::int32_t ToSample(double v);
+inline std::int32_t ToSample(double v) {
+    // Valid inputs stay within +-32767; anything else must not become undefined behaviour.
+    if (!(v >= -32768.0)) return v != v ? 0 : -32768;
+    if (v > 32767.0) return 32767;
+    return static_cast<std::int32_t>(RoundEven(v));
+}
 
 // Channel 0: the sine. Advances the phase and the step (glide or sweep).
-std::int32_t SineSample(const SignalParameters& p, SignalState& s, bool constantMode);
+inline std::int32_t SineSample(const SignalParameters& p, SignalState& s, bool constantMode) {
+    s.PhaseLeft += s.StepLeft;
+    if (constantMode) {
+        if (s.StepLeft != p.TargetLeft) s.StepLeft = 0.995 * s.StepLeft + 0.005 * p.TargetLeft;
+    } else {
+        s.StepLeft = s.StepLeft * p.SweepMultiplier + p.SweepAdder;
+    }
+    if (s.PhaseLeft > TwoPi) s.PhaseLeft -= TwoPi;
+    return ToSample(Sine(s.PhaseLeft - p.PhaseOffset) *
+                    (FullScale * static_cast<double>(p.GainLeft)));
+}
+
+// The pulse period in samples for a pulse step: Round(2 pi / step), 0 when there is none.
+std::int64_t PulsePeriod(double stepRight);
+
 // Channel 1: the pulse train, high while SampleCounter mod period <= PulseLength.
-std::int32_t PulseSample(const SignalParameters& p, SignalState& s);
+inline std::int32_t PulseSample(const SignalParameters& p, SignalState& s) {
+    if (s.StepRight != p.TargetRight) s.StepRight = 0.995 * s.StepRight + 0.005 * p.TargetRight;
+    if (s.StepRight != s.periodStep) {
+        s.periodStep = s.StepRight;
+        s.period = PulsePeriod(s.StepRight);
+        s.remainderCounter = -2;
+    }
+    if (s.period == 0) return 0;
+    // The remainder of truncating division: it takes the counter's sign, never negative here.
+    std::int64_t r;
+    if (s.SampleCounter == s.remainderCounter + 1 && s.SampleCounter > 0) {
+        r = s.remainder + 1;
+        if (r == (s.period < 0 ? -s.period : s.period)) r = 0;
+    } else {
+        r = static_cast<std::int64_t>(s.SampleCounter) % s.period;
+    }
+    s.remainderCounter = s.SampleCounter;
+    s.remainder = r;
+    if (static_cast<double>(r) > p.PulseLength) return 0;
+    return ToSample(FullScale * static_cast<double>(p.GainRight));
+}
 
 }  // namespace engine

@@ -72,13 +72,14 @@ void TfrmGenerator::RestoreSettings() {
         if (ReadFlag(reg, key, "frmFrequencyDisplay")) FrequencyDisplay1Click(this);
         Left = ReadInteger(reg, key, "FormX");
         Top = ReadInteger(reg, key, "FormY");
-        const int displayX = ReadInteger(reg, key, "DisplayX");
-        const int displayY = ReadInteger(reg, key, "DisplayY");
-        const int displayW = ReadInteger(reg, key, "DisplayW");
+        // Each coordinate goes in as it is read: a later one that fails leaves the earlier ones.
         if (frmFrequencyDisplay) {
-            frmFrequencyDisplay->Left = displayX;
-            frmFrequencyDisplay->Top = displayY;
-            frmFrequencyDisplay->Width = displayW;
+            frmFrequencyDisplay->Left = ReadInteger(reg, key, "DisplayX");
+            frmFrequencyDisplay->Top = ReadInteger(reg, key, "DisplayY");
+            frmFrequencyDisplay->Width = ReadInteger(reg, key, "DisplayW");
+        } else {
+            for (const char* name : {"DisplayX", "DisplayY", "DisplayW"})
+                ReadInteger(reg, key, name);
         }
         MinFreqEdit.setText(ReadText(reg, key, "MinFreqEdit"));
         MinFreqEditExit(this);

@@ -150,7 +150,12 @@ public:
 
     // --- Recomputation and samples (engine/recomputation.cpp) ---
     void fConstLeftChange(ui::Object* Sender);
-    std::int32_t GenerateSample(int channel);
+    // One sample of channel 0 (the sine) or 1 (the pulses); inline, as the fill runs it for
+    // every frame.
+    std::int32_t GenerateSample(int channel) {
+        return channel == 0 ? engine::SineSample(Parameters, State, chkConstantLeft.Checked())
+                            : engine::PulseSample(Parameters, State);
+    }
     void SweepRestart();
 
     // --- Speaker frequency handlers (controls/frequency_controls.cpp) ---
@@ -257,6 +262,9 @@ private:
     float otherEnd(const ui::Edit& field, int sliderEnd) const;
 
     std::unique_ptr<audio::TAudioOut> audioOut_;
+    // True while an end field moves the slider's range: that move writes nothing back, even
+    // when Enter has already given the slider the focus.
+    bool sliderEndsChanging_ = false;
 };
 
 }  // namespace vpg

@@ -25,11 +25,17 @@ void Control::setVisible(bool value) {
     changed();
 }
 
-bool Control::Focused() const { return form_ && form_->ActiveControl() == this; }
+bool Control::Focused() const {
+    return form_ && form_->ActiveControl() == this;
+}
 
-bool Control::CanFocus() const { return focusable_ && enabled_ && visible_ && form_; }
+bool Control::CanFocus() const {
+    return focusable_ && enabled_ && visible_ && form_;
+}
 
-bool Control::SetFocus() { return form_ && form_->focusControl(this); }
+bool Control::SetFocus() {
+    return form_ && form_->focusControl(this);
+}
 
 void Control::userFocused() {
     if (CanFocus()) SetFocus();

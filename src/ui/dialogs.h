@@ -8,7 +8,12 @@ namespace ui {
 enum ModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 
 // Sets of standard buttons.
-enum MsgDlgButtons : unsigned { mbOK = 1u << 0, mbCancel = 1u << 1, mbYes = 1u << 2, mbNo = 1u << 3 };
+enum MsgDlgButtons : unsigned {
+    mbOK = 1u << 0,
+    mbCancel = 1u << 1,
+    mbYes = 1u << 2,
+    mbNo = 1u << 3
+};
 
 enum class MsgDlgType { Warning, Error, Information, Confirmation };
 

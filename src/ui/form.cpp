@@ -97,7 +97,8 @@ Button* Form::DefaultButton() const {
 
 bool Form::userKeyDown(std::uint16_t key, ShiftState shift) {
     if (!enabled_) return false;
-    if (MenuItem* item = Menu.findShortCut(ShortCut{key, shift}); item && item->EffectivelyEnabled()) {
+    if (MenuItem* item = Menu.findShortCut(ShortCut{key, shift});
+        item && item->EffectivelyEnabled()) {
         item->Click();
         return true;
     }

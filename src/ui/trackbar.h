@@ -13,7 +13,10 @@ class TrackBar : public Control {
 public:
     TrackBar(std::string name, int min, int max, int position,
              Orientation orientation = Orientation::Horizontal)
-        : Control(std::move(name), true), min_(min), max_(max), position_(position),
+        : Control(std::move(name), true),
+          min_(min),
+          max_(max),
+          position_(position),
           orientation_(orientation) {}
 
     NotifyEvent OnChange;

@@ -52,9 +52,15 @@ struct ShortCut {
     friend bool operator==(const ShortCut&, const ShortCut&) = default;
 };
 
-inline constexpr ShortCut Key(std::uint16_t k) { return ShortCut{k, {}}; }
-inline constexpr ShortCut Ctrl(std::uint16_t k) { return ShortCut{k, {false, true, false}}; }
-inline constexpr ShortCut Shift(std::uint16_t k) { return ShortCut{k, {true, false, false}}; }
+inline constexpr ShortCut Key(std::uint16_t k) {
+    return ShortCut{k, {}};
+}
+inline constexpr ShortCut Ctrl(std::uint16_t k) {
+    return ShortCut{k, {false, true, false}};
+}
+inline constexpr ShortCut Shift(std::uint16_t k) {
+    return ShortCut{k, {true, false, false}};
+}
 
 enum class MouseButton { Left, Right, Middle };
 

@@ -25,36 +25,22 @@ class IntlStrToFloatTest : public ::testing::TestWithParam<char> {};
 TEST_P(IntlStrToFloatTest, ReadsEitherSeparatorAndRefusesWhatIsNotANumber) {
     const char sep = GetParam();
     const ReadCase cases[] = {
-        {"100", true, 100.0f},
-        {"1.5", true, 1.5f},
-        {"1,5", true, 1.5f},
-        {" 2.5e3 ", true, 2500.0f},
-        {"-7.5", true, -7.5f},
-        {"+3", true, 3.0f},
-        {".5", true, 0.5f},
-        {"5.", true, 5.0f},
-        {"1E-3", true, 0.001f},
-        {"1234.567891", true, 1234.56787109375f},
+        {"100", true, 100.0f},  {"1.5", true, 1.5f},
+        {"1,5", true, 1.5f},    {" 2.5e3 ", true, 2500.0f},
+        {"-7.5", true, -7.5f},  {"+3", true, 3.0f},
+        {".5", true, 0.5f},     {"5.", true, 5.0f},
+        {"1E-3", true, 0.001f}, {"1234.567891", true, 1234.56787109375f},
         {"1e-60", true, 0.0f},  // underflows to zero: it still fits
         {"1,000.5", false, 0},  // thousands separator: two decimal separators
-        {"1.000,5", false, 0},
-        {"", false, 0},
-        {"   ", false, 0},
-        {"-", false, 0},
-        {"+", false, 0},
-        {".", false, 0},
-        {",", false, 0},
-        {"abc", false, 0},
-        {"12abc", false, 0},
-        {"1e", false, 0},
-        {"1e+", false, 0},
-        {"nan", false, 0},
-        {"inf", false, 0},
-        {"1e39", false, 0},  // does not fit a 32-bit float
-        {"1e999", false, 0},
-        {"-1e999", false, 0},
-        {"0x10", false, 0},
-        {"1 000", false, 0},
+        {"1.000,5", false, 0},  {"", false, 0},
+        {"   ", false, 0},      {"-", false, 0},
+        {"+", false, 0},        {".", false, 0},
+        {",", false, 0},        {"abc", false, 0},
+        {"12abc", false, 0},    {"1e", false, 0},
+        {"1e+", false, 0},      {"nan", false, 0},
+        {"inf", false, 0},      {"1e39", false, 0},  // does not fit a 32-bit float
+        {"1e999", false, 0},    {"-1e999", false, 0},
+        {"0x10", false, 0},     {"1 000", false, 0},
         {"\t5", false, 0},
     };
     for (const ReadCase& c : cases) {
@@ -155,10 +141,18 @@ TEST(WholeNumbers, OnlyDigitsWithAnOptionalSign) {
     struct Case {
         const char* text;
         std::optional<std::int32_t> value;
-    } cases[] = {{"-6", -6},       {"20", 20},           {"+3", 3},
-                 {"0", 0},         {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX},
-                 {"2147483648", {}}, {"-6.5", {}},         {"", {}},
-                 {"-", {}},        {" 5", {}},           {"1e2", {}}};
+    } cases[] = {{"-6", -6},
+                 {"20", 20},
+                 {"+3", 3},
+                 {"0", 0},
+                 {"-2147483648", INT32_MIN},
+                 {"2147483647", INT32_MAX},
+                 {"2147483648", {}},
+                 {"-6.5", {}},
+                 {"", {}},
+                 {"-", {}},
+                 {" 5", {}},
+                 {"1e2", {}}};
     for (const auto& c : cases) EXPECT_EQ(ReadWholeNumber(c.text), c.value) << c.text;
 }
 

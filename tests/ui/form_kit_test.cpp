@@ -34,7 +34,7 @@ struct Fixture {
 
     Fixture() {
         for (Control* c : std::vector<Control*>{&edit, &other, &bar, &check, &radioA, &radioB,
-                                                 &combo, &ok, &cancel, &label})
+                                                &combo, &ok, &cancel, &label})
             form.add(*c);
         radioA.setPartner(radioB);
         auto record = [this](std::string what) {
@@ -143,7 +143,7 @@ TEST(FormKit, CheckBoxFiresOnEveryChangeOfState) {
 
 TEST(FormKit, RadioButtonFiresOnlyWhenItBecomesChecked) {
     Fixture f;
-    f.radioA.setChecked(true);  // already checked
+    f.radioA.setChecked(true);   // already checked
     f.radioA.setChecked(false);  // unchecking fires nothing and leaves the partner alone
     EXPECT_TRUE(f.log.empty());
     EXPECT_FALSE(f.radioB.Checked());

@@ -66,7 +66,8 @@ FakeWaveOut::Device* FakeWaveOut::current() {
 
 void FakeWaveOut::post(const Device& device, std::uint32_t msg, WAVEHDR* header) {
     if ((device.flags & CALLBACK_TYPEMASK) != CALLBACK_WINDOW || device.window == nullptr) return;
-    loop_.post(ui::Message{device.window, msg, device.handle, reinterpret_cast<std::intptr_t>(header)});
+    loop_.post(
+        ui::Message{device.window, msg, device.handle, reinterpret_cast<std::intptr_t>(header)});
 }
 
 std::uint64_t FakeWaveOut::framesOf(const Device& device, const WAVEHDR& header) {
@@ -118,7 +119,8 @@ MMRESULT FakeWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEF
         format.nSamplesPerSec == 0 || format.nBlockAlign == 0 || format.wBitsPerSample < 8)
         return record(Call::Open, 0, WAVERR_BADFORMAT);
 
-    auto slot = std::find_if(devices_.begin(), devices_.end(), [](const Device& d) { return !d.open; });
+    auto slot =
+        std::find_if(devices_.begin(), devices_.end(), [](const Device& d) { return !d.open; });
     if (slot == devices_.end()) {
         devices_.emplace_back();
         devices_.back().pending.reserve(64);
@@ -143,8 +145,10 @@ MMRESULT FakeWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEF
 
 MMRESULT FakeWaveOut::PrepareHeader(HWAVEOUT handle, WAVEHDR* header) {
     MMRESULT code = MMSYSERR_NOERROR;
-    if (injected(Call::PrepareHeader, code)) return record(Call::PrepareHeader, handle, code, header);
-    if (find(handle) == nullptr) return record(Call::PrepareHeader, handle, MMSYSERR_INVALHANDLE, header);
+    if (injected(Call::PrepareHeader, code))
+        return record(Call::PrepareHeader, handle, code, header);
+    if (find(handle) == nullptr)
+        return record(Call::PrepareHeader, handle, MMSYSERR_INVALHANDLE, header);
     if (header == nullptr || header->lpData == nullptr)
         return record(Call::PrepareHeader, handle, MMSYSERR_INVALPARAM, header);
     header->dwFlags |= WHDR_PREPARED;
@@ -157,7 +161,8 @@ MMRESULT FakeWaveOut::UnprepareHeader(HWAVEOUT handle, WAVEHDR* header) {
         return record(Call::UnprepareHeader, handle, code, header);
     if (find(handle) == nullptr)
         return record(Call::UnprepareHeader, handle, MMSYSERR_INVALHANDLE, header);
-    if (header == nullptr) return record(Call::UnprepareHeader, handle, MMSYSERR_INVALPARAM, header);
+    if (header == nullptr)
+        return record(Call::UnprepareHeader, handle, MMSYSERR_INVALPARAM, header);
     if (header->dwFlags & WHDR_INQUEUE)
         return record(Call::UnprepareHeader, handle, WAVERR_STILLPLAYING, header);
     header->dwFlags &= ~WHDR_PREPARED;
@@ -220,11 +225,14 @@ MMRESULT FakeWaveOut::GetPosition(HWAVEOUT handle, MMTIME* time) {
     const Device* device = find(handle);
     if (device == nullptr) return record(Call::GetPosition, handle, MMSYSERR_INVALHANDLE);
     if (time == nullptr) return record(Call::GetPosition, handle, MMSYSERR_INVALPARAM);
+    if (positionType_ != 0) time->wType = positionType_;
     switch (time->wType) {
-        case TIME_SAMPLES: time->u.sample = static_cast<std::uint32_t>(device->samples); break;
+        case TIME_SAMPLES:
+            time->u.sample = static_cast<std::uint32_t>(device->samples);
+            break;
         case TIME_MS:
-            time->u.ms = static_cast<std::uint32_t>(device->samples * 1000 /
-                                                    device->format.nSamplesPerSec);
+            time->u.ms =
+                static_cast<std::uint32_t>(device->samples * 1000 / device->format.nSamplesPerSec);
             break;
         default:
             // Like a driver, answer in a format it supports.
@@ -250,7 +258,8 @@ MMRESULT FakeWaveOut::GetErrorText(MMRESULT code, char* buffer, std::uint32_t ca
     MMRESULT fault = MMSYSERR_NOERROR;
     if (injected(Call::GetErrorText, fault)) return record(Call::GetErrorText, 0, fault);
     for (const auto& [known, text] : texts_) {
-        if (known == code) return record(Call::GetErrorText, 0, CopyWaveText(text, buffer, capacity));
+        if (known == code)
+            return record(Call::GetErrorText, 0, CopyWaveText(text, buffer, capacity));
     }
     const char* text = StandardWaveErrorText(code);
     if (text == nullptr) return record(Call::GetErrorText, 0, MMSYSERR_BADERRNUM);

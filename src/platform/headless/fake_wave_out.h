@@ -72,6 +72,9 @@ public:
     void setCapture(bool on) { capture_ = on; }
     // Record the calls (on by default; the log is reserved up front).
     void setRecordCalls(bool on) { record_ = on; }
+    // Answer GetPosition in this wType whatever is asked (0: as asked, where supported), as
+    // some drivers do.
+    void answerPositionIn(std::uint32_t wType) { positionType_ = wType; }
 
     // --- the virtual clock, on the most recently opened device
     // Plays up to `frames` sample frames; buffers that finish come back. Nothing plays while
@@ -141,6 +144,7 @@ private:
     std::vector<CallRecord> calls_;
     bool record_ = true;
     bool capture_ = false;
+    std::uint32_t positionType_ = 0;
     std::vector<std::uint8_t> played_;
     std::vector<std::uint32_t> playedLengths_;
 };

@@ -32,7 +32,9 @@ std::size_t HeadlessMessageLoop::pumpAll(std::size_t limit) {
     return n;
 }
 
-void HeadlessMessageLoop::processMessages() { pumpAll(); }
+void HeadlessMessageLoop::processMessages() {
+    pumpAll();
+}
 
 void HeadlessMessageLoop::forget(const ui::MessageTarget* target) {
     // Compact the ring in place, keeping the order of the messages that stay.

@@ -1,5 +1,6 @@
 #include "platform/headless/wav_file_wave_out.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -42,13 +43,19 @@ void put32(std::uint8_t* p, std::uint32_t v) {
     put16(p + 2, v >> 16);
 }
 
-std::uint64_t padded(std::uint64_t dataBytes) { return dataBytes + (dataBytes & 1); }
+std::uint64_t padded(std::uint64_t dataBytes) {
+    return dataBytes + (dataBytes & 1);
+}
+
+// The largest data chunk whose RIFF size still fits 32 bits. RIFF size = "WAVE" + fmt chunk
+// (8 + 16) + data chunk header (8) + data + a pad byte after odd data: 36 + 4294967258 is the
+// last even total within 0xFFFFFFFF.
+constexpr std::uint64_t kMaxRiffData = 0xFFFFFFFFull - 37;
 
 }  // namespace
 
 bool WavFileWaveOut::FitsInRiff(std::uint64_t dataBytes) {
-    // RIFF size = "WAVE" + fmt chunk (8 + 16) + data chunk header (8) + data + pad byte.
-    return padded(dataBytes) + 36 <= 0xFFFFFFFFull;
+    return dataBytes <= kMaxRiffData;
 }
 
 WavFileWaveOut::WavFileWaveOut(ui::IMessageLoop& loop, std::string path)
@@ -56,7 +63,9 @@ WavFileWaveOut::WavFileWaveOut(ui::IMessageLoop& loop, std::string path)
     held_.reserve(16);
 }
 
-WavFileWaveOut::~WavFileWaveOut() { closeFile(); }
+WavFileWaveOut::~WavFileWaveOut() {
+    closeFile();
+}
 
 MMRESULT WavFileWaveOut::fail(MMRESULT code, std::string text) {
     if (fileError_.empty()) fileError_ = text;
@@ -114,6 +123,11 @@ void WavFileWaveOut::closeFile() {
         fileError_ = "Could not trim the WAV file '" + path_ + "': " + ec.message();
 }
 
+std::uint64_t WavFileWaveOut::playLimitFrames() const {
+    if (playLimit_ == UINT64_MAX || format_.nBlockAlign == 0) return playLimit_;
+    return playLimit_ - playLimit_ % format_.nBlockAlign;
+}
+
 MMRESULT WavFileWaveOut::GetDevCaps(std::uint32_t deviceId, WAVEOUTCAPS* caps) {
     if (caps == nullptr) return MMSYSERR_INVALPARAM;
     if (deviceId != 0 && deviceId != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
@@ -123,9 +137,8 @@ MMRESULT WavFileWaveOut::GetDevCaps(std::uint32_t deviceId, WAVEOUTCAPS* caps) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WavFileWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId,
-                              const WAVEFORMATEX& format, ui::MessageTarget* callbackWindow,
-                              std::uint32_t flags) {
+MMRESULT WavFileWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEFORMATEX& format,
+                              ui::MessageTarget* callbackWindow, std::uint32_t flags) {
     if (handle == nullptr) return MMSYSERR_INVALPARAM;
     if (deviceId != 0 && deviceId != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
     if (file_ != nullptr) return MMSYSERR_ALLOCATED;
@@ -190,11 +203,13 @@ MMRESULT WavFileWaveOut::Write(HWAVEOUT handle, WAVEHDR* header) {
     if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
 
     // A partial frame would shift every later frame of the file: only whole frames are kept.
-    const std::uint64_t bytes = header->dwBufferLength - header->dwBufferLength % format_.nBlockAlign;
+    std::uint64_t bytes = header->dwBufferLength - header->dwBufferLength % format_.nBlockAlign;
+    const std::uint64_t room = playLimitFrames() - std::min(data_, playLimitFrames());
+    bytes = std::min(bytes, room);
     const std::uint64_t total = data_ + bytes;
     if (!FitsInRiff(total) || total > dataLimit_)
-        return fail(kErrFull, "The WAV file '" + path_ + "' cannot grow beyond " +
-                                  std::to_string(FitsInRiff(dataLimit_) ? dataLimit_ : data_) +
+        return fail(kErrFull, "The WAV file '" + path_ + "' cannot hold more than " +
+                                  std::to_string(std::min(dataLimit_, kMaxRiffData)) +
                                   " bytes of sample data");
     if (bytes > 0) {
         int error = 0;
@@ -243,7 +258,9 @@ MMRESULT WavFileWaveOut::GetPosition(HWAVEOUT handle, MMTIME* time) {
     if (time == nullptr) return MMSYSERR_INVALPARAM;
     const std::uint64_t samples = data_ / format_.nBlockAlign;
     switch (time->wType) {
-        case TIME_SAMPLES: time->u.sample = static_cast<std::uint32_t>(samples); break;
+        case TIME_SAMPLES:
+            time->u.sample = static_cast<std::uint32_t>(samples);
+            break;
         case TIME_MS:
             time->u.ms = static_cast<std::uint32_t>(samples * 1000 / format_.nSamplesPerSec);
             break;

@@ -38,8 +38,12 @@ public:
     // The file of the next open (UTF-8).
     void setPath(std::string path) { path_ = std::move(path); }
     const std::string& path() const { return path_; }
-    // Caps the sample data below the RIFF limit (a size-capped render); never raises it.
+    // Caps the sample data below the RIFF limit: a write that would pass it fails with kErrFull.
     void setDataLimit(std::uint64_t bytes) { dataLimit_ = bytes; }
+    // A render of a set length: the file takes the first `bytes` of sample data (whole frames)
+    // and drops the rest without an error; the buffers come back as usual.
+    void setPlayLimit(std::uint64_t bytes) { playLimit_ = bytes; }
+    bool playLimitReached() const { return playLimit_ != UINT64_MAX && data_ >= playLimitFrames(); }
     // Sample bytes in the file of the current (or last) open.
     std::uint64_t dataBytes() const { return data_; }
     bool isOpen() const { return file_ != nullptr; }
@@ -70,6 +74,8 @@ private:
     bool writeHeader(std::uint64_t dataBytes, int& error);
     void post(std::uint32_t msg, audio::WAVEHDR* header);
     void closeFile();
+    // The play limit in whole frames of the open format.
+    std::uint64_t playLimitFrames() const;
 
     ui::IMessageLoop& loop_;
     std::string path_;
@@ -82,6 +88,7 @@ private:
     bool paused_ = false;
     std::uint64_t data_ = 0;
     std::uint64_t dataLimit_ = UINT64_MAX;
+    std::uint64_t playLimit_ = UINT64_MAX;
     std::vector<audio::WAVEHDR*> held_;
     std::array<std::string, 3> errorTexts_;
     std::string fileError_;

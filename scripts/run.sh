@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and renders an example signal into out/example.wav.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)" --target vpg-render
+mkdir -p out
+build/apps/vpg-render --freq 100 --delta 0.2 --duration 5 -o out/example.wav
+echo "Wrote out/example.wav: 5 s, 100 Hz sine (left) and strobe pulses at 100.2 Hz (right)."
+command -v soxi >/dev/null && soxi out/example.wav
+echo "Listen with: play out/example.wav"

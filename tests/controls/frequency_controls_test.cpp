@@ -1,0 +1,808 @@
+// The speaker frequency controls of the main window, driven as a person drives them
+// (user actions) or as other parts of the program do (program changes, handler calls).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "support/headless_program.h"
+
+namespace {
+
+using headless::ScriptedDialogs;
+using persistence::RegistryValue;
+using testing_support::HeadlessProgram;
+using vpg::TfrmGenerator;
+
+constexpr double kTwoPi = 6.283185307179586;
+constexpr const char* kNyquistFlag = "AboveNyquistLimit";
+
+// The output settings window reads the list position "Fs" when it is created: 3 is 44100 Hz.
+HeadlessProgram& startAt44100(HeadlessProgram& p) {
+    p.hp.registry.keys[vpg::ProgramKey()]["Fs"] = RegistryValue::Integer(3);
+    p.start();
+    EXPECT_EQ(p.gen().Parameters.SampleRate, 44100);
+    return p;
+}
+
+// The user leaves the field it is in by moving to a control without an exit rule.
+void tabAway(HeadlessProgram& p) {
+    p.gen().btnPause.userFocused();
+}
+
+// Types into a field and leaves it, so that its exit rule runs.
+void typeAndLeave(HeadlessProgram& p, ui::Edit& field, const std::string& text) {
+    field.userTyped(text);
+    tabAway(p);
+}
+
+// On a first start the restore fails and the defaults leave the mode layout unapplied
+// at start-up; a successful restore runs the layout handler, as this does.
+void showConstantLayout(HeadlessProgram& p) {
+    p.gen().chkConstantLeftClick(&p.gen().chkConstantLeft);
+}
+
+// Sweep mode comes from a preset recall, which checks the sweep radio button.
+void enterSweepMode(HeadlessProgram& p) {
+    p.gen().chkSweepLeft.setChecked(true);
+}
+
+std::vector<ScriptedDialogs::Call> notices(const HeadlessProgram& p) {
+    std::vector<ScriptedDialogs::Call> out;
+    for (const auto& c : p.hp.dialogs.calls)
+        if (c.kind == ScriptedDialogs::Kind::Notice) out.push_back(c);
+    return out;
+}
+
+double initStepFor(HeadlessProgram& p, double hz) {
+    return hz / p.gen().Parameters.SampleRate;
+}
+
+// --- The defaults the tests start from -------------------------------------------------------
+
+TEST(FrequencyControls, FirstStartLeavesTheDefaultsAndTheSliderRangeTheyGive) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    EXPECT_EQ(g.fInitLeft.Text(), "100");
+    EXPECT_EQ(g.MinFreqEdit.Text(), "20");
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "500");
+    EXPECT_EQ(g.FreqSliderLeft.Min(), 1000);       // p(20)
+    EXPECT_EQ(g.FreqSliderLeft.Max(), 2398);       // p(500)
+    EXPECT_EQ(g.FreqSliderLeft.Position(), 1699);  // p(100)
+    EXPECT_EQ(g.Parameters.SampleRate, 11025);
+}
+
+// --- The slider writes the start frequency, rounded to the step ------------------
+
+struct SliderCase {
+    const char* step;  // typed into txtRound and left
+    int moveTo;        // the user drags the slider here
+    const char* written;
+    int endsAt;  // the recomputation moves the slider to p(written)
+};
+
+TEST(FrequencyControls, SliderWritesTheFrequencyRoundedToTheStep) {
+    const SliderCase cases[] = {
+        {"1", 1000, "20", 1000},
+        {"1", 2398, "500", 2398},  // f = 500.069...
+        {"1", 1699, "100", 1699},
+        {"10", 2000, "200", 2000},
+        {"10", 2010, "200", 2000},  // snaps back to the position of 200
+        {"10", 2030, "210", 2021},  // snaps to the position of 210
+        {"10", 2045, "220", 2041},
+        {"0.1", 1006, "20.3000011444092", 1006},  // the 32-bit product of 203 and 0.1
+        {"-10", 2030, "210", 2021},               // a negative step: the same multiples
+        {"0", 1500, "63.2455520629883", 1500},    // step 0: the unrounded frequency
+    };
+    for (const SliderCase& c : cases) {
+        SCOPED_TRACE(std::string("step ") + c.step + ", position " + std::to_string(c.moveTo));
+        HeadlessProgram p;
+        p.start();
+        TfrmGenerator& g = p.gen();
+        g.txtRound.userTyped(c.step);
+        g.FreqSliderLeft.userMoved(c.moveTo);  // takes the focus: txtRound's exit runs first
+        EXPECT_TRUE(g.FreqSliderLeft.Focused());
+        EXPECT_EQ(g.fInitLeft.Text(), c.written);
+        EXPECT_EQ(g.FreqSliderLeft.Position(), c.endsAt);
+        // The written text went through the recomputation.
+        EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, g.IntlStrToFloat(c.written)));
+    }
+}
+
+TEST(FrequencyControls, WithStepTenEveryPositionSnapsToAMultipleOfTen) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    g.txtRound.userTyped("10");
+    for (int position = g.FreqSliderLeft.Min(); position <= g.FreqSliderLeft.Max(); ++position) {
+        SCOPED_TRACE(position);
+        // From a text the move cannot write, so that the move always changes the text.
+        tabAway(p);
+        g.fInitLeft.setText("1");
+        g.FreqSliderLeft.userMoved(position);
+        const float written = g.IntlStrToFloat(g.fInitLeft.Text());
+        EXPECT_EQ(std::fmod(written, 10.0f), 0.0f);
+        EXPECT_EQ(g.FreqSliderLeft.Position(), vpg::SliderPosition(written));
+    }
+}
+
+TEST(FrequencyControls, AMoveThatWritesTheSameTextLeavesTheSliderWhereItIs) {
+    // The snap is the recomputation's, and it runs only when the text changes.
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    g.txtRound.userTyped("10");
+    g.FreqSliderLeft.userMoved(2000);
+    ASSERT_EQ(g.fInitLeft.Text(), "200");
+    g.FreqSliderLeft.userMoved(2005);
+    EXPECT_EQ(g.fInitLeft.Text(), "200");
+    EXPECT_EQ(g.FreqSliderLeft.Position(), 2005);
+    g.FreqSliderLeft.userMoved(2015);
+    EXPECT_EQ(g.fInitLeft.Text(), "210");
+    EXPECT_EQ(g.FreqSliderLeft.Position(), 2021);
+}
+
+TEST(FrequencyControls, AStepThatCannotBeReadWritesTheUnroundedFrequency) {
+    // Only restored settings can leave such a step; the slider then writes f unrounded.
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    g.txtRound.setText("abc");
+    g.FreqSliderLeft.userMoved(1500);
+    EXPECT_EQ(g.fInitLeft.Text(), "63.2455520629883");
+    EXPECT_EQ(g.txtRound.Text(), "abc");  // the slider does not repair the step
+}
+
+TEST(FrequencyControls, SliderWritesOnlyWhileItHasTheFocus) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    tabAway(p);
+    ASSERT_FALSE(g.FreqSliderLeft.Focused());
+
+    g.FreqSliderLeft.setPosition(2000);  // a program change
+    EXPECT_EQ(g.FreqSliderLeft.Position(), 2000);
+    EXPECT_EQ(g.fInitLeft.Text(), "100");
+    g.FreqSliderLeftChange(&g.FreqSliderLeft);  // the handler itself, run without the focus
+    EXPECT_EQ(g.fInitLeft.Text(), "100");
+
+    g.FreqSliderLeft.userFocused();
+    g.FreqSliderLeftChange(&g.FreqSliderLeft);
+    EXPECT_EQ(g.fInitLeft.Text(), "200");
+}
+
+TEST(FrequencyControls, TheStepIsReadAnewOnEveryMove) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    g.FreqSliderLeft.userMoved(2030);
+    EXPECT_EQ(g.fInitLeft.Text(), "214");
+    g.txtRound.userTyped("10");
+    EXPECT_EQ(g.fInitLeft.Text(), "214");  // a new step does not round the start frequency
+    tabAway(p);
+    EXPECT_EQ(g.fInitLeft.Text(), "214");
+    g.FreqSliderLeft.userMoved(2031);
+    EXPECT_EQ(g.fInitLeft.Text(), "210");
+}
+
+// --- The slider's ends ------------------------------------------------------
+
+struct EndCase {
+    const char* typed;
+    const char* text;  // after leaving the field
+    int sliderEnd;
+};
+
+TEST(FrequencyControls, LowerEndAcceptsAPositiveNumberBelowTheUpperEnd) {
+    const EndCase cases[] = {
+        {"2.5", "2.5", 97},                        // accepted, the text stays as typed
+        {"30", "30", 1176},  {"2,5", "20", 1000},  // a comma is refused here
+        {"0", "20", 1000},   {"-1", "20", 1000},
+        {"abc", "20", 1000}, {"500", "20", 1000},  // not below the upper end
+        {"600", "20", 1000}, {"", "", 1000},       // an empty field is left alone
+    };
+    for (const EndCase& c : cases) {
+        SCOPED_TRACE(std::string("MinFreqEdit ") + c.typed);
+        HeadlessProgram p;
+        p.start();
+        TfrmGenerator& g = p.gen();
+        typeAndLeave(p, g.MinFreqEdit, c.typed);
+        EXPECT_EQ(g.MinFreqEdit.Text(), c.text);
+        EXPECT_EQ(g.FreqSliderLeft.Min(), c.sliderEnd);
+        EXPECT_EQ(g.fInitLeft.Text(), "100");
+    }
+}
+
+TEST(FrequencyControls, UpperEndMustStayBelowHalfTheSamplingRate) {
+    const EndCase cases[] = {
+        {"22049", "22049", 4042}, {"1000", "1000", 2699},
+        {"22050", "500", 2398},                         // fs/2 itself is refused
+        {"30000", "500", 2398},   {"20", "500", 2398},  // not above the lower end
+        {"abc", "500", 2398},     {"1000,5", "500", 2398},
+    };
+    for (const EndCase& c : cases) {
+        SCOPED_TRACE(std::string("MaxFreqEdit ") + c.typed);
+        HeadlessProgram p;
+        startAt44100(p);
+        TfrmGenerator& g = p.gen();
+        typeAndLeave(p, g.MaxFreqEdit, c.typed);
+        EXPECT_EQ(g.MaxFreqEdit.Text(), c.text);
+        EXPECT_EQ(g.FreqSliderLeft.Max(), c.sliderEnd);
+    }
+}
+
+TEST(FrequencyControls, UpperEndLimitFollowsTheSamplingRate) {
+    HeadlessProgram p;  // 11025 Hz
+    p.start();
+    TfrmGenerator& g = p.gen();
+    typeAndLeave(p, g.MaxFreqEdit, "5512.5");
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "500");
+    typeAndLeave(p, g.MaxFreqEdit, "5512");
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "5512");
+}
+
+TEST(FrequencyControls, AnEndComparedWithAnEmptyOtherEndUsesTheSlidersEnd) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    typeAndLeave(p, g.MinFreqEdit, "");  // stays empty; the slider's lower end is still 20 Hz
+    ASSERT_EQ(g.MinFreqEdit.Text(), "");
+    typeAndLeave(p, g.MaxFreqEdit, "15");
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "500");
+    typeAndLeave(p, g.MaxFreqEdit, "30");
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "30");
+
+    typeAndLeave(p, g.MaxFreqEdit, "");  // the upper end (30 Hz) stands in for the empty text
+    typeAndLeave(p, g.MinFreqEdit, "40");
+    EXPECT_EQ(g.MinFreqEdit.Text(), "20");
+    typeAndLeave(p, g.MinFreqEdit, "25");
+    EXPECT_EQ(g.MinFreqEdit.Text(), "25");
+}
+
+TEST(FrequencyControls, EnterInTheUpperEndMovesToTheSliderAndDoesNotStartTheSignal) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    ASSERT_TRUE(g.btnON.Default());
+    g.MaxFreqEdit.userTyped("400");
+    EXPECT_TRUE(g.userKeyDown(ui::VK_RETURN));
+    p.pump();
+    EXPECT_TRUE(g.FreqSliderLeft.Focused());
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "400");  // the exit rule ran and accepted it
+    EXPECT_EQ(g.FreqSliderLeft.Max(), 2301);
+    EXPECT_EQ(g.fInitLeft.Text(), "100");  // gaining the focus moves nothing
+    EXPECT_FALSE(g.AudioOut1->Active);
+    EXPECT_TRUE(p.played().empty());
+    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
+
+    g.MaxFreqEdit.userTyped("abc");
+    g.userKeyDown(ui::VK_RETURN);
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "400");  // refused: restored from the slider's end
+    EXPECT_FALSE(g.AudioOut1->Active);
+}
+
+TEST(FrequencyControls, MovingAnEndPastTheStartFrequencyCarriesItAlong) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+
+    typeAndLeave(p, g.MinFreqEdit, "150");
+    EXPECT_EQ(g.fInitLeft.Text(), "150");
+    EXPECT_EQ(g.FreqSliderLeft.Min(), 1875);
+    EXPECT_EQ(g.FreqSliderLeft.Position(), 1875);
+    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, 150));
+
+    typeAndLeave(p, g.MinFreqEdit, "50");  // lowering the lower end leaves it alone
+    EXPECT_EQ(g.fInitLeft.Text(), "150");
+
+    typeAndLeave(p, g.MaxFreqEdit, "80");
+    EXPECT_EQ(g.fInitLeft.Text(), "80");
+    EXPECT_EQ(g.FreqSliderLeft.Max(), 1602);
+    EXPECT_EQ(g.FreqSliderLeft.Position(), 1602);
+    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, 80));
+
+    typeAndLeave(p, g.MaxFreqEdit, "300");  // raising the upper end leaves it alone
+    EXPECT_EQ(g.fInitLeft.Text(), "80");
+
+    // The end is read as a 32-bit float, and the start frequency is written from that value.
+    typeAndLeave(p, g.MinFreqEdit, "150.3");
+    EXPECT_EQ(g.MinFreqEdit.Text(), "150.3");
+    EXPECT_EQ(g.fInitLeft.Text(), "150.300003051758");
+}
+
+TEST(FrequencyControls, EnterInTheUpperEndAlsoCarriesTheStartFrequencyDown) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    g.MaxFreqEdit.userTyped("80");
+    g.userKeyDown(ui::VK_RETURN);
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "80");
+    EXPECT_EQ(g.fInitLeft.Text(), "80");
+    EXPECT_EQ(g.FreqSliderLeft.Position(), 1602);
+    EXPECT_FALSE(g.AudioOut1->Active);
+}
+
+TEST(FrequencyControls, EnterAndTabGiveTheSameStartFrequencyWhateverTheStep) {
+    // With a coarse step, the slider clamped by the new end must not write its own rounded
+    // frequency first: the start frequency takes the new end, as when the field is left by Tab.
+    for (const bool byEnter : {true, false}) {
+        HeadlessProgram p;
+        p.start();
+        TfrmGenerator& g = p.gen();
+        typeAndLeave(p, g.txtRound, "10");
+        g.MaxFreqEdit.userTyped("85");
+        if (byEnter) {
+            g.userKeyDown(ui::VK_RETURN);
+        } else {
+            tabAway(p);
+        }
+        EXPECT_EQ(g.fInitLeft.Text(), "85") << (byEnter ? "Enter" : "Tab");
+    }
+}
+
+// --- The rounding step -------------------------------------------------------------
+
+TEST(FrequencyControls, RoundingStepIsRewrittenOnLeaving) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0.1", "0.100000001490116"},
+        {"abc", "1"},
+        {"", "1"},
+        {"0", "0"},
+        {"-5", "-5"},
+        {"2,5", "2.5"},
+        {"10", "10"},
+    };
+    for (const auto& [typed, text] : cases) {
+        SCOPED_TRACE(typed);
+        HeadlessProgram p;
+        p.start();
+        typeAndLeave(p, p.gen().txtRound, typed);
+        EXPECT_EQ(p.gen().txtRound.Text(), text);
+        EXPECT_EQ(p.gen().fInitLeft.Text(), "100");
+    }
+}
+
+// --- The start and final frequency on leaving ----------------------------------
+
+struct ExitCase {
+    const char* typed;
+    bool notice;
+    const char* text;
+};
+
+TEST(FrequencyControls, StartFrequencyOnLeavingAt44100) {
+    const ExitCase cases[] = {
+        {"30000", true, "22050"},
+        {"22050.5", true, "22050"},
+        {"22050", false, "22050"},
+        {"abc", false, "1000"},
+        {"0", false, "0.1"},
+        {"-3", false, "0.1"},
+        {"1234.567891", false, "1234.56787"},
+        {"440", false, "440"},
+    };
+    for (const ExitCase& c : cases) {
+        SCOPED_TRACE(std::string("fInitLeft ") + c.typed);
+        HeadlessProgram p;
+        startAt44100(p);
+        p.hp.dialogs.answerNotice(ui::mrNo, false);
+        typeAndLeave(p, p.gen().fInitLeft, c.typed);
+        const auto shown = notices(p);
+        ASSERT_EQ(shown.size(), c.notice ? 1u : 0u);
+        if (c.notice) {
+            EXPECT_EQ(shown[0].caption, "Information");
+            EXPECT_EQ(shown[0].buttons, ui::mbYes | ui::mbNo);
+            EXPECT_EQ(shown[0].text.rfind("The output frequency can never be higher than half "
+                                          "the sampling rate.",
+                                          0),
+                      0u);
+        }
+        EXPECT_EQ(p.gen().fInitLeft.Text(), c.text);
+        EXPECT_DOUBLE_EQ(p.gen().Parameters.InitStepLeft,
+                         initStepFor(p, p.gen().IntlStrToFloat(c.text)));
+        EXPECT_FALSE(p.settings().Visible());
+    }
+}
+
+TEST(FrequencyControls, WithTheNoticeSuppressedTheStartFrequencyIsOnlyClamped) {
+    HeadlessProgram p;
+    p.hp.registry.keys[vpg::ProgramKey()][kNyquistFlag] = RegistryValue::Integer(1);
+    startAt44100(p);
+    typeAndLeave(p, p.gen().fInitLeft, "30000");
+    EXPECT_TRUE(notices(p).empty());
+    EXPECT_EQ(p.gen().fInitLeft.Text(), "22050");
+    EXPECT_FALSE(p.settings().Visible());
+}
+
+TEST(FrequencyControls, FinalFrequencyFollowsTheSameRule) {
+    HeadlessProgram p;
+    startAt44100(p);
+    enterSweepMode(p);
+    p.hp.dialogs.answerNotice(ui::mrNo, false);
+    typeAndLeave(p, p.gen().fFinalLeft, "30000");
+    EXPECT_EQ(notices(p).size(), 1u);
+    EXPECT_EQ(p.gen().fFinalLeft.Text(), "22050");
+    typeAndLeave(p, p.gen().fFinalLeft, "abc");
+    EXPECT_EQ(notices(p).size(), 1u);
+    EXPECT_EQ(p.gen().fFinalLeft.Text(), "1000");
+}
+
+TEST(FrequencyControls, YesOnTheNoticeStopsTheOutputAndShowsTheOutputSettings) {
+    // The user types 30000 and switches on with F11 while still in the field: the start plays
+    // the last accepted frequency, and the focus moving to OFF runs the field's exit rule.
+    HeadlessProgram p;
+    startAt44100(p);
+    TfrmGenerator& g = p.gen();
+    g.fInitLeft.userTyped("30000");
+    p.hp.dialogs.answerNotice(ui::mrYes, false);
+    bool activeWhenAsked = false;
+    p.hp.dialogs.whileOpen = [&] { activeWhenAsked = g.AudioOut1->Active; };
+    g.userKeyDown(ui::VK_F11);
+    p.pump();
+    ASSERT_EQ(notices(p).size(), 1u);
+    EXPECT_TRUE(activeWhenAsked);
+    EXPECT_FALSE(g.AudioOut1->Active);
+    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
+    EXPECT_TRUE(p.settings().Visible());
+    EXPECT_EQ(g.fInitLeft.Text(), "22050");  // still clamped with the old sampling rate
+}
+
+TEST(FrequencyControls, NoOnTheNoticeLeavesTheOutputPlaying) {
+    HeadlessProgram p;
+    startAt44100(p);
+    TfrmGenerator& g = p.gen();
+    g.fInitLeft.userTyped("30000");
+    p.hp.dialogs.answerNotice(ui::mrNo, false);
+    g.userKeyDown(ui::VK_F11);
+    p.pump();
+    ASSERT_EQ(notices(p).size(), 1u);
+    EXPECT_TRUE(g.AudioOut1->Active);
+    EXPECT_EQ(g.LED.Brush(), ui::clGreen);
+    EXPECT_FALSE(p.settings().Visible());
+    EXPECT_EQ(g.fInitLeft.Text(), "22050");
+}
+
+TEST(FrequencyControls, OneFlagCoversBothFrequencyFields) {
+    for (const bool fromStart : {true, false}) {
+        SCOPED_TRACE(fromStart ? "suppressed from fInitLeft" : "suppressed from fFinalLeft");
+        HeadlessProgram p;
+        startAt44100(p);
+        enterSweepMode(p);
+        ui::Edit& first = fromStart ? p.gen().fInitLeft : p.gen().fFinalLeft;
+        ui::Edit& second = fromStart ? p.gen().fFinalLeft : p.gen().fInitLeft;
+        p.hp.dialogs.answerNotice(ui::mrNo, true);
+        typeAndLeave(p, first, "30000");
+        ASSERT_EQ(notices(p).size(), 1u);
+        typeAndLeave(p, second, "30000");
+        EXPECT_EQ(notices(p).size(), 1u);
+        EXPECT_EQ(second.Text(), "22050");
+    }
+}
+
+// --- Plus and minus one hertz ------------------------------------------------------
+
+enum class Press { Plus, Minus };
+
+struct StepCase {
+    const char* before;  // typed into fInitLeft and left, or (unreadable) set by the program
+    Press press;
+    const char* after;
+    bool accepted;  // by the recomputation
+};
+
+TEST(FrequencyControls, PlusAndMinusStepOneHertzWithoutBoundsOrRounding) {
+    const StepCase cases[] = {
+        {"100", Press::Plus, "101", true},
+        {"100", Press::Minus, "99", true},
+        {"100.25", Press::Plus, "101.25", true},
+        {"22050", Press::Plus, "22050", true},       // at fs/2: nothing
+        {"22049.5", Press::Plus, "22050.5", false},  // above fs/2: written, then refused
+        {"0.5", Press::Minus, "-0.5", false},
+        {"0.1", Press::Minus, "-0.899999998509884", false},  // the 32-bit 0.1, widened
+    };
+    for (const StepCase& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + (c.press == Press::Plus ? " +" : " -"));
+        HeadlessProgram p;
+        startAt44100(p);
+        showConstantLayout(p);
+        TfrmGenerator& g = p.gen();
+        g.txtRound.userTyped("10");  // the step plays no part
+        typeAndLeave(p, g.fInitLeft, c.before);
+        const double stepBefore = g.Parameters.InitStepLeft;
+        (c.press == Press::Plus ? g.fInitLeftPlus : g.fInitLeftMinus).userMouseDown();
+        EXPECT_EQ(g.fInitLeft.Text(), c.after);
+        if (c.accepted) {
+            EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, g.IntlStrToFloat(c.after)));
+        } else {
+            EXPECT_EQ(g.Parameters.InitStepLeft, stepBefore);
+        }
+    }
+}
+
+TEST(FrequencyControls, MinusAtZeroAndAnUnreadableTextChangeNothing) {
+    HeadlessProgram p;
+    startAt44100(p);
+    showConstantLayout(p);
+    TfrmGenerator& g = p.gen();
+    g.WndProc(1031, 0, 0);  // another program sets 0 Hz; no exit rule runs
+    ASSERT_EQ(g.fInitLeft.Text(), "0");
+    g.fInitLeftMinus.userMouseDown();
+    EXPECT_EQ(g.fInitLeft.Text(), "0");
+    g.fInitLeftMinus.userMouseDown();
+    EXPECT_EQ(g.fInitLeft.Text(), "0");
+
+    typeAndLeave(p, g.fInitLeft, "0.5");
+    g.fInitLeftMinus.userMouseDown();
+    ASSERT_EQ(g.fInitLeft.Text(), "-0.5");
+    g.fInitLeftMinus.userMouseDown();  // below zero: nothing
+    EXPECT_EQ(g.fInitLeft.Text(), "-0.5");
+    g.fInitLeftPlus.userMouseDown();  // plus has no lower bound
+    EXPECT_EQ(g.fInitLeft.Text(), "0.5");
+
+    g.fInitLeft.setText("abc");  // as restored settings could leave it
+    g.fInitLeftPlus.userMouseDown();
+    g.fInitLeftMinus.userMouseDown();
+    EXPECT_EQ(g.fInitLeft.Text(), "abc");
+    EXPECT_TRUE(p.hp.dialogs.calls.empty());
+}
+
+TEST(FrequencyControls, AnyMouseButtonStepsButTheKeyboardDoesNot) {
+    HeadlessProgram p;
+    startAt44100(p);
+    showConstantLayout(p);
+    TfrmGenerator& g = p.gen();
+    g.fInitLeftPlus.userMouseDown(ui::MouseButton::Right);
+    EXPECT_EQ(g.fInitLeft.Text(), "101");
+    g.fInitLeftMinus.userMouseDown(ui::MouseButton::Middle);
+    EXPECT_EQ(g.fInitLeft.Text(), "100");
+    g.fInitLeftPlus.Click();  // Enter or Space on the focused button
+    g.fInitLeftPlus.userFocused();
+    g.userKeyDown(ui::VK_RETURN);
+    EXPECT_EQ(g.fInitLeft.Text(), "100");
+}
+
+TEST(FrequencyControls, PlusAboveHalfTheSamplingRateStopsAPlayingOutput) {
+    HeadlessProgram p;
+    startAt44100(p);
+    showConstantLayout(p);
+    TfrmGenerator& g = p.gen();
+    typeAndLeave(p, g.fInitLeft, "22049.5");
+    ASSERT_FALSE(p.render(100).empty());
+    ASSERT_TRUE(g.AudioOut1->Active);
+    const double stepBefore = g.Parameters.InitStepLeft;
+    g.fInitLeftPlus.userMouseDown();  // the fine-step buttons stay usable while playing
+    p.pump();
+    EXPECT_EQ(g.fInitLeft.Text(), "22050.5");
+    EXPECT_FALSE(g.AudioOut1->Active);
+    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
+    EXPECT_EQ(g.Parameters.InitStepLeft, stepBefore);
+    EXPECT_TRUE(p.hp.dialogs.calls.empty());  // the recomputation says nothing
+
+    // The next exit of the field puts the value back into range.
+    g.fInitLeft.userFocused();
+    p.hp.dialogs.answerNotice(ui::mrNo, false);
+    tabAway(p);
+    EXPECT_EQ(g.fInitLeft.Text(), "22050");
+    EXPECT_EQ(notices(p).size(), 1u);
+}
+
+TEST(FrequencyControls, PlusWhilePlayingRetunesTheTone) {
+    HeadlessProgram p;
+    startAt44100(p);
+    showConstantLayout(p);
+    TfrmGenerator& g = p.gen();
+    ASSERT_FALSE(p.render(100).empty());
+    g.fInitLeftPlus.userMouseDown();
+    EXPECT_EQ(g.fInitLeft.Text(), "101");
+    EXPECT_TRUE(g.AudioOut1->Active);
+    EXPECT_DOUBLE_EQ(g.Parameters.TargetLeft, kTwoPi * 101 / 44100);
+}
+
+// --- One semitone ---------------------------------------------------------------
+
+struct SemitoneCase {
+    const char* before;
+    bool up;
+    const char* after;
+};
+
+TEST(FrequencyControls, SemitoneButtonsStepByTwoToTheTwelfthBelowHalfTheSamplingRate) {
+    const SemitoneCase cases[] = {
+        {"100", true, "105.946311950684"},
+        {"100", false, "94.3874282836914"},
+        {"0.1", false, "0.0943874344229698"},  // no lower bound
+        {"21000", true, "21000"},              // 22249 would be above fs/2: nothing
+        {"22050", true, "22050"},
+        {"22050", false, "20812.427734375"},
+    };
+    for (const SemitoneCase& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + (c.up ? " up" : " down"));
+        HeadlessProgram p;
+        startAt44100(p);
+        showConstantLayout(p);
+        TfrmGenerator& g = p.gen();
+        g.txtRound.userTyped("10");  // not rounded to the step
+        typeAndLeave(p, g.fInitLeft, c.before);
+        (c.up ? g.SemiUpLeft : g.SemiDownLeft).userClicked();
+        EXPECT_EQ(g.fInitLeft.Text(), c.after);
+        EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, g.IntlStrToFloat(c.after)));
+    }
+}
+
+// --- The mouse on the slider and the mode layout -------------------------------------------
+
+struct LayoutRow {
+    const ui::Control* control;
+    bool constant;
+    bool sweep;
+};
+
+// The mode layout: which controls each mode shows.
+std::vector<LayoutRow> layoutTable(const TfrmGenerator& g) {
+    return {
+        {&g.fInitLeftPlus, true, false},    {&g.fInitLeftMinus, true, false},
+        {&g.SemiUpLeft, true, false},       {&g.SemiDownLeft, true, false},
+        {&g.lblFreqFromLeft, false, true},  {&g.lblFreqToLeft, false, true},
+        {&g.lblHzToLeft, false, true},      {&g.fFinalLeft, false, true},
+        {&g.LogarithmicLeft, false, true},  {&g.BidirectionalLeft, false, true},
+        {&g.fInitLeft, true, true},         {&g.lblFromFreqLeft, true, true},
+        {&g.chkConstantLeft, false, false}, {&g.chkSweepLeft, false, false},
+    };
+}
+
+void expectLayout(TfrmGenerator& g, bool constant) {
+    for (const LayoutRow& row : layoutTable(g)) {
+        const ui::Control& c = *row.control;
+        EXPECT_EQ(c.Visible(), constant ? row.constant : row.sweep) << c.Name;
+    }
+}
+
+TEST(FrequencyControls, ModeLayoutFollowsTheCheckedMode) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    // After a failed restore the layout is not applied: the mode controls stay hidden.
+    for (const LayoutRow& row : layoutTable(g)) {
+        const ui::Control& c = *row.control;
+        EXPECT_EQ(c.Visible(), row.constant && row.sweep) << c.Name;
+    }
+
+    enterSweepMode(p);
+    EXPECT_FALSE(g.chkConstantLeft.Checked());
+    expectLayout(g, false);
+    EXPECT_TRUE(g.BidirectionalLeft.Enabled());  // Loop is checked by the defaults
+
+    g.chkConstantLeft.setChecked(true);
+    EXPECT_FALSE(g.chkSweepLeft.Checked());
+    expectLayout(g, true);
+
+    // The layout also runs LoopClick: Bi-directional is usable only with Loop.
+    g.Loop.userClicked();
+    ASSERT_FALSE(g.Loop.Checked());
+    enterSweepMode(p);
+    EXPECT_FALSE(g.BidirectionalLeft.Enabled());
+}
+
+TEST(FrequencyControls, MouseOnTheSliderInSweepModeTurnsToConstantEvenWithoutAMove) {
+    for (const ui::MouseButton button : {ui::MouseButton::Left, ui::MouseButton::Right}) {
+        HeadlessProgram p;
+        p.start();
+        TfrmGenerator& g = p.gen();
+        enterSweepMode(p);
+        const int position = g.FreqSliderLeft.Position();
+        g.FreqSliderLeft.userMouseDown(button);
+        EXPECT_TRUE(g.chkConstantLeft.Checked());
+        expectLayout(g, true);
+        EXPECT_EQ(g.fInitLeft.color, ui::clYellow);
+        EXPECT_EQ(g.FreqSliderLeft.Position(), position);
+        EXPECT_EQ(g.fInitLeft.Text(), "100");
+        g.FreqSliderLeft.userMouseUp(button);
+        EXPECT_EQ(g.fInitLeft.color, ui::clWindow);
+    }
+}
+
+TEST(FrequencyControls, StartFieldIsYellowExactlyWhileTheMouseIsHeldOnTheSlider) {
+    HeadlessProgram p;
+    p.start();
+    TfrmGenerator& g = p.gen();
+    EXPECT_EQ(g.fInitLeft.color, ui::clWindow);
+    g.FreqSliderLeft.userMouseDown();
+    EXPECT_EQ(g.fInitLeft.color, ui::clYellow);
+    g.FreqSliderLeft.userMoved(2000);
+    EXPECT_EQ(g.fInitLeft.color, ui::clYellow);
+    EXPECT_EQ(g.fInitLeft.Text(), "200");
+    g.FreqSliderLeft.userMouseUp();
+    EXPECT_EQ(g.fInitLeft.color, ui::clWindow);
+    // In constant mode the press changes no layout: the radio button is already checked.
+    for (const LayoutRow& row : layoutTable(g)) {
+        const ui::Control& c = *row.control;
+        EXPECT_EQ(c.Visible(), row.constant && row.sweep) << c.Name;
+    }
+}
+
+// --- The sweep law restarts the sweep -------------------------------------------
+
+TEST(FrequencyControls, SweepLawChangeRestartsTheSweep) {
+    HeadlessProgram p;
+    startAt44100(p);
+    TfrmGenerator& g = p.gen();
+    enterSweepMode(p);
+    ASSERT_TRUE(g.LogarithmicLeft.Checked());
+    ASSERT_FALSE(p.render(5000).empty());
+    ASSERT_TRUE(g.AudioOut1->Active);
+    ASSERT_GT(g.State.SampleCounter, 0);
+    ASSERT_NE(g.State.StepLeft, g.Parameters.TargetLeft);
+
+    const engine::SignalParameters& par = g.Parameters;
+    const double n = par.TotalSamples;
+    EXPECT_EQ(par.TotalSamples, 441000);  // a looping sweep takes the duration per pass
+
+    g.WndProc(1036, 0, 0);  // linear, while playing
+    EXPECT_FALSE(g.LogarithmicLeft.Checked());
+    EXPECT_EQ(g.State.SampleCounter, 0);
+    EXPECT_EQ(g.State.StepLeft, kTwoPi * par.InitStepLeft);
+    EXPECT_EQ(par.TargetLeft, kTwoPi * par.InitStepLeft);
+    EXPECT_EQ(par.SweepMultiplier, 1.0);
+    EXPECT_DOUBLE_EQ(par.SweepAdder, (par.FinalStepLeft - par.InitStepLeft) * kTwoPi / (n - 1));
+    EXPECT_TRUE(g.AudioOut1->Active);
+
+    g.btnOFF.userClicked();
+    p.pump();
+    p.play(2);
+    ASSERT_FALSE(g.AudioOut1->Active);
+    g.State.SampleCounter = 1234;
+    g.LogarithmicLeft.userClicked();  // the user, while stopped
+    EXPECT_TRUE(g.LogarithmicLeft.Checked());
+    EXPECT_EQ(g.State.SampleCounter, 0);
+    EXPECT_EQ(par.SweepAdder, 0.0);
+    EXPECT_DOUBLE_EQ(
+        par.SweepMultiplier,
+        std::exp((std::log(par.FinalStepLeft) - std::log(par.InitStepLeft)) / (n - 1)));
+}
+
+// --- The comma as the locale's decimal separator ------------------------------------------
+
+TEST(FrequencyControls, WithTheCommaAsDecimalSeparator) {
+    {
+        HeadlessProgram p(',');
+        p.start();
+        TfrmGenerator& g = p.gen();
+        g.txtRound.userTyped("0.1");
+        g.FreqSliderLeft.userMoved(1006);
+        EXPECT_EQ(g.txtRound.Text(), "0,100000001490116");
+        EXPECT_EQ(g.fInitLeft.Text(), "20,3000011444092");
+        EXPECT_EQ(g.FreqSliderLeft.Position(), 1006);
+    }
+    {
+        // The end fields take the period only, whatever the locale.
+        HeadlessProgram p(',');
+        p.start();
+        TfrmGenerator& g = p.gen();
+        typeAndLeave(p, g.MinFreqEdit, "2,5");
+        EXPECT_EQ(g.MinFreqEdit.Text(), "20");
+        typeAndLeave(p, g.MinFreqEdit, "2.5");
+        EXPECT_EQ(g.MinFreqEdit.Text(), "2.5");
+        EXPECT_EQ(g.FreqSliderLeft.Min(), 97);
+    }
+    {
+        HeadlessProgram p(',');
+        startAt44100(p);
+        showConstantLayout(p);
+        TfrmGenerator& g = p.gen();
+        typeAndLeave(p, g.fInitLeft, "22049.5");
+        EXPECT_EQ(g.fInitLeft.Text(), "22049,5");
+        g.fInitLeftPlus.userMouseDown();
+        EXPECT_EQ(g.fInitLeft.Text(), "22050,5");
+        typeAndLeave(p, g.fInitLeft, "100");
+        g.SemiUpLeft.userClicked();
+        EXPECT_EQ(g.fInitLeft.Text(), "105,946311950684");
+        p.hp.dialogs.answerNotice(ui::mrNo, false);
+        typeAndLeave(p, g.fInitLeft, "30000,5");
+        EXPECT_EQ(g.fInitLeft.Text(), "22050");
+        EXPECT_EQ(notices(p).size(), 1u);
+    }
+}
+
+}  // namespace

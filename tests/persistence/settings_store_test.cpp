@@ -1,0 +1,701 @@
+// The settings store: what a start makes of the key (a first start, a full key, a key that breaks
+// off somewhere), what a close writes, a close whose write fails, and the reset command.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/headless_program.h"
+
+namespace {
+
+using headless::MemoryRegistry;
+using headless::ScriptedDialogs;
+using persistence::RegistryValue;
+using persistence::ValueKind;
+using testing_support::HeadlessProgram;
+
+MemoryRegistry::Values& programKey(HeadlessProgram& p) {
+    return p.hp.registry.keys[vpg::ProgramKey()];
+}
+
+// A key as a close leaves it, every value away from the reset's and the designed ones.
+MemoryRegistry::Values fullKey() {
+    return {
+        {"fInitLeft", RegistryValue::Text("250")},
+        {"fFinalLeft", RegistryValue::Text("750")},
+        {"AmplitudeLeft", RegistryValue::Text("-6")},
+        {"chkConstantLeft", RegistryValue::Integer(1)},
+        {"LogarithmicLeft", RegistryValue::Integer(0)},
+        {"BidirectionalLeft", RegistryValue::Integer(1)},
+        {"AmplitudeRight", RegistryValue::Text("-12")},
+        {"PhaseEdit", RegistryValue::Text("45")},
+        {"FreqSliderRight", RegistryValue::Integer(30)},
+        {"txtPulseLength", RegistryValue::Text("20")},
+        {"Duration", RegistryValue::Text("5")},
+        {"Loop", RegistryValue::Integer(0)},
+        {"WaveDevice", RegistryValue::Integer(1)},
+        {"PresetAutoStart", RegistryValue::Integer(1)},
+        {"frmFrequencyDisplay", RegistryValue::Integer(1)},
+        {"FormX", RegistryValue::Integer(100)},
+        {"FormY", RegistryValue::Integer(80)},
+        {"DisplayX", RegistryValue::Integer(600)},
+        {"DisplayY", RegistryValue::Integer(300)},
+        {"DisplayW", RegistryValue::Integer(250)},
+        {"MinFreqEdit", RegistryValue::Text("10")},
+        {"MaxFreqEdit", RegistryValue::Text("2000")},
+        {"txtRound", RegistryValue::Text("5")},
+    };
+}
+
+void putFullKey(HeadlessProgram& p) {
+    for (const auto& [name, value] : fullKey()) programKey(p)[name] = value;
+}
+
+// The values a close writes, in the order it writes them, with their kinds.
+struct Written {
+    const char* name;
+    ValueKind kind;
+};
+constexpr Written kWriteOrder[] = {
+    {"fInitLeft", ValueKind::Text},
+    {"fFinalLeft", ValueKind::Text},
+    {"AmplitudeLeft", ValueKind::Text},
+    {"chkConstantLeft", ValueKind::Integer},
+    {"LogarithmicLeft", ValueKind::Integer},
+    {"BidirectionalLeft", ValueKind::Integer},
+    {"AmplitudeRight", ValueKind::Text},
+    {"PhaseEdit", ValueKind::Text},
+    {"FreqSliderRight", ValueKind::Integer},
+    {"txtPulseLength", ValueKind::Text},
+    {"Duration", ValueKind::Text},
+    {"Loop", ValueKind::Integer},
+    {"WaveDevice", ValueKind::Integer},
+    {"PresetAutoStart", ValueKind::Integer},
+    {"frmFrequencyDisplay", ValueKind::Integer},
+    {"FormX", ValueKind::Integer},
+    {"FormY", ValueKind::Integer},
+    {"DisplayX", ValueKind::Integer},
+    {"DisplayY", ValueKind::Integer},
+    {"DisplayW", ValueKind::Integer},
+    {"MinFreqEdit", ValueKind::Text},
+    {"MaxFreqEdit", ValueKind::Text},
+    {"txtRound", ValueKind::Text},
+};
+
+// The order in which a start reads the values (WaveDevice is read twice; the first read counts).
+const std::vector<std::string> kReadOrder = {
+    "WaveDevice",
+    "Duration",
+    "Loop",
+    "BidirectionalLeft",
+    "LogarithmicLeft",
+    "AmplitudeLeft",
+    "txtPulseLength",
+    "AmplitudeRight",
+    "PhaseEdit",
+    "FreqSliderRight",
+    "PresetAutoStart",
+    "frmFrequencyDisplay",
+    "FormX",
+    "FormY",
+    "DisplayX",
+    "DisplayY",
+    "DisplayW",
+    "MinFreqEdit",
+    "MaxFreqEdit",
+    "txtRound",
+    "fInitLeft",
+    "fFinalLeft",
+};
+
+std::size_t readPosition(const std::string& name) {
+    return static_cast<std::size_t>(std::find(kReadOrder.begin(), kReadOrder.end(), name) -
+                                    kReadOrder.begin());
+}
+
+bool frequencyLayoutApplied(vpg::TfrmGenerator& g) {
+    return g.SemiUpLeft.Visible() && g.fInitLeftPlus.Visible();
+}
+
+// What the reset command puts in, as a start that fails to load must show it.
+void expectResetValues(vpg::TfrmGenerator& g) {
+    EXPECT_TRUE(g.chkConstantLeft.Checked());
+    EXPECT_FALSE(g.chkSweepLeft.Checked());
+    EXPECT_TRUE(g.LogarithmicLeft.Checked());
+    EXPECT_FALSE(g.BidirectionalLeft.Checked());
+    EXPECT_EQ(g.barAmplitudeLeft.Position(), 0);
+    EXPECT_EQ(g.barAmplitudeRight.Position(), 0);
+    EXPECT_EQ(g.Duration.Text(), "10");
+    EXPECT_TRUE(g.Loop.Checked());
+    EXPECT_EQ(g.WaveDevice.ItemIndex(), 0);
+    EXPECT_EQ(g.WaveDevice.Text(), "Windows Default");
+    EXPECT_EQ(g.AudioOut1->WaveDevice(), audio::WAVE_MAPPER);
+    EXPECT_EQ(g.MinFreqEdit.Text(), "20");
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "500");
+    EXPECT_EQ(g.fInitLeft.Text(), "100");
+    EXPECT_EQ(g.fFinalLeft.Text(), "1000");
+    EXPECT_EQ(g.txtPulseLength.Text(), "10");
+}
+
+// --- Loading ------------------------------------------------------------------------------------
+
+TEST(SettingsStore, FirstStartShowsTheResetValuesOverTheDesignedOnes) {
+    struct Case {
+        const char* what;
+        bool keyExists;
+    };
+    // The very first start has no key at all; a start after a ticked welcome notice has a key
+    // that holds only that flag. Both load nothing.
+    for (const Case& c : {Case{"no key", false}, Case{"key with the welcome flag only", true}}) {
+        SCOPED_TRACE(c.what);
+        HeadlessProgram p('.', /*suppressWelcome=*/c.keyExists);
+        p.start();
+        vpg::TfrmGenerator& g = p.gen();
+        expectResetValues(g);
+        EXPECT_EQ(g.txtRound.Text(), "1");
+        EXPECT_EQ(g.AmplitudeLeft.Text(), "0");
+        EXPECT_EQ(g.AmplitudeRight.Text(), "0");
+        EXPECT_EQ(g.PhaseEdit.Text(), "0");
+        EXPECT_EQ(g.FreqSliderRight.Position(), 0);
+        EXPECT_FALSE(g.PresetRecallAutostart1.Checked());
+        EXPECT_FALSE(g.FrequencyDisplay1.Checked());
+        EXPECT_FALSE(p.program.frmFrequencyDisplay->Visible());
+        // The slider's lower end follows the reset's "20" rather than the designed "2".
+        EXPECT_EQ(g.FreqSliderLeft.Min(), vpg::SliderPosition(20));
+        // Loading fails silently: nothing but the welcome notice (when not suppressed).
+        for (const auto& call : p.hp.dialogs.calls)
+            EXPECT_EQ(call.kind, ScriptedDialogs::Kind::Notice) << call.text;
+        EXPECT_EQ(p.hp.registry.openHandles(), 0);
+    }
+}
+
+TEST(SettingsStore, AFailedLoadLeavesTheFrequencyGroupInItsDesignedLook) {
+    HeadlessProgram p;
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    // The mode is constant, yet the ±1 Hz and semitone buttons stay hidden: nobody laid it out.
+    EXPECT_TRUE(g.chkConstantLeft.Checked());
+    for (const ui::Control* c : std::initializer_list<const ui::Control*>{
+             &g.fInitLeftPlus, &g.fInitLeftMinus, &g.SemiUpLeft, &g.SemiDownLeft, &g.fFinalLeft,
+             &g.LogarithmicLeft, &g.BidirectionalLeft})
+        EXPECT_FALSE(c->Visible()) << c->Name;
+
+    // A successful load does lay it out.
+    HeadlessProgram loaded;
+    putFullKey(loaded);
+    loaded.start();
+    EXPECT_TRUE(frequencyLayoutApplied(loaded.gen()));
+    EXPECT_FALSE(loaded.gen().fFinalLeft.Visible());
+}
+
+TEST(SettingsStore, AFullKeyComesBackIntoEveryControl) {
+    HeadlessProgram p;
+    putFullKey(p);
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    EXPECT_EQ(g.fInitLeft.Text(), "250");
+    EXPECT_EQ(g.fFinalLeft.Text(), "750");
+    EXPECT_EQ(g.AmplitudeLeft.Text(), "-6");
+    EXPECT_EQ(g.AmplitudeRight.Text(), "-12");
+    EXPECT_FALSE(g.LogarithmicLeft.Checked());
+    EXPECT_TRUE(g.BidirectionalLeft.Checked());
+    EXPECT_EQ(g.PhaseEdit.Text(), "45");
+    EXPECT_EQ(g.trkPhase.Position(), 45);
+    EXPECT_EQ(g.FreqSliderRight.Position(), 30);
+    EXPECT_EQ(g.lblFdelta.Caption(), "0.6");
+    EXPECT_EQ(g.txtPulseLength.Text(), "20");
+    EXPECT_EQ(g.Duration.Text(), "5");
+    EXPECT_FALSE(g.Loop.Checked());
+    EXPECT_EQ(g.WaveDevice.ItemIndex(), 1);
+    EXPECT_EQ(g.AudioOut1->WaveDevice(), 0u);
+    EXPECT_TRUE(g.PresetRecallAutostart1.Checked());
+    EXPECT_TRUE(g.FrequencyDisplay1.Checked());
+    EXPECT_TRUE(p.program.frmFrequencyDisplay->Visible());
+    EXPECT_EQ(g.Left, 100);
+    EXPECT_EQ(g.Top, 80);
+    EXPECT_EQ(p.program.frmFrequencyDisplay->Left, 600);
+    EXPECT_EQ(p.program.frmFrequencyDisplay->Top, 300);
+    EXPECT_EQ(p.program.frmFrequencyDisplay->Width, 250);
+    EXPECT_EQ(g.MinFreqEdit.Text(), "10");
+    EXPECT_EQ(g.MaxFreqEdit.Text(), "2000");
+    EXPECT_EQ(g.FreqSliderLeft.Min(), vpg::SliderPosition(10));
+    EXPECT_EQ(g.FreqSliderLeft.Max(), vpg::SliderPosition(2000));
+    EXPECT_EQ(g.txtRound.Text(), "5");
+    EXPECT_TRUE(g.chkConstantLeft.Checked());
+    // The engine's inputs were recomputed from what was loaded: 5 s at 11025 Hz, no loop.
+    EXPECT_EQ(g.Parameters.TotalSamples, 5 * 11025);
+    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, 250.0 / 11025);
+    EXPECT_TRUE(p.hp.dialogs.calls.empty());
+    EXPECT_EQ(p.hp.registry.openHandles(), 0);
+}
+
+TEST(SettingsStore, AKeyWithoutPresetAutoStartAppliesTheFirstStepsThenTheReset) {
+    HeadlessProgram reference;  // a first start, for the designed window geometry
+    reference.start();
+
+    HeadlessProgram p;
+    putFullKey(p);
+    programKey(p).erase("PresetAutoStart");
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    // Untouched by the reset: phase and delta; the level sliders are still at 0 from the
+    // designed state, so setting them to 0 rewrites no level text.
+    EXPECT_EQ(g.PhaseEdit.Text(), "45");
+    EXPECT_EQ(g.FreqSliderRight.Position(), 30);
+    EXPECT_EQ(g.AmplitudeLeft.Text(), "-6");
+    EXPECT_EQ(g.AmplitudeRight.Text(), "-12");
+    // The reset's: device, duration, loop, sweep choices, pulse length, frequencies, range.
+    expectResetValues(g);
+    // Nothing from PresetAutoStart on was read.
+    EXPECT_FALSE(g.PresetRecallAutostart1.Checked());
+    EXPECT_FALSE(p.program.frmFrequencyDisplay->Visible());
+    EXPECT_EQ(g.Left, reference.gen().Left);
+    EXPECT_EQ(g.Top, reference.gen().Top);
+    EXPECT_EQ(p.program.frmFrequencyDisplay->Left, reference.program.frmFrequencyDisplay->Left);
+    EXPECT_EQ(p.program.frmFrequencyDisplay->Top, reference.program.frmFrequencyDisplay->Top);
+    EXPECT_EQ(p.program.frmFrequencyDisplay->Width, reference.program.frmFrequencyDisplay->Width);
+    EXPECT_EQ(g.txtRound.Text(), "1");
+    EXPECT_FALSE(frequencyLayoutApplied(g));
+    EXPECT_TRUE(p.hp.dialogs.calls.empty());
+}
+
+TEST(SettingsStore, ABrokenIntegerOrWrongKindFallsBackToTheDefaultsSilently) {
+    struct Case {
+        const char* name;
+        std::optional<RegistryValue> value;  // nothing: the value is missing
+    };
+    const Case cases[] = {
+        {"WaveDevice", RegistryValue::Text("1")},
+        {"Duration", RegistryValue::Integer(5)},
+        {"Loop", std::nullopt},
+        {"BidirectionalLeft", RegistryValue::Text("1")},
+        {"AmplitudeLeft", RegistryValue::Integer(-6)},
+        {"PhaseEdit", RegistryValue::Integer(45)},
+        {"FreqSliderRight", std::nullopt},
+        {"FreqSliderRight", RegistryValue::Text("30")},
+        {"frmFrequencyDisplay", RegistryValue::Text("yes")},
+        {"FormX", RegistryValue{}},  // a kind the program never writes
+        {"FormY", std::nullopt},
+        {"DisplayY", std::nullopt},
+        {"DisplayW", std::nullopt},
+        {"MinFreqEdit", RegistryValue::Integer(10)},
+        {"txtRound", RegistryValue::Integer(5)},
+        {"fFinalLeft", RegistryValue::Integer(750)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.value ? " of the wrong kind" : " missing"));
+        HeadlessProgram p;
+        putFullKey(p);
+        if (c.value)
+            programKey(p)[c.name] = *c.value;
+        else
+            programKey(p).erase(c.name);
+        p.start();
+        vpg::TfrmGenerator& g = p.gen();
+        auto& display = *p.program.frmFrequencyDisplay;
+
+        EXPECT_TRUE(p.hp.dialogs.calls.empty());
+        expectResetValues(g);
+        // What was read before the failure stays where the reset does not overwrite it.
+        const std::size_t failed = readPosition(c.name);
+        const auto kept = [failed](const char* name) { return readPosition(name) < failed; };
+        EXPECT_EQ(g.AmplitudeLeft.Text(), kept("AmplitudeLeft") ? "-6" : "0");
+        EXPECT_EQ(g.AmplitudeRight.Text(), kept("AmplitudeRight") ? "-12" : "0");
+        EXPECT_EQ(g.PhaseEdit.Text(), kept("PhaseEdit") ? "45" : "0");
+        EXPECT_EQ(g.FreqSliderRight.Position(), kept("FreqSliderRight") ? 30 : 0);
+        EXPECT_EQ(g.PresetRecallAutostart1.Checked(), kept("PresetAutoStart"));
+        EXPECT_EQ(display.Visible(), kept("frmFrequencyDisplay"));
+        EXPECT_EQ(g.Left == 100, kept("FormX"));
+        EXPECT_EQ(g.Top == 80, kept("FormY"));
+        EXPECT_EQ(display.Left == 600, kept("DisplayX"));
+        EXPECT_EQ(display.Top == 300, kept("DisplayY"));
+        EXPECT_EQ(display.Width == 250, kept("DisplayW"));
+        EXPECT_EQ(g.txtRound.Text(), kept("txtRound") ? "5" : "1");
+        // The layout step comes right after the rounding step.
+        EXPECT_EQ(frequencyLayoutApplied(g), kept("txtRound"));
+        EXPECT_EQ(p.hp.registry.openHandles(), 0);
+    }
+}
+
+TEST(SettingsStore, AMissingTextLeavesTheFieldEmptyAndTheLoadGoesOn) {
+    struct Case {
+        const char* name;
+        const char* shown;  // the field's text after the load
+    };
+    const Case cases[] = {
+        // No exit rule follows these reads: the field stays empty.
+        {"Duration", ""},
+        {"AmplitudeLeft", ""},
+        {"txtPulseLength", ""},
+        {"AmplitudeRight", ""},
+        {"txtRound", ""},
+        // These are followed by their field's exit rule, which decides about the empty text.
+        {"PhaseEdit", "0"},
+        {"MinFreqEdit", ""},
+        {"MaxFreqEdit", ""},
+        {"fInitLeft", "1000"},
+        {"fFinalLeft", "1000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeadlessProgram p;
+        putFullKey(p);
+        programKey(p).erase(c.name);
+        p.start();
+        vpg::TfrmGenerator& g = p.gen();
+        ui::Edit* fields[] = {&g.Duration,  &g.AmplitudeLeft, &g.txtPulseLength, &g.AmplitudeRight,
+                              &g.txtRound,  &g.PhaseEdit,     &g.MinFreqEdit,    &g.MaxFreqEdit,
+                              &g.fInitLeft, &g.fFinalLeft};
+        const auto field = std::find_if(std::begin(fields), std::end(fields),
+                                        [&](ui::Edit* e) { return e->Name == c.name; });
+        ASSERT_NE(field, std::end(fields));
+        EXPECT_EQ((*field)->Text(), c.shown);
+        // The load went on to its end, and the reset did not run.
+        EXPECT_FALSE(g.Loop.Checked());
+        EXPECT_FALSE(g.LogarithmicLeft.Checked());
+        EXPECT_TRUE(g.PresetRecallAutostart1.Checked());
+        EXPECT_EQ(p.program.frmFrequencyDisplay->Width, 250);
+        EXPECT_TRUE(frequencyLayoutApplied(g));
+        if (std::string(c.name) != "fFinalLeft") {
+            EXPECT_EQ(g.fFinalLeft.Text(), "750");
+        }
+        EXPECT_TRUE(p.hp.dialogs.calls.empty());
+    }
+}
+
+TEST(SettingsStore, ADeviceIndexBeyondTheListLeavesNoSelectionAndStartingFails) {
+    HeadlessProgram p;  // one device: the list holds "Windows Default" and that device
+    putFullKey(p);
+    programKey(p)["WaveDevice"] = RegistryValue::Integer(5);
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    EXPECT_EQ(g.WaveDevice.ItemIndex(), -1);
+    EXPECT_EQ(g.WaveDevice.Text(), "");
+    EXPECT_EQ(g.AudioOut1->WaveDevice(), static_cast<std::uint32_t>(-2));
+    EXPECT_EQ(g.fInitLeft.Text(), "250");  // not a failure of the load
+
+    g.btnONClick(nullptr);
+    p.pump();
+    ASSERT_EQ(p.hp.dialogs.calls.size(), 1u);
+    EXPECT_EQ(p.hp.dialogs.calls[0].text.rfind("Sound Device Error: ", 0), 0u)
+        << p.hp.dialogs.calls[0].text;
+    EXPECT_FALSE(p.hp.waveOut.isOpen());
+    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
+
+    // Choosing a device mends it.
+    g.WaveDevice.userSelected(1);
+    g.btnONClick(nullptr);
+    p.pump();
+    EXPECT_TRUE(p.hp.waveOut.isOpen());
+    EXPECT_EQ(p.hp.waveOut.openedDeviceId(), 0u);
+    EXPECT_EQ(p.hp.dialogs.calls.size(), 1u);
+}
+
+TEST(SettingsStore, AStoredDeltaOutsideTheSliderRangeIsClamped) {
+    struct Case {
+        std::int32_t stored;
+        int position;
+        const char* shown;
+    };
+    for (const Case& c : {Case{250, 100, "2"}, Case{-3000, -100, "-2"}, Case{101, 100, "2"},
+                          Case{-100, -100, "-2"}}) {
+        SCOPED_TRACE(c.stored);
+        HeadlessProgram p;
+        putFullKey(p);
+        programKey(p)["FreqSliderRight"] = RegistryValue::Integer(c.stored);
+        p.start();
+        EXPECT_EQ(p.gen().FreqSliderRight.Position(), c.position);
+        EXPECT_EQ(p.gen().lblFdelta.Caption(), c.shown);
+        EXPECT_DOUBLE_EQ(p.gen().Parameters.InitStepRight, (250.0 + c.position / 50.0) / 11025);
+    }
+}
+
+TEST(SettingsStore, StoredDisplayCoordinatesAreAppliedUnchanged) {
+    HeadlessProgram p;
+    putFullKey(p);
+    programKey(p)["DisplayX"] = RegistryValue::Integer(-5000);
+    programKey(p)["DisplayY"] = RegistryValue::Integer(90000);
+    programKey(p)["DisplayW"] = RegistryValue::Integer(7);
+    p.start();
+    auto& display = *p.program.frmFrequencyDisplay;
+    EXPECT_TRUE(display.Visible());
+    EXPECT_EQ(display.Left, -5000);
+    EXPECT_EQ(display.Top, 90000);
+    EXPECT_EQ(display.Width, 7);
+}
+
+// --- Saving -------------------------------------------------------------------------------------
+
+TEST(SettingsStore, ACloseWritesEveryValueWithItsKind) {
+    HeadlessProgram p;
+    putFullKey(p);
+    p.start();
+    ASSERT_TRUE(p.gen().Close());
+    EXPECT_FALSE(p.program.Running());
+    const MemoryRegistry::Values& key = programKey(p);
+    for (const Written& w : kWriteOrder) {
+        SCOPED_TRACE(w.name);
+        ASSERT_EQ(key.count(w.name), 1u);
+        EXPECT_EQ(key.at(w.name).kind, w.kind);
+    }
+    // Loaded and saved without a change, the key is what it was.
+    for (const auto& [name, value] : fullKey()) EXPECT_EQ(key.at(name), value) << name;
+    EXPECT_EQ(p.hp.registry.openHandles(), 0);
+}
+
+TEST(SettingsStore, ACloseWritesTheValuesInTheirOrder) {
+    // With the store refusing every write after the first k, the message names value k and
+    // exactly the values before it are in the store.
+    for (int k = 0; k <= static_cast<int>(std::size(kWriteOrder)); ++k) {
+        SCOPED_TRACE(k);
+        HeadlessProgram p;
+        p.start();
+        programKey(p).clear();
+        p.hp.registry.writesBeforeRefusal = k;
+        const bool saved = p.gen().SaveSettings();
+        std::vector<std::string> written;
+        for (const auto& entry : programKey(p)) written.push_back(entry.first);
+        std::vector<std::string> expected;
+        for (int i = 0; i < k && i < static_cast<int>(std::size(kWriteOrder)); ++i)
+            expected.emplace_back(kWriteOrder[i].name);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(written, expected);
+        if (k == static_cast<int>(std::size(kWriteOrder))) {
+            EXPECT_TRUE(saved);
+            EXPECT_TRUE(p.hp.dialogs.calls.empty());
+        } else {
+            EXPECT_FALSE(saved);
+            EXPECT_EQ(p.hp.dialogs.messages(),
+                      std::vector<std::string>{std::string("Failed to set data for '") +
+                                               kWriteOrder[k].name + "'"});
+        }
+        EXPECT_EQ(p.hp.registry.openHandles(), 0);
+    }
+}
+
+TEST(SettingsStore, FlagsAreWrittenAsOneAndZero) {
+    HeadlessProgram p;
+    p.start();  // reset values: Loop and LogarithmicLeft ticked, BidirectionalLeft clear
+    ASSERT_TRUE(p.gen().Close());
+    const MemoryRegistry::Values& key = programKey(p);
+    EXPECT_EQ(key.at("Loop"), RegistryValue::Integer(1));
+    EXPECT_EQ(key.at("LogarithmicLeft"), RegistryValue::Integer(1));
+    EXPECT_EQ(key.at("chkConstantLeft"), RegistryValue::Integer(1));
+    EXPECT_EQ(key.at("BidirectionalLeft"), RegistryValue::Integer(0));
+    EXPECT_EQ(key.at("PresetAutoStart"), RegistryValue::Integer(0));
+    EXPECT_EQ(key.at("frmFrequencyDisplay"), RegistryValue::Integer(0));
+    EXPECT_EQ(key.at("WaveDevice"), RegistryValue::Integer(0));
+}
+
+TEST(SettingsStore, NegativeWindowCoordinatesSurviveARoundTrip) {
+    HeadlessProgram first;
+    first.start();
+    first.gen().Left = -1280;
+    first.gen().Top = -20;
+    first.gen().FrequencyDisplay1Click(nullptr);
+    first.program.frmFrequencyDisplay->Left = -700;
+    ASSERT_TRUE(first.gen().Close());
+
+    HeadlessProgram second;
+    second.hp.registry.keys = first.hp.registry.keys;
+    second.program.Startup();  // loaded, not yet shown
+    EXPECT_EQ(second.gen().Left, -1280);
+    EXPECT_EQ(second.gen().Top, -20);
+    EXPECT_EQ(second.program.frmFrequencyDisplay->Left, -700);
+    EXPECT_TRUE(second.program.frmFrequencyDisplay->Visible());
+}
+
+TEST(SettingsStore, AProgramClosedInSweepModeStartsInConstantModeWithItsSweepChoices) {
+    HeadlessProgram first;
+    first.start();
+    vpg::TfrmGenerator& g = first.gen();
+    g.MemRecall(1);  // a slot not stored since start-up recalls into sweep mode
+    ASSERT_TRUE(g.chkSweepLeft.Checked());
+    g.fFinalLeft.userTyped("420");
+    g.LogarithmicLeft.userClicked();  // ticked by the reset: now clear
+    g.BidirectionalLeft.userClicked();
+    g.btnPause.userFocused();
+    ASSERT_TRUE(g.Close());
+    EXPECT_EQ(programKey(first).at("chkConstantLeft"), RegistryValue::Integer(0));
+
+    HeadlessProgram second;
+    second.hp.registry.keys = first.hp.registry.keys;
+    second.start();
+    vpg::TfrmGenerator& h = second.gen();
+    EXPECT_TRUE(h.chkConstantLeft.Checked());
+    EXPECT_FALSE(h.chkSweepLeft.Checked());
+    EXPECT_TRUE(frequencyLayoutApplied(h));
+    EXPECT_FALSE(h.fFinalLeft.Visible());
+    EXPECT_EQ(h.fFinalLeft.Text(), "420");
+    EXPECT_FALSE(h.LogarithmicLeft.Checked());
+    EXPECT_TRUE(h.BidirectionalLeft.Checked());
+    // The way back into the sweep brings them along.
+    h.MemRecall(1);
+    EXPECT_TRUE(h.chkSweepLeft.Checked());
+    EXPECT_EQ(h.fFinalLeft.Text(), "420");
+    EXPECT_TRUE(h.BidirectionalLeft.Checked());
+}
+
+TEST(SettingsStore, AFieldTypedIntoAndNotLeftComesBackAsTyped) {
+    struct Case {
+        ui::Edit vpg::TfrmGenerator::*field;
+        const char* typed;
+    };
+    const Case cases[] = {
+        {&vpg::TfrmGenerator::Duration, "7,5"},       {&vpg::TfrmGenerator::txtRound, "abc"},
+        {&vpg::TfrmGenerator::AmplitudeRight, "-3"},  {&vpg::TfrmGenerator::txtPulseLength, "12.5"},
+        {&vpg::TfrmGenerator::AmplitudeLeft, "loud"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        HeadlessProgram first;
+        first.start();
+        ui::Edit& typedInto = first.gen().*c.field;
+        typedInto.userTyped(c.typed);
+        ASSERT_TRUE(typedInto.Focused());  // its exit check has not run
+        ASSERT_TRUE(first.gen().Close());
+        EXPECT_EQ(programKey(first).at(typedInto.Name), RegistryValue::Text(c.typed));
+
+        HeadlessProgram second;
+        second.hp.registry.keys = first.hp.registry.keys;
+        second.start();
+        EXPECT_EQ((second.gen().*c.field).Text(), c.typed);
+    }
+}
+
+// --- A close whose write fails ------------------------------------------------------------------
+
+TEST(SettingsStore, AFailedWriteAtCloseShowsTheMessageThenAsksWhetherToCloseWithoutSaving) {
+    struct Case {
+        const char* what;
+        int answer;
+        bool closes;
+    };
+    for (const Case& c : {Case{"Yes", ui::mrYes, true}, Case{"No", ui::mrNo, false}}) {
+        SCOPED_TRACE(c.what);
+        HeadlessProgram p;
+        p.start();
+        p.hp.registry.denyCreate = true;
+        p.hp.dialogs.answerQuestion(c.answer);
+        EXPECT_EQ(p.gen().Close(), c.closes);
+
+        const auto& calls = p.hp.dialogs.calls;
+        ASSERT_EQ(calls.size(), 2u);
+        EXPECT_EQ(calls[0].kind, ScriptedDialogs::Kind::Message);
+        EXPECT_EQ(calls[0].text, "Failed to set data for 'fInitLeft'");
+        EXPECT_EQ(calls[1].kind, ScriptedDialogs::Kind::Question);
+        EXPECT_EQ(calls[1].buttons, unsigned{ui::mbYes | ui::mbNo});
+        EXPECT_EQ(p.program.Running(), !c.closes);
+        EXPECT_EQ(p.gen().Visible(), !c.closes);
+        EXPECT_EQ(programKey(p).count("fInitLeft"), 0u);
+    }
+}
+
+TEST(SettingsStore, AWindowKeptOpenAfterAFailedWriteSavesAtTheNextClose) {
+    HeadlessProgram p;
+    p.start();
+    p.hp.registry.writesBeforeRefusal = 0;
+    EXPECT_FALSE(p.gen().Close());  // unscripted questions are answered No
+    EXPECT_TRUE(p.program.Running());
+
+    p.hp.registry.writesBeforeRefusal = -1;
+    p.gen().fInitLeft.userTyped("321");
+    EXPECT_TRUE(p.gen().Close());
+    EXPECT_FALSE(p.program.Running());
+    EXPECT_EQ(programKey(p).at("fInitLeft"), RegistryValue::Text("321"));
+    EXPECT_EQ(p.hp.dialogs.calls.size(), 2u);  // only the first close asked
+}
+
+TEST(SettingsStore, ValuesWrittenBeforeAFailedWriteStay) {
+    HeadlessProgram p;
+    putFullKey(p);
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    g.fInitLeft.userTyped("111");
+    g.WndProc(1033, 22200, 0);  // the final frequency field is hidden in constant mode
+    g.AmplitudeLeft.userTyped("-1");
+    g.btnPause.userFocused();
+    g.BidirectionalLeft.setChecked(false);  // stored ticked
+    p.hp.registry.writesBeforeRefusal = 5;
+    p.hp.dialogs.answerQuestion(ui::mrYes);
+    EXPECT_TRUE(g.Close());
+
+    EXPECT_EQ(p.hp.dialogs.calls.front().text, "Failed to set data for 'BidirectionalLeft'");
+    const MemoryRegistry::Values& key = programKey(p);
+    EXPECT_EQ(key.at("fInitLeft"), RegistryValue::Text("111"));
+    EXPECT_EQ(key.at("fFinalLeft"), RegistryValue::Text("222"));
+    EXPECT_EQ(key.at("AmplitudeLeft"), RegistryValue::Text("-1"));
+    // Not reached: the stored value is the old one.
+    EXPECT_EQ(key.at("BidirectionalLeft"), RegistryValue::Integer(1));
+    EXPECT_EQ(p.hp.registry.openHandles(), 0);
+}
+
+// --- The reset command --------------------------------------------------------------------------
+
+TEST(SettingsStore, ResetPutsInTheDefaultsAndLeavesTheRestAlone) {
+    HeadlessProgram p;
+    putFullKey(p);
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    // Into sweep mode without a recall: with autostart on, a recall would start the signal.
+    g.chkSweepLeft.setChecked(true);
+    g.MemStore(3);
+    ASSERT_TRUE(g.fFinalLeft.Visible());
+    g.barAmplitudeLeft.userMoved(20);
+    g.barAmplitudeRight.userMoved(35);
+    ASSERT_EQ(g.AmplitudeLeft.Text(), "-20");
+    const auto presetsBefore = g.Presets;
+    const MemoryRegistry::Values keyBefore = programKey(p);
+    const int writesBefore = p.hp.registry.writes();
+
+    EXPECT_TRUE(g.userKeyDown('Z', ui::ShiftState{false, true, false}));  // Ctrl+Z
+
+    expectResetValues(g);
+    EXPECT_EQ(g.AmplitudeLeft.Text(), "0");
+    EXPECT_EQ(g.AmplitudeRight.Text(), "0");
+    EXPECT_EQ(g.trkPulseLength.Position(), 10);
+    // Switched from sweep to constant mode: the controls are laid out for it.
+    EXPECT_TRUE(frequencyLayoutApplied(g));
+    EXPECT_FALSE(g.fFinalLeft.Visible());
+    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, 100.0 / 11025);
+    // Left alone.
+    EXPECT_EQ(g.PhaseEdit.Text(), "45");
+    EXPECT_EQ(g.FreqSliderRight.Position(), 30);
+    EXPECT_EQ(g.txtRound.Text(), "5");
+    EXPECT_TRUE(g.PresetRecallAutostart1.Checked());
+    EXPECT_TRUE(p.program.frmFrequencyDisplay->Visible());
+    EXPECT_EQ(p.program.frmFrequencyDisplay->Left, 600);
+    EXPECT_EQ(g.Left, 100);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(g.Presets[i].fInitLeft, presetsBefore[i].fInitLeft);
+        EXPECT_EQ(g.Presets[i].ConstantMode, presetsBefore[i].ConstantMode);
+    }
+    // Nothing is written: the store is written at the close only.
+    EXPECT_EQ(p.hp.registry.writes(), writesBefore);
+    EXPECT_EQ(programKey(p), keyBefore);
+    EXPECT_TRUE(p.hp.dialogs.calls.empty());
+}
+
+TEST(SettingsStore, ResetInConstantModeDoesNotLayTheControlsOut) {
+    HeadlessProgram p;
+    p.start();  // a first start: constant mode in the designed look
+    p.gen().rESETTOdEFAULT1.Click();
+    EXPECT_FALSE(frequencyLayoutApplied(p.gen()));
+}
+
+TEST(SettingsStore, ResetHandsTheDefaultDeviceToTheOutput) {
+    HeadlessProgram p;
+    putFullKey(p);
+    p.start();
+    ASSERT_EQ(p.gen().AudioOut1->WaveDevice(), 0u);
+    p.gen().rESETTOdEFAULT1.Click();
+    EXPECT_EQ(p.gen().WaveDevice.Text(), "Windows Default");
+    EXPECT_EQ(p.gen().AudioOut1->WaveDevice(), audio::WAVE_MAPPER);
+    p.render(16);
+    EXPECT_EQ(p.hp.waveOut.openedDeviceId(), audio::WAVE_MAPPER);
+}
+
+}  // namespace

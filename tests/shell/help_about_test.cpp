@@ -1,0 +1,173 @@
+// Help topics, the About box, and the commands that hand work to other programs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/headless_program.h"
+
+namespace {
+
+using testing_support::HeadlessProgram;
+
+constexpr const char* kHelpFile = "/opt/vpg/vpg.chm";
+using Opened = std::vector<std::pair<std::string, std::string>>;
+using HelpCalls = std::vector<std::pair<std::string, int>>;
+
+vpg::TfrmAbout& about(HeadlessProgram& p) {
+    return *p.program.frmAbout;
+}
+
+// The About box as the user meets it: shown from the Help menu, then activated.
+vpg::TfrmAbout& openAbout(HeadlessProgram& p) {
+    p.gen().About2.Click();
+    about(p).Activate();
+    return about(p);
+}
+
+TEST(HelpAbout, EachPlaceOpensItsHelpTopic) {
+    struct Case {
+        const char* what;
+        std::function<void(HeadlessProgram&)> action;
+        int topic;
+    };
+    const Case cases[] = {
+        {"F1 in the main window", [](HeadlessProgram& p) { p.gen().userKeyDown(ui::VK_F1); }, 1},
+        {"the output settings window's Help",
+         [](HeadlessProgram& p) {
+             p.gen().Compatibilitysettings1.Click();
+             p.settings().HelpButton.userClicked();
+         },
+         2},
+        {"the About box's Help", [](HeadlessProgram& p) { openAbout(p).AboutHelp.userClicked(); },
+         3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HeadlessProgram p;
+        p.start();
+        c.action(p);
+        EXPECT_EQ(p.hp.shell.help, (HelpCalls{{kHelpFile, c.topic}}));
+    }
+}
+
+TEST(HelpAbout, YesToTheWelcomeNoticeOpensTopicTen) {
+    HeadlessProgram p('.', /*suppressWelcome=*/false);
+    p.hp.dialogs.answerNotice(ui::mrYes, false);
+    p.start();
+    EXPECT_EQ(p.hp.shell.help, (HelpCalls{{kHelpFile, 10}}));
+}
+
+TEST(HelpAbout, HelpContextsOfTheWindowsAndTheFileMenu) {
+    HeadlessProgram p;
+    p.start();
+    EXPECT_EQ(p.gen().HelpContext, 1);
+    EXPECT_EQ(p.settings().HelpContext, 2);
+    EXPECT_EQ(about(p).HelpContext, 3);
+    EXPECT_EQ(p.gen().File1.HelpContext, 5);
+}
+
+TEST(HelpAbout, TheHelpMenuHoldsItsEntriesBetweenSeparators) {
+    HeadlessProgram p;
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    std::vector<std::string> captions;
+    for (const ui::MenuItem* m : g.Help2.Items()) captions.push_back(m->Caption);
+    EXPECT_EQ(captions, (std::vector<std::string>{"&Help", "-", "&More Audio Software...", "-",
+                                                  "&About this program..."}));
+    EXPECT_EQ(g.Help1.shortCut(), ui::Key(ui::VK_F1));
+    EXPECT_EQ(g.MoreSoftware1.shortCut(), ui::Ctrl('M'));
+    EXPECT_EQ(g.About2.shortCut(), ui::ShortCut{});
+    EXPECT_EQ(g.WindowsVolumeControl1.Parent(), &g.View1);
+}
+
+TEST(HelpAbout, TheAboutBoxDisablesTheMainWindowWhileItIsOpen) {
+    HeadlessProgram p;
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    for (int round = 1; round <= 2; ++round) {  // at each activation, not only the first
+        SCOPED_TRACE(round);
+        vpg::TfrmAbout& box = openAbout(p);
+        EXPECT_TRUE(box.Visible());
+        EXPECT_FALSE(g.Enabled());
+        // No command of the main window can be used meanwhile.
+        EXPECT_FALSE(g.userKeyDown(ui::VK_F11));
+        EXPECT_FALSE(g.userKeyDown(ui::VK_F1));
+        p.pump();
+        EXPECT_FALSE(g.AudioOut1->Active);
+        EXPECT_TRUE(p.hp.shell.help.empty());
+
+        box.OKButton.userClicked();
+        EXPECT_FALSE(box.Visible());
+        EXPECT_TRUE(g.Enabled());
+    }
+    // Closed, the main window takes its keys again.
+    EXPECT_TRUE(g.userKeyDown(ui::VK_F1));
+    EXPECT_EQ(p.hp.shell.help.size(), 1u);
+}
+
+TEST(HelpAbout, ThePictureHomepageAndLabel1OpenTheAddressShownByHomepage) {
+    struct Case {
+        const char* what;
+        ui::Label vpg::TfrmAbout::*control;
+    };
+    const Case cases[] = {
+        {"picture", &vpg::TfrmAbout::ProgramIcon},
+        {"Homepage", &vpg::TfrmAbout::Homepage},
+        {"Label1", &vpg::TfrmAbout::Label1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HeadlessProgram p;
+        p.start();
+        vpg::TfrmAbout& box = openAbout(p);
+        EXPECT_EQ(box.Homepage.Caption(), vpg::kHomepage);
+        EXPECT_EQ(box.Label1.Caption(), vpg::kHomepage);
+        (box.*c.control).userClicked();
+        EXPECT_EQ(p.hp.shell.opened, (Opened{{"open", vpg::kHomepage}}));
+
+        // The address is the one Homepage shows, not the one Label1 was designed with.
+        box.Homepage.setCaption("https://elsewhere.example/");
+        (box.*c.control).userClicked();
+        EXPECT_EQ(p.hp.shell.opened.back(),
+                  (std::pair<std::string, std::string>{"open", "https://elsewhere.example/"}));
+        EXPECT_EQ(box.Label1.Caption(), vpg::kHomepage);
+    }
+}
+
+TEST(HelpAbout, MoreAudioSoftwareOpensTheAddressInItsHint) {
+    HeadlessProgram p;
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    EXPECT_EQ(g.MoreSoftware1.Hint, vpg::kHomepage);
+    EXPECT_TRUE(g.userKeyDown('M', ui::ShiftState{false, true, false}));  // Ctrl+M
+    EXPECT_EQ(p.hp.shell.opened, (Opened{{"open", vpg::kHomepage}}));
+
+    g.MoreSoftware1.Hint = "https://other.example/more";
+    g.MoreSoftware1.Click();
+    EXPECT_EQ(p.hp.shell.opened.back(),
+              (std::pair<std::string, std::string>{"open", "https://other.example/more"}));
+}
+
+TEST(HelpAbout, TheVolumeControlCommandOpensSndvol32) {
+    HeadlessProgram p;
+    p.start();
+    p.gen().WindowsVolumeControl1.Click();
+    EXPECT_EQ(p.hp.shell.opened, (Opened{{"open", "sndvol32.exe"}}));
+    EXPECT_TRUE(p.program.Running());
+}
+
+TEST(HelpAbout, TheVersionReadsVersionOnePointTwoWhenTheBoxIsShown) {
+    HeadlessProgram p;
+    p.start();
+    EXPECT_FALSE(about(p).Visible());
+    EXPECT_EQ(about(p).Caption(), "About");
+    EXPECT_EQ(about(p).Version.Caption(), "");
+    p.gen().About2.Click();
+    EXPECT_EQ(about(p).Version.Caption(), "Version 1.2");
+    EXPECT_TRUE(about(p).OKButton.Default());
+}
+
+}  // namespace
