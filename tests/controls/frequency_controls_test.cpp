@@ -18,25 +18,6 @@ using vpg::TfrmGenerator;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr const char* kNyquistFlag = "AboveNyquistLimit";
 
-// The output settings window reads the list position "Fs" when it is created: 3 is 44100 Hz.
-HeadlessProgram& startAt44100(HeadlessProgram& p) {
-    p.hp.registry.keys[vpg::ProgramKey()]["Fs"] = RegistryValue::Integer(3);
-    p.start();
-    EXPECT_EQ(p.gen().Parameters.SampleRate, 44100);
-    return p;
-}
-
-// The user leaves the field it is in by moving to a control without an exit rule.
-void tabAway(HeadlessProgram& p) {
-    p.gen().btnPause.userFocused();
-}
-
-// Types into a field and leaves it, so that its exit rule runs.
-void typeAndLeave(HeadlessProgram& p, ui::Edit& field, const std::string& text) {
-    field.userTyped(text);
-    tabAway(p);
-}
-
 // On a first start the restore fails and the defaults leave the mode layout unapplied
 // at start-up; a successful restore runs the layout handler, as this does.
 void showConstantLayout(HeadlessProgram& p) {
@@ -119,7 +100,7 @@ TEST(FrequencyControls, WithStepTenEveryPositionSnapsToAMultipleOfTen) {
     for (int position = g.FreqSliderLeft.Min(); position <= g.FreqSliderLeft.Max(); ++position) {
         SCOPED_TRACE(position);
         // From a text the move cannot write, so that the move always changes the text.
-        tabAway(p);
+        p.tabAway();
         g.fInitLeft.setText("1");
         g.FreqSliderLeft.userMoved(position);
         const float written = g.IntlStrToFloat(g.fInitLeft.Text());
@@ -159,7 +140,7 @@ TEST(FrequencyControls, SliderWritesOnlyWhileItHasTheFocus) {
     HeadlessProgram p;
     p.start();
     TfrmGenerator& g = p.gen();
-    tabAway(p);
+    p.tabAway();
     ASSERT_FALSE(g.FreqSliderLeft.Focused());
 
     g.FreqSliderLeft.setPosition(2000);  // a program change
@@ -181,7 +162,7 @@ TEST(FrequencyControls, TheStepIsReadAnewOnEveryMove) {
     EXPECT_EQ(g.fInitLeft.Text(), "214");
     g.txtRound.userTyped("10");
     EXPECT_EQ(g.fInitLeft.Text(), "214");  // a new step does not round the start frequency
-    tabAway(p);
+    p.tabAway();
     EXPECT_EQ(g.fInitLeft.Text(), "214");
     g.FreqSliderLeft.userMoved(2031);
     EXPECT_EQ(g.fInitLeft.Text(), "210");
@@ -208,7 +189,7 @@ TEST(FrequencyControls, LowerEndAcceptsAPositiveNumberBelowTheUpperEnd) {
         HeadlessProgram p;
         p.start();
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.MinFreqEdit, c.typed);
+        p.typeAndLeave(g.MinFreqEdit, c.typed);
         EXPECT_EQ(g.MinFreqEdit.Text(), c.text);
         EXPECT_EQ(g.FreqSliderLeft.Min(), c.sliderEnd);
         EXPECT_EQ(g.fInitLeft.Text(), "100");
@@ -225,9 +206,9 @@ TEST(FrequencyControls, UpperEndMustStayBelowHalfTheSamplingRate) {
     for (const EndCase& c : cases) {
         SCOPED_TRACE(std::string("MaxFreqEdit ") + c.typed);
         HeadlessProgram p;
-        startAt44100(p);
+        p.startAt44100();
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.MaxFreqEdit, c.typed);
+        p.typeAndLeave(g.MaxFreqEdit, c.typed);
         EXPECT_EQ(g.MaxFreqEdit.Text(), c.text);
         EXPECT_EQ(g.FreqSliderLeft.Max(), c.sliderEnd);
     }
@@ -237,9 +218,9 @@ TEST(FrequencyControls, UpperEndLimitFollowsTheSamplingRate) {
     HeadlessProgram p;  // 11025 Hz
     p.start();
     TfrmGenerator& g = p.gen();
-    typeAndLeave(p, g.MaxFreqEdit, "5512.5");
+    p.typeAndLeave(g.MaxFreqEdit, "5512.5");
     EXPECT_EQ(g.MaxFreqEdit.Text(), "500");
-    typeAndLeave(p, g.MaxFreqEdit, "5512");
+    p.typeAndLeave(g.MaxFreqEdit, "5512");
     EXPECT_EQ(g.MaxFreqEdit.Text(), "5512");
 }
 
@@ -247,17 +228,17 @@ TEST(FrequencyControls, AnEndComparedWithAnEmptyOtherEndUsesTheSlidersEnd) {
     HeadlessProgram p;
     p.start();
     TfrmGenerator& g = p.gen();
-    typeAndLeave(p, g.MinFreqEdit, "");  // stays empty; the slider's lower end is still 20 Hz
+    p.typeAndLeave(g.MinFreqEdit, "");  // stays empty; the slider's lower end is still 20 Hz
     ASSERT_EQ(g.MinFreqEdit.Text(), "");
-    typeAndLeave(p, g.MaxFreqEdit, "15");
+    p.typeAndLeave(g.MaxFreqEdit, "15");
     EXPECT_EQ(g.MaxFreqEdit.Text(), "500");
-    typeAndLeave(p, g.MaxFreqEdit, "30");
+    p.typeAndLeave(g.MaxFreqEdit, "30");
     EXPECT_EQ(g.MaxFreqEdit.Text(), "30");
 
-    typeAndLeave(p, g.MaxFreqEdit, "");  // the upper end (30 Hz) stands in for the empty text
-    typeAndLeave(p, g.MinFreqEdit, "40");
+    p.typeAndLeave(g.MaxFreqEdit, "");  // the upper end (30 Hz) stands in for the empty text
+    p.typeAndLeave(g.MinFreqEdit, "40");
     EXPECT_EQ(g.MinFreqEdit.Text(), "20");
-    typeAndLeave(p, g.MinFreqEdit, "25");
+    p.typeAndLeave(g.MinFreqEdit, "25");
     EXPECT_EQ(g.MinFreqEdit.Text(), "25");
 }
 
@@ -288,26 +269,26 @@ TEST(FrequencyControls, MovingAnEndPastTheStartFrequencyCarriesItAlong) {
     p.start();
     TfrmGenerator& g = p.gen();
 
-    typeAndLeave(p, g.MinFreqEdit, "150");
+    p.typeAndLeave(g.MinFreqEdit, "150");
     EXPECT_EQ(g.fInitLeft.Text(), "150");
     EXPECT_EQ(g.FreqSliderLeft.Min(), 1875);
     EXPECT_EQ(g.FreqSliderLeft.Position(), 1875);
     EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, 150));
 
-    typeAndLeave(p, g.MinFreqEdit, "50");  // lowering the lower end leaves it alone
+    p.typeAndLeave(g.MinFreqEdit, "50");  // lowering the lower end leaves it alone
     EXPECT_EQ(g.fInitLeft.Text(), "150");
 
-    typeAndLeave(p, g.MaxFreqEdit, "80");
+    p.typeAndLeave(g.MaxFreqEdit, "80");
     EXPECT_EQ(g.fInitLeft.Text(), "80");
     EXPECT_EQ(g.FreqSliderLeft.Max(), 1602);
     EXPECT_EQ(g.FreqSliderLeft.Position(), 1602);
     EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, 80));
 
-    typeAndLeave(p, g.MaxFreqEdit, "300");  // raising the upper end leaves it alone
+    p.typeAndLeave(g.MaxFreqEdit, "300");  // raising the upper end leaves it alone
     EXPECT_EQ(g.fInitLeft.Text(), "80");
 
     // The end is read as a 32-bit float, and the start frequency is written from that value.
-    typeAndLeave(p, g.MinFreqEdit, "150.3");
+    p.typeAndLeave(g.MinFreqEdit, "150.3");
     EXPECT_EQ(g.MinFreqEdit.Text(), "150.3");
     EXPECT_EQ(g.fInitLeft.Text(), "150.300003051758");
 }
@@ -331,12 +312,12 @@ TEST(FrequencyControls, EnterAndTabGiveTheSameStartFrequencyWhateverTheStep) {
         HeadlessProgram p;
         p.start();
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.txtRound, "10");
+        p.typeAndLeave(g.txtRound, "10");
         g.MaxFreqEdit.userTyped("85");
         if (byEnter) {
             g.userKeyDown(ui::VK_RETURN);
         } else {
-            tabAway(p);
+            p.tabAway();
         }
         EXPECT_EQ(g.fInitLeft.Text(), "85") << (byEnter ? "Enter" : "Tab");
     }
@@ -358,7 +339,7 @@ TEST(FrequencyControls, RoundingStepIsRewrittenOnLeaving) {
         SCOPED_TRACE(typed);
         HeadlessProgram p;
         p.start();
-        typeAndLeave(p, p.gen().txtRound, typed);
+        p.typeAndLeave(p.gen().txtRound, typed);
         EXPECT_EQ(p.gen().txtRound.Text(), text);
         EXPECT_EQ(p.gen().fInitLeft.Text(), "100");
     }
@@ -386,9 +367,9 @@ TEST(FrequencyControls, StartFrequencyOnLeavingAt44100) {
     for (const ExitCase& c : cases) {
         SCOPED_TRACE(std::string("fInitLeft ") + c.typed);
         HeadlessProgram p;
-        startAt44100(p);
+        p.startAt44100();
         p.hp.dialogs.answerNotice(ui::mrNo, false);
-        typeAndLeave(p, p.gen().fInitLeft, c.typed);
+        p.typeAndLeave(p.gen().fInitLeft, c.typed);
         const auto shown = notices(p);
         ASSERT_EQ(shown.size(), c.notice ? 1u : 0u);
         if (c.notice) {
@@ -409,8 +390,8 @@ TEST(FrequencyControls, StartFrequencyOnLeavingAt44100) {
 TEST(FrequencyControls, WithTheNoticeSuppressedTheStartFrequencyIsOnlyClamped) {
     HeadlessProgram p;
     p.hp.registry.keys[vpg::ProgramKey()][kNyquistFlag] = RegistryValue::Integer(1);
-    startAt44100(p);
-    typeAndLeave(p, p.gen().fInitLeft, "30000");
+    p.startAt44100();
+    p.typeAndLeave(p.gen().fInitLeft, "30000");
     EXPECT_TRUE(notices(p).empty());
     EXPECT_EQ(p.gen().fInitLeft.Text(), "22050");
     EXPECT_FALSE(p.settings().Visible());
@@ -418,13 +399,13 @@ TEST(FrequencyControls, WithTheNoticeSuppressedTheStartFrequencyIsOnlyClamped) {
 
 TEST(FrequencyControls, FinalFrequencyFollowsTheSameRule) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     enterSweepMode(p);
     p.hp.dialogs.answerNotice(ui::mrNo, false);
-    typeAndLeave(p, p.gen().fFinalLeft, "30000");
+    p.typeAndLeave(p.gen().fFinalLeft, "30000");
     EXPECT_EQ(notices(p).size(), 1u);
     EXPECT_EQ(p.gen().fFinalLeft.Text(), "22050");
-    typeAndLeave(p, p.gen().fFinalLeft, "abc");
+    p.typeAndLeave(p.gen().fFinalLeft, "abc");
     EXPECT_EQ(notices(p).size(), 1u);
     EXPECT_EQ(p.gen().fFinalLeft.Text(), "1000");
 }
@@ -433,7 +414,7 @@ TEST(FrequencyControls, YesOnTheNoticeStopsTheOutputAndShowsTheOutputSettings) {
     // The user types 30000 and switches on with F11 while still in the field: the start plays
     // the last accepted frequency, and the focus moving to OFF runs the field's exit rule.
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     TfrmGenerator& g = p.gen();
     g.fInitLeft.userTyped("30000");
     p.hp.dialogs.answerNotice(ui::mrYes, false);
@@ -451,7 +432,7 @@ TEST(FrequencyControls, YesOnTheNoticeStopsTheOutputAndShowsTheOutputSettings) {
 
 TEST(FrequencyControls, NoOnTheNoticeLeavesTheOutputPlaying) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     TfrmGenerator& g = p.gen();
     g.fInitLeft.userTyped("30000");
     p.hp.dialogs.answerNotice(ui::mrNo, false);
@@ -468,14 +449,14 @@ TEST(FrequencyControls, OneFlagCoversBothFrequencyFields) {
     for (const bool fromStart : {true, false}) {
         SCOPED_TRACE(fromStart ? "suppressed from fInitLeft" : "suppressed from fFinalLeft");
         HeadlessProgram p;
-        startAt44100(p);
+        p.startAt44100();
         enterSweepMode(p);
         ui::Edit& first = fromStart ? p.gen().fInitLeft : p.gen().fFinalLeft;
         ui::Edit& second = fromStart ? p.gen().fFinalLeft : p.gen().fInitLeft;
         p.hp.dialogs.answerNotice(ui::mrNo, true);
-        typeAndLeave(p, first, "30000");
+        p.typeAndLeave(first, "30000");
         ASSERT_EQ(notices(p).size(), 1u);
-        typeAndLeave(p, second, "30000");
+        p.typeAndLeave(second, "30000");
         EXPECT_EQ(notices(p).size(), 1u);
         EXPECT_EQ(second.Text(), "22050");
     }
@@ -505,11 +486,11 @@ TEST(FrequencyControls, PlusAndMinusStepOneHertzWithoutBoundsOrRounding) {
     for (const StepCase& c : cases) {
         SCOPED_TRACE(std::string(c.before) + (c.press == Press::Plus ? " +" : " -"));
         HeadlessProgram p;
-        startAt44100(p);
+        p.startAt44100();
         showConstantLayout(p);
         TfrmGenerator& g = p.gen();
         g.txtRound.userTyped("10");  // the step plays no part
-        typeAndLeave(p, g.fInitLeft, c.before);
+        p.typeAndLeave(g.fInitLeft, c.before);
         const double stepBefore = g.Parameters.InitStepLeft;
         (c.press == Press::Plus ? g.fInitLeftPlus : g.fInitLeftMinus).userMouseDown();
         EXPECT_EQ(g.fInitLeft.Text(), c.after);
@@ -523,7 +504,7 @@ TEST(FrequencyControls, PlusAndMinusStepOneHertzWithoutBoundsOrRounding) {
 
 TEST(FrequencyControls, MinusAtZeroAndAnUnreadableTextChangeNothing) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     showConstantLayout(p);
     TfrmGenerator& g = p.gen();
     g.WndProc(1031, 0, 0);  // another program sets 0 Hz; no exit rule runs
@@ -533,7 +514,7 @@ TEST(FrequencyControls, MinusAtZeroAndAnUnreadableTextChangeNothing) {
     g.fInitLeftMinus.userMouseDown();
     EXPECT_EQ(g.fInitLeft.Text(), "0");
 
-    typeAndLeave(p, g.fInitLeft, "0.5");
+    p.typeAndLeave(g.fInitLeft, "0.5");
     g.fInitLeftMinus.userMouseDown();
     ASSERT_EQ(g.fInitLeft.Text(), "-0.5");
     g.fInitLeftMinus.userMouseDown();  // below zero: nothing
@@ -550,7 +531,7 @@ TEST(FrequencyControls, MinusAtZeroAndAnUnreadableTextChangeNothing) {
 
 TEST(FrequencyControls, AnyMouseButtonStepsButTheKeyboardDoesNot) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     showConstantLayout(p);
     TfrmGenerator& g = p.gen();
     g.fInitLeftPlus.userMouseDown(ui::MouseButton::Right);
@@ -565,10 +546,10 @@ TEST(FrequencyControls, AnyMouseButtonStepsButTheKeyboardDoesNot) {
 
 TEST(FrequencyControls, PlusAboveHalfTheSamplingRateStopsAPlayingOutput) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     showConstantLayout(p);
     TfrmGenerator& g = p.gen();
-    typeAndLeave(p, g.fInitLeft, "22049.5");
+    p.typeAndLeave(g.fInitLeft, "22049.5");
     ASSERT_FALSE(p.render(100).empty());
     ASSERT_TRUE(g.AudioOut1->Active);
     const double stepBefore = g.Parameters.InitStepLeft;
@@ -583,14 +564,14 @@ TEST(FrequencyControls, PlusAboveHalfTheSamplingRateStopsAPlayingOutput) {
     // The next exit of the field puts the value back into range.
     g.fInitLeft.userFocused();
     p.hp.dialogs.answerNotice(ui::mrNo, false);
-    tabAway(p);
+    p.tabAway();
     EXPECT_EQ(g.fInitLeft.Text(), "22050");
     EXPECT_EQ(notices(p).size(), 1u);
 }
 
 TEST(FrequencyControls, PlusWhilePlayingRetunesTheTone) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     showConstantLayout(p);
     TfrmGenerator& g = p.gen();
     ASSERT_FALSE(p.render(100).empty());
@@ -620,11 +601,11 @@ TEST(FrequencyControls, SemitoneButtonsStepByTwoToTheTwelfthBelowHalfTheSampling
     for (const SemitoneCase& c : cases) {
         SCOPED_TRACE(std::string(c.before) + (c.up ? " up" : " down"));
         HeadlessProgram p;
-        startAt44100(p);
+        p.startAt44100();
         showConstantLayout(p);
         TfrmGenerator& g = p.gen();
         g.txtRound.userTyped("10");  // not rounded to the step
-        typeAndLeave(p, g.fInitLeft, c.before);
+        p.typeAndLeave(g.fInitLeft, c.before);
         (c.up ? g.SemiUpLeft : g.SemiDownLeft).userClicked();
         EXPECT_EQ(g.fInitLeft.Text(), c.after);
         EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, g.IntlStrToFloat(c.after)));
@@ -726,7 +707,7 @@ TEST(FrequencyControls, StartFieldIsYellowExactlyWhileTheMouseIsHeldOnTheSlider)
 
 TEST(FrequencyControls, SweepLawChangeRestartsTheSweep) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     TfrmGenerator& g = p.gen();
     enterSweepMode(p);
     ASSERT_TRUE(g.LogarithmicLeft.Checked());
@@ -780,26 +761,26 @@ TEST(FrequencyControls, WithTheCommaAsDecimalSeparator) {
         HeadlessProgram p(',');
         p.start();
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.MinFreqEdit, "2,5");
+        p.typeAndLeave(g.MinFreqEdit, "2,5");
         EXPECT_EQ(g.MinFreqEdit.Text(), "20");
-        typeAndLeave(p, g.MinFreqEdit, "2.5");
+        p.typeAndLeave(g.MinFreqEdit, "2.5");
         EXPECT_EQ(g.MinFreqEdit.Text(), "2.5");
         EXPECT_EQ(g.FreqSliderLeft.Min(), 97);
     }
     {
         HeadlessProgram p(',');
-        startAt44100(p);
+        p.startAt44100();
         showConstantLayout(p);
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.fInitLeft, "22049.5");
+        p.typeAndLeave(g.fInitLeft, "22049.5");
         EXPECT_EQ(g.fInitLeft.Text(), "22049,5");
         g.fInitLeftPlus.userMouseDown();
         EXPECT_EQ(g.fInitLeft.Text(), "22050,5");
-        typeAndLeave(p, g.fInitLeft, "100");
+        p.typeAndLeave(g.fInitLeft, "100");
         g.SemiUpLeft.userClicked();
         EXPECT_EQ(g.fInitLeft.Text(), "105,946311950684");
         p.hp.dialogs.answerNotice(ui::mrNo, false);
-        typeAndLeave(p, g.fInitLeft, "30000,5");
+        p.typeAndLeave(g.fInitLeft, "30000,5");
         EXPECT_EQ(g.fInitLeft.Text(), "22050");
         EXPECT_EQ(notices(p).size(), 1u);
     }

@@ -17,24 +17,6 @@ using vpg::TfrmGenerator;
 
 constexpr double kPi = 3.141592653589793;
 
-// The output settings window reads the list position "Fs" when it is created: 3 is 44100 Hz.
-HeadlessProgram& startAt44100(HeadlessProgram& p) {
-    p.hp.registry.keys[vpg::ProgramKey()]["Fs"] = RegistryValue::Integer(3);
-    p.start();
-    EXPECT_EQ(p.gen().Parameters.SampleRate, 44100);
-    return p;
-}
-
-// The user leaves the field it is in by moving to a control without an exit rule.
-void tabAway(HeadlessProgram& p) {
-    p.gen().btnPause.userFocused();
-}
-
-void typeAndLeave(HeadlessProgram& p, ui::Edit& field, const std::string& text) {
-    field.userTyped(text);
-    tabAway(p);
-}
-
 // The degrees typed, read as a 32-bit float, in radians.
 double radians(float degrees) {
     return degrees * kPi / 180.0;
@@ -57,7 +39,7 @@ TEST(PulseControls, DeltaSliderShowsPositionOverFiftyAndRetunesThePulses) {
     };
     const Case cases[] = {{1, "0.02"}, {-33, "-0.66"}, {100, "2"}, {-100, "-2"}, {0, "0"}};
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     TfrmGenerator& g = p.gen();
     g.FreqSliderRight.userMoved(50);
     for (const Case& c : cases) {
@@ -79,7 +61,7 @@ TEST(PulseControls, DeltaReachesThePulsePeriod) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.position);
         HeadlessProgram p;
-        startAt44100(p);
+        p.startAt44100();
         p.gen().FreqSliderRight.userMoved(c.position);
         const auto starts = pulseStarts(p.render(3 * 450));
         ASSERT_GE(starts.size(), 3u);
@@ -91,7 +73,7 @@ TEST(PulseControls, DeltaReachesThePulsePeriod) {
 
 TEST(PulseControls, DeltaSliderStaysUsableWhilePlaying) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     TfrmGenerator& g = p.gen();
     ASSERT_FALSE(p.render(100).empty());
     g.FreqSliderRight.userMoved(10);
@@ -157,7 +139,7 @@ TEST(PulseControls, TypedLevelSetsTheGainAtOnceWithoutBounds) {
 
         field.userTyped("20");
         EXPECT_EQ(g.Parameters.*ch.gain, 10.0f);
-        tabAway(p);
+        p.tabAway();
         EXPECT_EQ(field.Text(), "0");
         EXPECT_EQ(g.Parameters.*ch.gain, 1.0f);
         EXPECT_EQ((g.*ch.bar).Position(), 0);  // at the top
@@ -185,7 +167,7 @@ TEST(PulseControls, LevelOnLeavingIsAWholeNumberFromMinus100To0) {
             TfrmGenerator& g = p.gen();
             (g.*ch.bar).userMoved(50);
             (g.*ch.field).userTyped("-30");
-            typeAndLeave(p, g.*ch.field, c.typed);
+            p.typeAndLeave(g.*ch.field, c.typed);
             EXPECT_EQ((g.*ch.field).Text(), c.text);
             EXPECT_EQ((g.*ch.bar).Position(), c.position);
             EXPECT_EQ(g.Parameters.*ch.gain, gainFor(-c.position));
@@ -195,7 +177,7 @@ TEST(PulseControls, LevelOnLeavingIsAWholeNumberFromMinus100To0) {
 
 TEST(PulseControls, LevelsReachTheSamples) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     TfrmGenerator& g = p.gen();
     g.AmplitudeRight.userTyped("-6");
     g.AmplitudeLeft.userTyped("-20.5");  // the start applies the exit rule: -20
@@ -250,7 +232,7 @@ TEST(PulseControls, PhaseOnLeavingGoesToHundredthsAndTheTrackbarFollows) {
         p.start();
         TfrmGenerator& g = p.gen();
         g.trkPhase.userMoved(c.trackbarBefore);
-        typeAndLeave(p, g.PhaseEdit, c.typed);
+        p.typeAndLeave(g.PhaseEdit, c.typed);
         EXPECT_EQ(g.PhaseEdit.Text(), c.text);
         EXPECT_EQ(g.trkPhase.Position(), c.position);
         EXPECT_DOUBLE_EQ(g.Parameters.PhaseOffset, radians(c.offsetDegrees));
@@ -273,9 +255,9 @@ TEST(PulseControls, PhaseTrackbarWritesWholeDegrees) {
 
 TEST(PulseControls, PhaseReachesTheSineAndStaysUsableWhilePlaying) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     TfrmGenerator& g = p.gen();
-    typeAndLeave(p, g.PhaseEdit, "90");
+    p.typeAndLeave(g.PhaseEdit, "90");
     EXPECT_DOUBLE_EQ(g.Parameters.PhaseOffset, kPi / 2);
     const auto frames = p.render(10);
     ASSERT_FALSE(frames.empty());
@@ -322,7 +304,7 @@ TEST(PulseControls, PulseLengthOnLeavingIsAWholeNumberAndTheTrackbarFollows) {
         TfrmGenerator& g = p.gen();
         g.trkPulseLength.userMoved(c.trackbarBefore);
         ASSERT_EQ(g.txtPulseLength.Text(), std::to_string(c.trackbarBefore));
-        typeAndLeave(p, g.txtPulseLength, c.typed);
+        p.typeAndLeave(g.txtPulseLength, c.typed);
         EXPECT_EQ(g.txtPulseLength.Text(), c.text);
         EXPECT_EQ(g.trkPulseLength.Position(), c.position);
         EXPECT_EQ(g.Parameters.PulseLength, c.samples);
@@ -339,10 +321,10 @@ TEST(PulseControls, PulseLengthReachesThePulses) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " from " + std::to_string(c.trackbarBefore));
         HeadlessProgram p;
-        startAt44100(p);
+        p.startAt44100();
         TfrmGenerator& g = p.gen();
         g.trkPulseLength.userMoved(c.trackbarBefore);
-        typeAndLeave(p, g.txtPulseLength, c.typed);
+        p.typeAndLeave(g.txtPulseLength, c.typed);
         const auto frames = p.render(441);
         ASSERT_EQ(frames.size(), 441u);
         std::size_t high = 0;
@@ -353,7 +335,7 @@ TEST(PulseControls, PulseLengthReachesThePulses) {
 
 TEST(PulseControls, PulseLengthTrackbarWritesWholeSamplesWhilePlaying) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     TfrmGenerator& g = p.gen();
     ASSERT_FALSE(p.render(100).empty());
     g.trkPulseLength.userMoved(33);
@@ -374,21 +356,21 @@ TEST(PulseControls, WithTheCommaAsDecimalSeparator) {
     EXPECT_EQ(g.lblFdelta.Caption(), "-0,66");
 
     g.trkPhase.userMoved(46);
-    typeAndLeave(p, g.PhaseEdit, "45.678");
+    p.typeAndLeave(g.PhaseEdit, "45.678");
     EXPECT_EQ(g.PhaseEdit.Text(), "45,68");
     EXPECT_DOUBLE_EQ(g.Parameters.PhaseOffset, radians(45.678f));
     g.trkPhase.userMoved(90);
-    typeAndLeave(p, g.PhaseEdit, "90,004");
+    p.typeAndLeave(g.PhaseEdit, "90,004");
     EXPECT_EQ(g.PhaseEdit.Text(), "90");
     EXPECT_DOUBLE_EQ(g.Parameters.PhaseOffset, radians(90.004f));
 
-    typeAndLeave(p, g.txtPulseLength, "12,5");
+    p.typeAndLeave(g.txtPulseLength, "12,5");
     EXPECT_EQ(g.txtPulseLength.Text(), "10");
-    typeAndLeave(p, g.txtPulseLength, "2.5");
+    p.typeAndLeave(g.txtPulseLength, "2.5");
     EXPECT_EQ(g.txtPulseLength.Text(), "10");
 
     g.barAmplitudeLeft.userMoved(10);
-    typeAndLeave(p, g.AmplitudeLeft, "-20,5");
+    p.typeAndLeave(g.AmplitudeLeft, "-20,5");
     EXPECT_EQ(g.AmplitudeLeft.Text(), "-20");
     EXPECT_EQ(g.barAmplitudeLeft.Position(), 20);
     EXPECT_EQ(g.Parameters.GainLeft, 0.1f);

@@ -20,6 +20,7 @@ using headless::ScriptedDialogs;
 using persistence::RegistryValue;
 using testing_support::Frame;
 using testing_support::HeadlessProgram;
+using testing_support::MeasuredHz;
 
 constexpr double kFs = 44100;
 constexpr const char* kPerformance = "There is an issue with performance. See help for details";
@@ -87,23 +88,6 @@ int highPulses(const std::vector<Frame>& frames) {
         std::count_if(frames.begin(), frames.end(), [](const Frame& f) { return f.right != 0; }));
 }
 
-// Lets the device play until the output has closed.
-void playOut(HeadlessProgram& p) {
-    p.pump();
-    while (p.hp.waveOut.completeNext()) p.pump();
-}
-
-// Momentary frequency of the sine over a window, from its upward zero crossings.
-double measuredHz(const std::vector<Frame>& f, std::size_t from, std::size_t count) {
-    std::vector<double> t;
-    for (std::size_t i = from + 1; i < from + count && i < f.size(); ++i) {
-        const int a = f[i - 1].left, b = f[i].left;
-        if (a < 0 && b >= 0) t.push_back(static_cast<double>(i - 1) + -a / double(b - a));
-    }
-    if (t.size() < 2) return 0;
-    return static_cast<double>(t.size() - 1) * kFs / (t.back() - t.front());
-}
-
 // The same signal with Loop ticked: what the first n frames must be.
 std::vector<Frame> loopingReference(const char* duration, std::size_t n) {
     At44100 ref;
@@ -121,7 +105,7 @@ TEST(PlaybackEnd, TheBufferThatReachesTheEndHoldsTheRestOfTheSignalAndPlays) {
     g.Loop.setChecked(false);
     g.Duration.setText("1");
     g.btnONClick(nullptr);
-    playOut(p);
+    p.playOut();
     const auto ref = loopingReference("1", 44100);
 
     // 10 x 4096 frames, then one buffer with the remaining 3140 frames followed by zeros.
@@ -162,7 +146,7 @@ TEST(PlaybackEnd, ASignalShorterThanOneBufferPlaysInsteadOfFailing) {
     p.pump();
     EXPECT_TRUE(p.hp.dialogs.calls.empty());
     EXPECT_EQ(g.LED.Brush(), ui::clGreen);
-    playOut(p);
+    p.playOut();
 
     const auto f = p.played();
     ASSERT_GE(f.size(), 16134u);
@@ -183,7 +167,7 @@ TEST(PlaybackEnd, LaterBuffersAreSilentButStillAcknowledgedAndShown) {
     g.Loop.setChecked(false);
     g.Duration.setText("0.1");
     g.btnONClick(nullptr);
-    playOut(p);
+    p.playOut();
 
     // The first two fills hold the 4410 frames; every one after them is past the end.
     ASSERT_GT(fills.size(), 4u);
@@ -353,12 +337,12 @@ TEST(PlaybackLoop, ABidirectionalSweepTurnsAtTheEndOfEachPass) {
 
     // 100 -> 1000 Hz, back to 100 Hz, up again: each pass takes the set second.
     const std::size_t N = 44100, w = 4410;
-    EXPECT_NEAR(measuredHz(f, N / 2 - w / 2, w), 550, 20);
-    EXPECT_NEAR(measuredHz(f, N - w, w), 955, 20);
-    EXPECT_NEAR(measuredHz(f, N, w), 955, 20);
-    EXPECT_NEAR(measuredHz(f, 2 * N - w, w), 145, 10);
-    EXPECT_NEAR(measuredHz(f, 2 * N, w), 145, 10);
-    EXPECT_NEAR(measuredHz(f, 3 * N - w, w), 955, 20);
+    EXPECT_NEAR(MeasuredHz(f, N / 2 - w / 2, w, 44100), 550, 20);
+    EXPECT_NEAR(MeasuredHz(f, N - w, w, 44100), 955, 20);
+    EXPECT_NEAR(MeasuredHz(f, N, w, 44100), 955, 20);
+    EXPECT_NEAR(MeasuredHz(f, 2 * N - w, w, 44100), 145, 10);
+    EXPECT_NEAR(MeasuredHz(f, 2 * N, w, 44100), 145, 10);
+    EXPECT_NEAR(MeasuredHz(f, 3 * N - w, w, 44100), 955, 20);
 
     // The sine step runs up and down a triangle, one sample at a time.
     const double s0 = engine::TwoPi * 100 / kFs;
@@ -387,9 +371,9 @@ TEST(PlaybackLoop, AOneWaySweepStartsOverWithItsPhaseContinuous) {
     // No jump: the step is at most that of 1000 Hz (4669 at full scale).
     EXPECT_LT(std::abs(f[N].left - f[N - 1].left), 4700);
     // The frequency starts over from 100 Hz, and the pulses from the counter's 0.
-    EXPECT_NEAR(measuredHz(f, N - 4410, 4410), 955, 20);
-    EXPECT_NEAR(measuredHz(f, N, 4410), 145, 10);
-    EXPECT_NEAR(measuredHz(f, 2 * N - 4410, 4410), 955, 20);
+    EXPECT_NEAR(MeasuredHz(f, N - 4410, 4410, 44100), 955, 20);
+    EXPECT_NEAR(MeasuredHz(f, N, 4410, 44100), 145, 10);
+    EXPECT_NEAR(MeasuredHz(f, 2 * N - 4410, 4410, 44100), 955, 20);
     EXPECT_EQ(f[N].right, 32767);
     EXPECT_EQ(f[N - 1].right, 0);
     EXPECT_EQ(f[N + 11].right, 0);

@@ -13,34 +13,18 @@ namespace {
 using persistence::RegistryValue;
 using testing_support::Frame;
 using testing_support::HeadlessProgram;
+using testing_support::MeasuredHz;
 
 constexpr double kFs = 44100;
 
 // The program at 44100 Hz with four buffers of 16384 bytes.
 struct At44100 : HeadlessProgram {
-    At44100() {
-        auto& key = hp.registry.keys[vpg::ProgramKey()];
-        key["Fs"] = RegistryValue::Integer(3);
-        key["Buffers"] = RegistryValue::Integer(2);
-        key["BufferSize"] = RegistryValue::Integer(2);
-        start();
-    }
+    At44100() { startAt44100(); }
 };
 
 void selectSweep(vpg::TfrmGenerator& g, bool logarithmic) {
     g.chkSweepLeft.setChecked(true);
     g.LogarithmicLeft.setChecked(logarithmic);
-}
-
-// Momentary frequency of the sine over a window, from its upward zero crossings.
-double measuredHz(const std::vector<Frame>& f, std::size_t from, std::size_t count) {
-    std::vector<double> t;
-    for (std::size_t i = from + 1; i < from + count && i < f.size(); ++i) {
-        const int a = f[i - 1].left, b = f[i].left;
-        if (a < 0 && b >= 0) t.push_back(static_cast<double>(i - 1) + -a / double(b - a));
-    }
-    if (t.size() < 2) return 0;
-    return static_cast<double>(t.size() - 1) * kFs / (t.back() - t.front());
 }
 
 TEST(PlaybackSamples, PulsesRepeatElevenHighThenFourHundredThirtyLow) {
@@ -137,8 +121,8 @@ TEST(PlaybackSamples, ASweepOfOneSecondCoversTheCyclesOfItsLaw) {
         int crossings = 0;
         for (std::size_t i = 1; i < f.size(); ++i) crossings += f[i - 1].left < 0 && f[i].left >= 0;
         EXPECT_NEAR(crossings, c.cycles, 1.5);
-        EXPECT_NEAR(measuredHz(f, 0, 2205), c.logarithmic ? 106 : 122.5, 6);
-        EXPECT_NEAR(measuredHz(f, 44100 - 441, 441), c.endHz, 15);
+        EXPECT_NEAR(MeasuredHz(f, 0, 2205, 44100), c.logarithmic ? 106 : 122.5, 6);
+        EXPECT_NEAR(MeasuredHz(f, 44100 - 441, 441, 44100), c.endHz, 15);
     }
 }
 
@@ -227,7 +211,7 @@ TEST(PlaybackSamples, ANewSpeakerFrequencyGlidesHalfAPercentPerSample) {
         ASSERT_EQ(f[16384 + i].left, std::nearbyint(std::sin(phase) * 32767.0)) << "frame " << i;
     }
     // 90 % of the way after about 460 samples, and there by the end of the buffer.
-    EXPECT_NEAR(measuredHz(f, 16384 + 2048, 2048), 200, 1);
+    EXPECT_NEAR(MeasuredHz(f, 16384 + 2048, 2048, 44100), 200, 1);
     // The pulse period follows, rounded anew each sample: 441 before, 220 or 221 after.
     std::vector<std::size_t> rises;
     for (std::size_t i = 16384 + 1; i < 20480; ++i)

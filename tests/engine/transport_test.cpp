@@ -17,6 +17,7 @@ using headless::FakeWaveOut;
 using persistence::RegistryValue;
 using testing_support::Frame;
 using testing_support::HeadlessProgram;
+using testing_support::MeasuredHz;
 
 constexpr ui::ShiftState kCtrl{false, true, false};
 
@@ -58,17 +59,6 @@ RunState runOf(HeadlessProgram& p) {
     EXPECT_EQ(g.btnPause.Bold(), p.out().Paused());
     EXPECT_EQ(p.hp.waveOut.isPaused(), p.out().Paused());
     return p.out().Paused() ? RunState::Paused : RunState::Playing;
-}
-
-// Momentary frequency of the sine over a window, from its upward zero crossings.
-double measuredHz(const std::vector<Frame>& f, std::size_t from, std::size_t count) {
-    std::vector<double> t;
-    for (std::size_t i = from + 1; i < from + count && i < f.size(); ++i) {
-        const int a = f[i - 1].left, b = f[i].left;
-        if (a < 0 && b >= 0) t.push_back(static_cast<double>(i - 1) + -a / double(b - a));
-    }
-    if (t.size() < 2) return 0;
-    return static_cast<double>(t.size() - 1) * 44100.0 / (t.back() - t.front());
 }
 
 TEST(TransportCommands, EveryRoadLeadsToItsState) {
@@ -255,8 +245,8 @@ TEST(TransportMessages, SpeakerFrequencyMessagesGlideAPlayingTone) {
         p.play(5);
         const auto f = p.played();
         ASSERT_GE(f.size(), 6u * 4096);
-        EXPECT_NEAR(measuredHz(f, 0, 4 * 4096), 100, 0.5);
-        EXPECT_NEAR(measuredHz(f, 5 * 4096, 4096), 441, 1);
+        EXPECT_NEAR(MeasuredHz(f, 0, 4 * 4096, 44100), 100, 0.5);
+        EXPECT_NEAR(MeasuredHz(f, 5 * 4096, 4096, 44100), 441, 1);
         // No jump where the glide begins: the sine's largest step stays that of 441 Hz.
         int largest = 0;
         for (std::size_t i = 1; i < f.size(); ++i)

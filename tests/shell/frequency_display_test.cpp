@@ -17,13 +17,7 @@ using testing_support::HeadlessProgram;
 constexpr ui::ShiftState kCtrl{false, true, false};
 
 struct At44100 : HeadlessProgram {
-    At44100() {
-        auto& key = hp.registry.keys[vpg::ProgramKey()];
-        key["Fs"] = RegistryValue::Integer(3);
-        key["Buffers"] = RegistryValue::Integer(2);
-        key["BufferSize"] = RegistryValue::Integer(2);
-        start();
-    }
+    At44100() { startAt44100(); }
     vpg::TfrmFrequencyDisplay& display() { return *program.frmFrequencyDisplay; }
 };
 

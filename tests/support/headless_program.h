@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "audio/output_settings.h"
@@ -34,7 +35,30 @@ struct HeadlessProgram {
         return *this;
     }
 
+    // Start-up with the output settings stored as 44100 Hz and four buffers of 16384 bytes
+    // (list positions 3, 2 and 2).
+    HeadlessProgram& startAt44100() {
+        auto& key = hp.registry.keys[vpg::ProgramKey()];
+        key["Fs"] = persistence::RegistryValue::Integer(3);
+        key["Buffers"] = persistence::RegistryValue::Integer(2);
+        key["BufferSize"] = persistence::RegistryValue::Integer(2);
+        return start();
+    }
+
     vpg::TfrmGenerator& gen() { return *program.frmGenerator; }
+
+    // The user leaves the field it is in by moving to a control without an exit rule.
+    void tabAway() { gen().btnPause.userFocused(); }
+    // Types into a field and leaves it, so that its exit rule runs.
+    void typeAndLeave(ui::Edit& field, const std::string& text) {
+        field.userTyped(text);
+        tabAway();
+    }
+    // Lets the device play until the output has closed.
+    void playOut() {
+        pump();
+        while (hp.waveOut.completeNext()) pump();
+    }
     vpg::TfrmSettings& settings() { return *program.frmSettings; }
     audio::TAudioOut& out() { return *program.frmGenerator->AudioOut1; }
 
@@ -70,5 +94,18 @@ struct HeadlessProgram {
     headless::HeadlessPlatform hp;
     vpg::Program program{hp.platform, hp.timing};
 };
+
+// The momentary frequency of the sine over `count` frames from `from`, measured from its
+// upward zero crossings.
+inline double MeasuredHz(const std::vector<Frame>& f, std::size_t from, std::size_t count,
+                         double sampleRate) {
+    std::vector<double> t;
+    for (std::size_t i = from + 1; i < from + count && i < f.size(); ++i) {
+        const int a = f[i - 1].left, b = f[i].left;
+        if (a < 0 && b >= 0) t.push_back(static_cast<double>(i - 1) + -a / double(b - a));
+    }
+    if (t.size() < 2) return 0;
+    return static_cast<double>(t.size() - 1) * sampleRate / (t.back() - t.front());
+}
 
 }  // namespace testing_support
