@@ -10,10 +10,17 @@ render=build/apps/vpg-render
 dir=${1:-$(mktemp -d)}
 mkdir -p "$dir"
 
+measure() {  # FORMAT COMMAND...: one run, prints what /usr/bin/time measured
+    local format=$1
+    shift
+    /usr/bin/time -o "$dir/time.txt" -f "$format" "$@" >/dev/null 2>&1
+    tail -n1 "$dir/time.txt"
+}
+
 best() {  # best wall time in seconds of three runs of the command
     local best=999999 t
     for _ in 1 2 3; do
-        t=$( { /usr/bin/time -f '%e' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -n1)
+        t=$(measure '%e' "$@")
         best=$(python3 -c "print(min($best, $t))")
     done
     echo "$best"
@@ -21,9 +28,9 @@ best() {  # best wall time in seconds of three runs of the command
 
 vpg=$(best "$render" --fs 96000 --duration 600 -o "$dir/vpg.wav")
 sox=$(best sox -n -r 96000 -c 2 -b 16 "$dir/sox.wav" synth 600 sine 100)
-peak10=$( { /usr/bin/time -f '%M' "$render" --fs 96000 --duration 600 -o "$dir/vpg.wav"; } 2>&1 | tail -n1)
-peak1=$( { /usr/bin/time -f '%M' "$render" --fs 96000 --duration 60 -o "$dir/vpg.wav"; } 2>&1 | tail -n1)
-rm -f "$dir/vpg.wav" "$dir/sox.wav"
+peak10=$(measure '%M' "$render" --fs 96000 --duration 600 -o "$dir/vpg.wav")
+peak1=$(measure '%M' "$render" --fs 96000 --duration 60 -o "$dir/vpg.wav")
+rm -f "$dir/vpg.wav" "$dir/sox.wav" "$dir/time.txt"
 
 echo "vpg-render, 600 s at 96000 Hz: ${vpg} s"
 echo "sox synth,  600 s at 96000 Hz: ${sox} s"
