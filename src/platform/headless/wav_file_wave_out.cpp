@@ -112,6 +112,10 @@ bool WavFileWaveOut::writeHeader(std::uint64_t dataBytes, int& error) {
 
 void WavFileWaveOut::closeFile() {
     if (file_ == nullptr) return;
+    int error = 0;
+    if (claimed_ != data_ && !writeHeader(data_, error) && fileError_.empty())
+        fileError_ = "Could not write to the WAV file '" + path_ + "': " + reason(error);
+    claimed_ = data_;
     errno = 0;
     if (std::fclose(file_) != 0 && fileError_.empty())
         fileError_ = "Could not close the WAV file '" + path_ + "': " + reason(errno);
@@ -155,6 +159,7 @@ MMRESULT WavFileWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WA
 
     fileError_.clear();
     data_ = 0;
+    claimed_ = 0;
     if (path_.empty()) return fail(kErrCreate, "No file name was given for the WAV output");
     errno = 0;
     file_ = openForWriting(fsPath(path_));
@@ -214,12 +219,17 @@ MMRESULT WavFileWaveOut::Write(HWAVEOUT handle, WAVEHDR* header) {
     if (bytes > 0) {
         int error = 0;
         const std::uint8_t pad = 0;
+        // The header follows the data at least every kHeaderInterval bytes (and at close): it
+        // never claims more than the file holds, and rewriting it for every buffer would cost
+        // two more system calls per buffer.
+        const bool headerDue = total - claimed_ >= kHeaderInterval;
         if (!writeAt(kHeaderBytes + data_, header->lpData, bytes, error) ||
             ((total & 1) && !writeAt(kHeaderBytes + total, &pad, 1, error)) ||
-            !writeHeader(total, error))
+            (headerDue && !writeHeader(total, error)))
             return fail(kErrWrite,
                         "Could not write to the WAV file '" + path_ + "': " + reason(error));
         data_ = total;
+        if (headerDue) claimed_ = total;
     }
     if (paused_) {
         header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;

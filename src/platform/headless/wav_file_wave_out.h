@@ -13,8 +13,9 @@ namespace headless {
 
 // A wave-out device that "plays" every written buffer at once into a RIFF/WAVE file (PCM, in the
 // format given at open) and hands it straight back with MM_WOM_DONE. The header is brought up to
-// date after every buffer, so the file is a complete WAV at every moment and never claims more
-// data than it holds; a failed disk write is returned from Write as a device error. While paused
+// date at least every mebibyte of data and at close, so the file is a readable WAV at every
+// moment and never claims more data than it holds; a failed disk write is returned from Write
+// as a device error. While paused
 // the buffers are still written to the file, but their MM_WOM_DONE waits for Restart (or Reset),
 // so a paused stream does not run on.
 class WavFileWaveOut final : public audio::IWaveOut {
@@ -87,6 +88,8 @@ private:
     std::uint32_t flags_ = 0;
     bool paused_ = false;
     std::uint64_t data_ = 0;
+    std::uint64_t claimed_ = 0;  // the data size the header states
+    static constexpr std::uint64_t kHeaderInterval = 1 << 20;
     std::uint64_t dataLimit_ = UINT64_MAX;
     std::uint64_t playLimit_ = UINT64_MAX;
     std::vector<audio::WAVEHDR*> held_;
