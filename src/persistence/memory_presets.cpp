@@ -15,8 +15,6 @@ std::string cut(const std::string& text) {
 }  // namespace
 
 void TfrmGenerator::wirePresets() {
-    ui::Button* buttons[] = {&Memory1, &Memory2, &Memory3, &Memory4};
-    ui::Edit* edits[] = {&Mem1Edit, &Mem2Edit, &Mem3Edit, &Mem4Edit};
     ui::MenuItem* popups[] = {&PopupMenu1, &PopupMenu2, &PopupMenu3, &PopupMenu4};
     ui::MenuItem* stores[] = {&Store, &Store2, &Store3, &Store4};
     ui::MenuItem* renames[] = {&Rename, &Rename1, &Rename2, &Rename3};
@@ -25,18 +23,19 @@ void TfrmGenerator::wirePresets() {
     Store.Hint = "Store settings in this memory position";
     for (int i = 0; i < 4; ++i) {
         const int slot = i + 1;
-        buttons[i]->Hint = "Recall Stored Preset (Right-click to Store)";
-        buttons[i]->PopupMenu = popups[i];
+        ui::Button& button = presetButton(slot);
+        ui::Edit& edit = presetEdit(slot);
+        button.Hint = "Recall Stored Preset (Right-click to Store)";
+        button.PopupMenu = popups[i];
         popups[i]->add(*stores[i]).add(*renames[i]);
-        buttons[i]->OnClick =
-            recallKeys[i]->OnClick = [this, slot](ui::Object*) { MemRecall(slot); };
+        button.OnClick = recallKeys[i]->OnClick = [this, slot](ui::Object*) { MemRecall(slot); };
         stores[i]->OnClick = storeKeys[i]->OnClick = [this, slot](ui::Object*) { MemStore(slot); };
         renames[i]->OnClick = [this, slot](ui::Object*) { openRename(slot); };
-        edits[i]->color = ui::clBtnFace;
-        edits[i]->setVisible(false);
-        edits[i]->setEnabled(false);
-        edits[i]->OnExit = [this, slot](ui::Object*) { closeRename(slot); };
-        edits[i]->OnKeyDown = [this, slot](ui::Object*, std::uint16_t& key, ui::ShiftState) {
+        edit.color = ui::clBtnFace;
+        edit.setVisible(false);
+        edit.setEnabled(false);
+        edit.OnExit = [this, slot](ui::Object*) { closeRename(slot); };
+        edit.OnKeyDown = [this, slot](ui::Object*, std::uint16_t& key, ui::ShiftState) {
             if (key != ui::VK_RETURN) return;
             closeRename(slot);
             key = 0;  // Enter ends the rename and presses nothing else
@@ -97,11 +96,19 @@ void TfrmGenerator::MemRecall(int button) {
     if (PresetRecallAutostart1.Checked()) btnONClick(this);
 }
 
-void TfrmGenerator::openRename(int slot) {
+ui::Button& TfrmGenerator::presetButton(int slot) {
     ui::Button* buttons[] = {&Memory1, &Memory2, &Memory3, &Memory4};
+    return *buttons[slot - 1];
+}
+
+ui::Edit& TfrmGenerator::presetEdit(int slot) {
     ui::Edit* edits[] = {&Mem1Edit, &Mem2Edit, &Mem3Edit, &Mem4Edit};
-    ui::Button& button = *buttons[slot - 1];
-    ui::Edit& edit = *edits[slot - 1];
+    return *edits[slot - 1];
+}
+
+void TfrmGenerator::openRename(int slot) {
+    ui::Button& button = presetButton(slot);
+    ui::Edit& edit = presetEdit(slot);
     // While the field is open, Enter belongs to it and does not start the signal.
     btnON.setDefault(false);
     edit.setText(button.Caption());
@@ -112,11 +119,9 @@ void TfrmGenerator::openRename(int slot) {
 }
 
 void TfrmGenerator::closeRename(int slot) {
-    ui::Button* buttons[] = {&Memory1, &Memory2, &Memory3, &Memory4};
-    ui::Edit* edits[] = {&Mem1Edit, &Mem2Edit, &Mem3Edit, &Mem4Edit};
-    ui::Edit& edit = *edits[slot - 1];
+    ui::Edit& edit = presetEdit(slot);
     if (!edit.Visible()) return;
-    buttons[slot - 1]->setCaption(edit.Text());
+    presetButton(slot).setCaption(edit.Text());
     btnON.setDefault(true);
     edit.setVisible(false);
     edit.setEnabled(false);

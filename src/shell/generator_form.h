@@ -224,6 +224,8 @@ public:
     void MemRecall(int button);
     void openRename(int slot);
     void closeRename(int slot);
+    ui::Button& presetButton(int slot);  // Memory1..Memory4
+    ui::Edit& presetEdit(int slot);      // Mem1Edit..Mem4Edit
 
     // --- Settings store (persistence/settings_store_form.cpp) ---
     void RestoreSettings();
