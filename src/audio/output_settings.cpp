@@ -70,8 +70,7 @@ void TfrmSettings::FsListChange(ui::Object* Sender) {
     // Each field is brought under the new limit on its own; one that cannot be read is left
     // for its exit rule.
     for (ui::Edit* field : {&frmGenerator.fInitLeft, &frmGenerator.fFinalLeft}) {
-        const auto v =
-            controls::TryIntlStrToFloat(field->Text(), frmGenerator.platform.decimalSeparator);
+        const auto v = frmGenerator.TryIntlStrToFloat(field->Text());
         if (v && !(*v <= limit)) field->setText(frmGenerator.FloatToStr(limit));
     }
 }

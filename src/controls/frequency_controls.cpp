@@ -35,11 +35,10 @@ void TfrmGenerator::wireFrequencyControls() {
     SemiDownLeft.Hint = "Decrease the Frequency by 1 musical semi tone";
     SemiUpLeft.Italic = SemiDownLeft.Italic = true;
     // The designed look: only the start frequency and its unit are shown.
-    for (ui::Control* c : std::initializer_list<ui::Control*>{
-             &fFinalLeft, &lblFreqFromLeft, &lblFreqToLeft, &lblHzToLeft, &chkConstantLeft,
-             &chkSweepLeft, &LogarithmicLeft, &BidirectionalLeft, &fInitLeftPlus, &fInitLeftMinus,
-             &SemiUpLeft, &SemiDownLeft})
-        c->setVisible(false);
+    for (ui::Control* c : constantModeControls()) c->setVisible(false);
+    for (ui::Control* c : sweepModeControls()) c->setVisible(false);
+    chkConstantLeft.setVisible(false);
+    chkSweepLeft.setVisible(false);
 
     FreqSliderLeft.OnChange = [this](ui::Object* s) { FreqSliderLeftChange(s); };
     MinFreqEdit.OnExit = [this](ui::Object* s) { MinFreqEditExit(s); };
@@ -65,7 +64,7 @@ void TfrmGenerator::FreqSliderLeftChange(ui::Object*) {
     // Positions set by the program (recomputation, new ends, restored settings) write nothing.
     if (!FreqSliderLeft.Focused() || sliderEndsChanging_) return;
     const auto f = static_cast<float>(SliderFrequency(FreqSliderLeft.Position()));
-    const auto step = controls::TryIntlStrToFloat(txtRound.Text(), platform.decimalSeparator);
+    const auto step = TryIntlStrToFloat(txtRound.Text());
     float v = f;
     // A step of 0 (or one that cannot be read) leaves the frequency unrounded.
     if (step && *step != 0) {
@@ -84,10 +83,15 @@ void TfrmGenerator::FreqSliderLeftMouseUp(ui::Object*, ui::MouseButton, ui::Shif
     fInitLeft.setColor(ui::clWindow);
 }
 
+// An end field's text restored from the slider: its frequency as a whole number.
+std::string TfrmGenerator::sliderEndText(int position) const {
+    return std::to_string(
+        static_cast<long long>(controls::RoundHalfEven(SliderFrequency(position))));
+}
+
 float TfrmGenerator::otherEnd(const ui::Edit& field, int sliderEnd) const {
     // An end field left empty cannot be compared with: the slider's own end stands in.
-    return controls::TryIntlStrToFloat(field.Text(), platform.decimalSeparator)
-        .value_or(static_cast<float>(SliderFrequency(sliderEnd)));
+    return TryIntlStrToFloat(field.Text()).value_or(static_cast<float>(SliderFrequency(sliderEnd)));
 }
 
 void TfrmGenerator::MinFreqEditExit(ui::Object*) {
@@ -97,12 +101,11 @@ void TfrmGenerator::MinFreqEditExit(ui::Object*) {
         sliderEndsChanging_ = true;
         FreqSliderLeft.setMin(SliderPosition(*v));
         sliderEndsChanging_ = false;
-        const auto start = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+        const auto start = TryIntlStrToFloat(fInitLeft.Text());
         if (start && *start < *v) fInitLeft.setText(FloatToStr(*v));
         return;
     }
-    MinFreqEdit.setText(std::to_string(
-        static_cast<long long>(controls::RoundHalfEven(SliderFrequency(FreqSliderLeft.Min())))));
+    MinFreqEdit.setText(sliderEndText(FreqSliderLeft.Min()));
 }
 
 void TfrmGenerator::MaxFreqEditExit(ui::Object*) {
@@ -113,12 +116,11 @@ void TfrmGenerator::MaxFreqEditExit(ui::Object*) {
         sliderEndsChanging_ = true;
         FreqSliderLeft.setMax(SliderPosition(*v));
         sliderEndsChanging_ = false;
-        const auto start = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+        const auto start = TryIntlStrToFloat(fInitLeft.Text());
         if (start && *start > *v) fInitLeft.setText(FloatToStr(*v));
         return;
     }
-    MaxFreqEdit.setText(std::to_string(
-        static_cast<long long>(controls::RoundHalfEven(SliderFrequency(FreqSliderLeft.Max())))));
+    MaxFreqEdit.setText(sliderEndText(FreqSliderLeft.Max()));
 }
 
 void TfrmGenerator::MaxFreqEditKeyPress(ui::Object*, char& Key) {
@@ -130,12 +132,12 @@ void TfrmGenerator::MaxFreqEditKeyPress(ui::Object*, char& Key) {
 }
 
 void TfrmGenerator::txtRoundExit(ui::Object*) {
-    const auto step = controls::TryIntlStrToFloat(txtRound.Text(), platform.decimalSeparator);
+    const auto step = TryIntlStrToFloat(txtRound.Text());
     txtRound.setText(step ? FloatToStr(*step) : "1");
 }
 
 void TfrmGenerator::frequencyExit(ui::Edit& field) {
-    const auto v = controls::TryIntlStrToFloat(field.Text(), platform.decimalSeparator);
+    const auto v = TryIntlStrToFloat(field.Text());
     const float half = static_cast<float>(Parameters.SampleRate / 2.0);
     if (v && *v > half) {
         const int answer = ShowNotice(
@@ -157,31 +159,35 @@ void TfrmGenerator::fFinalLeftExit(ui::Object*) {
 }
 
 void TfrmGenerator::fInitLeftPlusMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {
-    const auto v = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+    const auto v = TryIntlStrToFloat(fInitLeft.Text());
     if (v && *v < Parameters.SampleRate / 2.0) fInitLeft.setText(FloatToStr(*v + 1.0));
 }
 
 void TfrmGenerator::fInitLeftMinusMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {
-    const auto v = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+    const auto v = TryIntlStrToFloat(fInitLeft.Text());
     if (v && *v > 0) fInitLeft.setText(FloatToStr(*v - 1.0));
 }
 
 void TfrmGenerator::SemiUpLeftClick(ui::Object* Sender) {
-    const auto v = controls::TryIntlStrToFloat(fInitLeft.Text(), platform.decimalSeparator);
+    const auto v = TryIntlStrToFloat(fInitLeft.Text());
     if (!v) return;
     const auto r = static_cast<float>(Sender == &SemiUpLeft ? *v * kSemitone : *v / kSemitone);
     if (r < Parameters.SampleRate / 2.0) fInitLeft.setText(FloatToStr(r));
 }
 
+std::array<ui::Control*, 4> TfrmGenerator::constantModeControls() {
+    return {&fInitLeftPlus, &fInitLeftMinus, &SemiUpLeft, &SemiDownLeft};
+}
+
+std::array<ui::Control*, 6> TfrmGenerator::sweepModeControls() {
+    return {&lblFreqFromLeft, &lblFreqToLeft,   &lblHzToLeft,
+            &fFinalLeft,      &LogarithmicLeft, &BidirectionalLeft};
+}
+
 void TfrmGenerator::chkConstantLeftClick(ui::Object* Sender) {
     const bool constant = chkConstantLeft.Checked();
-    for (ui::Control* c : std::initializer_list<ui::Control*>{&fInitLeftPlus, &fInitLeftMinus,
-                                                              &SemiUpLeft, &SemiDownLeft})
-        c->setVisible(constant);
-    for (ui::Control* c :
-         std::initializer_list<ui::Control*>{&lblFreqFromLeft, &lblFreqToLeft, &lblHzToLeft,
-                                             &fFinalLeft, &LogarithmicLeft, &BidirectionalLeft})
-        c->setVisible(!constant);
+    for (ui::Control* c : constantModeControls()) c->setVisible(constant);
+    for (ui::Control* c : sweepModeControls()) c->setVisible(!constant);
     LoopClick(Sender);
 }
 

@@ -241,6 +241,10 @@ float TfrmGenerator::IntlStrToFloat(const std::string& Str) const {
     return controls::IntlStrToFloat(Str, platform.decimalSeparator);
 }
 
+std::optional<float> TfrmGenerator::TryIntlStrToFloat(const std::string& Str) const {
+    return controls::TryIntlStrToFloat(Str, platform.decimalSeparator);
+}
+
 std::string TfrmGenerator::Cleanup(const std::string& Input, float Minimum, float Maximum,
                                    float decimals, float Standard) const {
     return controls::Cleanup(Input, Minimum, Maximum, decimals, Standard,

@@ -44,7 +44,7 @@ void TfrmGenerator::trkPhaseChange(ui::Object* Sender) {
 }
 
 void TfrmGenerator::PhaseEditExit(ui::Object*) {
-    const auto degrees = controls::TryIntlStrToFloat(PhaseEdit.Text(), platform.decimalSeparator);
+    const auto degrees = TryIntlStrToFloat(PhaseEdit.Text());
     if (!degrees) {
         PhaseEdit.setText("0");
         Parameters.PhaseOffset = 0;
@@ -67,8 +67,7 @@ void TfrmGenerator::trkPulseLengthChange(ui::Object* Sender) {
 }
 
 void TfrmGenerator::txtPulseLengthExit(ui::Object*) {
-    const auto samples =
-        controls::TryIntlStrToFloat(txtPulseLength.Text(), platform.decimalSeparator);
+    const auto samples = TryIntlStrToFloat(txtPulseLength.Text());
     std::optional<std::int32_t> whole;
     if (samples) {
         Parameters.PulseLength = *samples;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/audio_io.h"
@@ -144,6 +145,7 @@ public:
 
     // --- Numeric entry (controls/numeric_entry.cpp) ---
     float IntlStrToFloat(const std::string& Str) const;
+    std::optional<float> TryIntlStrToFloat(const std::string& Str) const;
     std::string Cleanup(const std::string& Input, float Minimum, float Maximum, float decimals,
                         float Standard) const;
     std::string FloatToStr(double value) const;
@@ -260,6 +262,10 @@ private:
     void togglePause();
     void setRunControlsEnabled(bool enabled);
     void frequencyExit(ui::Edit& field);
+    // The controls that only constant mode shows, and those that only sweep mode shows.
+    std::array<ui::Control*, 4> constantModeControls();
+    std::array<ui::Control*, 6> sweepModeControls();
+    std::string sliderEndText(int position) const;
     void levelExit(ui::Edit& field, ui::TrackBar& bar);
     float otherEnd(const ui::Edit& field, int sliderEnd) const;
 
