@@ -7,11 +7,13 @@
 #include "shell/frequency_display.h"
 #include "shell/generator_form.h"
 #include "shell/help_about.h"
+#include "shell/layouts.h"
 
 namespace vpg {
 
-TfrmStartSplash::TfrmStartSplash() : ui::Form("frmStartSplash") {
+TfrmStartSplash::TfrmStartSplash(const ui::Application& app) : ui::Form("frmStartSplash") {
     add(imgSplash);
+    LayOut(*this, app);
     imgSplash.OnClick = [this](ui::Object* s) { imgSplashClick(s); };
 }
 
@@ -39,7 +41,7 @@ void Program::fade(int from, int step) {
 
 void Program::Startup() {
     Application.setTitle(kProductName);
-    splash = std::make_unique<TfrmStartSplash>();
+    splash = std::make_unique<TfrmStartSplash>(Application);
     splash->Show();
     fade(0, 16);
     timing_.Repaint(*splash);
@@ -89,15 +91,6 @@ void TfrmGenerator::wireShell() {
     Help1.OnClick = [this](ui::Object* s) { Help1Click(s); };
     MoreSoftware1.OnClick = [this](ui::Object* s) { MoreSoftware1Click(s); };
     About2.OnClick = [this](ui::Object* s) { About2Click(s); };
-    // Geometry of the two labels that fix the window's size, and of the lamp's neighbour.
-    lblFS.Left = 16;
-    lblFS.Top = 448;
-    lblFS.Height = 16;
-    lblBottomRight.Left = 500;
-    lblBottomRight.Top = 448;
-    lblBottomRight.Width = 150;
-    btnON.Top = 396;
-    btnON.Height = 32;
 }
 
 void TfrmGenerator::FormCreate(ui::Object*) {
@@ -112,10 +105,14 @@ void TfrmGenerator::FormCreate(ui::Object*) {
     FreqSliderRight.OnMouseDown = mouse(&TfrmGenerator::FreqSliderRightMouseDown);
     FreqSliderRight.OnMouseUp = mouse(&TfrmGenerator::FreqSliderRightMouseUp);
 
-    // The window's size is fixed to its content.
-    ClientHeight = lblFS.Top + 2 * lblFS.Height;
-    ClientWidth =
-        static_cast<int>(controls::RoundHalfEven(lblBottomRight.Left + 1.2 * lblBottomRight.Width));
+    // The window's size is fixed to its content: its height exactly, its width from below.
+    const int contentHeight = Application.Scale(lblFS.Top + 2 * lblFS.Height);
+    const int contentWidth = Application.Scale(static_cast<int>(
+        controls::RoundHalfEven(lblBottomRight.Left + 1.2 * lblBottomRight.Width)));
+    setFrame(Application.FrameOf(*this));
+    Constraints.MinHeight = Constraints.MaxHeight = contentHeight + Frame.vertical;
+    Constraints.MinWidth = contentWidth + Frame.horizontal;
+    setClientSize(contentWidth, contentHeight);
 
     platform.hotKey.RegisterHotKey(this, 1, ui::ShiftState{false, true, false}, ui::VK_INSERT);
     LED.Top = btnON.Top - 3;

@@ -27,8 +27,8 @@ public:
 // The borderless start-up picture; a click on it ends the wait early.
 class TfrmStartSplash : public ui::Form {
 public:
-    TfrmStartSplash();
-    ui::Label imgSplash{"imgSplash"};
+    explicit TfrmStartSplash(const ui::Application& app);
+    ui::Image imgSplash{"imgSplash", "splash"};
     void imgSplashClick(ui::Object*) { Tag = 1; }
 };
 
