@@ -25,10 +25,11 @@ Program::Program(Platform& platform, ISplashTiming& timing) : platform_(platform
 
 Program::~Program() {
     // The main window's controls are read by the other windows' handlers: it goes last.
-    frmFrequencyDisplay.reset();
-    frmSettings.reset();
-    frmAbout.reset();
-    frmGenerator.reset();
+    destroy(splash);
+    destroy(frmFrequencyDisplay);
+    destroy(frmSettings);
+    destroy(frmAbout);
+    destroy(frmGenerator);
 }
 
 void Program::fade(int from, int step) {
@@ -42,6 +43,7 @@ void Program::fade(int from, int step) {
 void Program::Startup() {
     Application.setTitle(kProductName);
     splash = std::make_unique<TfrmStartSplash>(Application);
+    created(*splash);
     splash->Show();
     fade(0, 16);
     timing_.Repaint(*splash);
@@ -55,20 +57,24 @@ void Program::Startup() {
 
     frmGenerator = std::make_unique<TfrmGenerator>(Application, platform_);
     Application.MainForm = frmGenerator.get();
+    created(*frmGenerator);
     frmGenerator->Create();
     frmAbout = std::make_unique<TfrmAbout>(*frmGenerator);
     frmGenerator->frmAbout = frmAbout.get();
+    created(*frmAbout);
     frmAbout->Create();
     frmSettings = std::make_unique<TfrmSettings>(*frmGenerator);
     frmGenerator->frmSettings = frmSettings.get();
+    created(*frmSettings);
     frmSettings->Create();
     frmFrequencyDisplay = std::make_unique<TfrmFrequencyDisplay>(*frmGenerator);
     frmGenerator->frmFrequencyDisplay = frmFrequencyDisplay.get();
+    created(*frmFrequencyDisplay);
     frmFrequencyDisplay->Create();
 
     fade(256, -16);
     splash->Hide();
-    splash.reset();
+    destroy(splash);
 }
 
 void Program::ShowMainWindow() {

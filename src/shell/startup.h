@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "shell/platform.h"
@@ -44,6 +45,11 @@ public:
     void ShowMainWindow();
     bool Running() const { return !Application.Terminated; }
 
+    // A front-end makes its view of each window as soon as the window exists (before it loads
+    // or shows anything) and drops it just before the window goes away.
+    std::function<void(ui::Form&)> formCreated;
+    std::function<void(ui::Form&)> formDestroyed;
+
     ui::Application Application;
     std::unique_ptr<TfrmGenerator> frmGenerator;
     std::unique_ptr<TfrmAbout> frmAbout;
@@ -54,6 +60,14 @@ public:
 
 private:
     void fade(int from, int step);
+    void created(ui::Form& form) {
+        if (formCreated) formCreated(form);
+    }
+    template <typename T>
+    void destroy(std::unique_ptr<T>& form) {
+        if (form && formDestroyed) formDestroyed(*form);
+        form.reset();
+    }
 
     Platform& platform_;
     ISplashTiming& timing_;
