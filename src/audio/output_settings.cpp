@@ -6,6 +6,7 @@
 #include "controls/numeric_entry.h"
 #include "persistence/settings_store.h"
 #include "shell/generator_form.h"
+#include "shell/layouts.h"
 
 namespace vpg {
 
@@ -32,6 +33,7 @@ int toInt(const std::string& text, int fallback) {
 TfrmSettings::TfrmSettings(TfrmGenerator& generator)
     : ui::Form("frmSettings", "Output Settings"), frmGenerator(generator) {
     HelpContext = 2;
+    LayOut(*this, generator.Application);
     for (ui::Control* c :
          std::initializer_list<ui::Control*>{&lblFsList, &FsList, &lblBufferSize, &BufferSize,
                                              &lblBuffers, &Buffers, &HelpButton, &Button1})
@@ -120,7 +122,7 @@ int TfrmSettings::SelectedBufferSize() const {
 // --- The main window's side: the device list, the window's commands ---
 
 void TfrmGenerator::FillDeviceList() {
-    std::vector<std::string> items{"Windows Default"};
+    std::vector<std::string> items{platform.defaultDeviceName};
     const std::uint32_t count = platform.waveOut.GetNumDevs();
     for (std::uint32_t id = 0; id < count; ++id) {
         // A failing query still gives whatever name the structure holds, as the platform does.

@@ -33,7 +33,6 @@ void TfrmGenerator::wireFrequencyControls() {
     fInitLeftMinus.Hint = "- 1 Hz";
     SemiUpLeft.Hint = "Increase the Frequency by 1 musical semi tone";
     SemiDownLeft.Hint = "Decrease the Frequency by 1 musical semi tone";
-    SemiUpLeft.Italic = SemiDownLeft.Italic = true;
     // The designed look: only the start frequency and its unit are shown.
     for (ui::Control* c : constantModeControls()) c->setVisible(false);
     for (ui::Control* c : sweepModeControls()) c->setVisible(false);

@@ -13,7 +13,6 @@ void TfrmGenerator::wirePulseControls() {
     trkPhase.Frequency = 90;
     trkPulseLength.Frequency = 10;
     barAmplitudeLeft.Frequency = barAmplitudeRight.Frequency = 10;
-    lblFdelta.Bold = true;
     barAmplitudeLeft.Hint = AmplitudeLeft.Hint = "Signal Amplitude of the left/mono Channel";
     barAmplitudeRight.Hint = AmplitudeRight.Hint = "Signal Amplitude of the right stereo Channel";
 

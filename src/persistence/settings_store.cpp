@@ -70,13 +70,13 @@ void TfrmGenerator::RestoreSettings() {
         WaveDeviceChange(this);
         PresetRecallAutostart1.setChecked(ReadFlag(reg, key, "PresetAutoStart"));
         if (ReadFlag(reg, key, "frmFrequencyDisplay")) FrequencyDisplay1Click(this);
-        Left = ReadInteger(reg, key, "FormX");
-        Top = ReadInteger(reg, key, "FormY");
+        setLeft(ReadInteger(reg, key, "FormX"));
+        setTop(ReadInteger(reg, key, "FormY"));
         // Each coordinate goes in as it is read: a later one that fails leaves the earlier ones.
         if (frmFrequencyDisplay) {
-            frmFrequencyDisplay->Left = ReadInteger(reg, key, "DisplayX");
-            frmFrequencyDisplay->Top = ReadInteger(reg, key, "DisplayY");
-            frmFrequencyDisplay->Width = ReadInteger(reg, key, "DisplayW");
+            frmFrequencyDisplay->setLeft(ReadInteger(reg, key, "DisplayX"));
+            frmFrequencyDisplay->setTop(ReadInteger(reg, key, "DisplayY"));
+            frmFrequencyDisplay->setWidth(ReadInteger(reg, key, "DisplayW"));
         } else {
             for (const char* name : {"DisplayX", "DisplayY", "DisplayW"})
                 ReadInteger(reg, key, name);

@@ -5,6 +5,7 @@
 #include "controls/numeric_entry.h"
 #include "engine/signal_engine.h"
 #include "shell/generator_form.h"
+#include "shell/layouts.h"
 
 namespace vpg {
 
@@ -16,12 +17,8 @@ std::string FrequencyDisplayText(std::int32_t sampleRate, double step) {
 
 TfrmFrequencyDisplay::TfrmFrequencyDisplay(TfrmGenerator& generator)
     : ui::Form("frmFrequencyDisplay", "Frequency"), frmGenerator(generator) {
-    // Designed at 120 pixels per inch; the platform scales to the screen.
-    Left = 422;
-    Top = 147;
-    ClientWidth = 208;
-    ClientHeight = 72;
     add(lblDisplay);
+    LayOut(*this, generator.Application);
     OnCreate = [this](ui::Object* s) { FormCreate(s); };
     OnClose = [this](ui::Object* s, ui::CloseAction& a) { FormClose(s, a); };
 }

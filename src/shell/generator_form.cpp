@@ -1,6 +1,8 @@
 // The main window: its controls, its menus, and the wiring of every handler.
 #include "shell/generator_form.h"
 
+#include "shell/layouts.h"
+
 namespace vpg {
 
 std::string ProgramKey() {
@@ -14,54 +16,81 @@ TfrmGenerator::TfrmGenerator(ui::Application& application, Platform& platform_)
         audio::AudioPlatform{platform.waveOut, platform.waveMemory, platform.loop}, this);
     AudioOut1 = audioOut_.get();
 
-    for (ui::Control* c : std::initializer_list<ui::Control*>{&FreqSliderLeft,
+    // The order of the keyboard's Tab key: top to bottom, left to right, as the window reads.
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&lblSpeakerFrequency,
+                                                              &FreqSliderLeft,
                                                               &MinFreqEdit,
-                                                              &MaxFreqEdit,
+                                                              &lblRound,
                                                               &txtRound,
-                                                              &fInitLeft,
-                                                              &fFinalLeft,
+                                                              &lblRoundHertz,
+                                                              &MaxFreqEdit,
+                                                              &grpFrequency,
                                                               &lblFreqFromLeft,
+                                                              &fInitLeft,
                                                               &lblFromFreqLeft,
+                                                              &fInitLeftMinus,
+                                                              &fInitLeftPlus,
+                                                              &SemiDownLeft,
+                                                              &SemiUpLeft,
                                                               &lblFreqToLeft,
+                                                              &fFinalLeft,
                                                               &lblHzToLeft,
-                                                              &chkConstantLeft,
-                                                              &chkSweepLeft,
                                                               &LogarithmicLeft,
                                                               &BidirectionalLeft,
-                                                              &fInitLeftPlus,
-                                                              &fInitLeftMinus,
-                                                              &SemiUpLeft,
-                                                              &SemiDownLeft,
+                                                              &chkConstantLeft,
+                                                              &chkSweepLeft,
+                                                              &grpAmplitudeLeft,
+                                                              &barAmplitudeLeft,
+                                                              &lblAmplitudeLeftChannel,
+                                                              &AmplitudeLeft,
+                                                              &lblAmplitudeLeftUnit,
+                                                              &grpPulseSettings,
+                                                              &grpDelta,
                                                               &FreqSliderRight,
+                                                              &lblDeltaMinus,
+                                                              &lblDeltaZero,
+                                                              &lblDeltaPlus,
                                                               &lblFdelta,
+                                                              &lblFdeltaHz,
+                                                              &grpPhase,
                                                               &trkPhase,
                                                               &PhaseEdit,
+                                                              &lblPhaseUnit,
+                                                              &grpPulseLength,
                                                               &trkPulseLength,
                                                               &txtPulseLength,
-                                                              &barAmplitudeLeft,
-                                                              &AmplitudeLeft,
+                                                              &lblPulseLengthUnit,
+                                                              &grpAmplitudeRight,
                                                               &barAmplitudeRight,
+                                                              &lblAmplitudeRightChannel,
                                                               &AmplitudeRight,
-                                                              &Duration,
-                                                              &Loop,
+                                                              &lblAmplitudeRightUnit,
+                                                              &grpOutputDevice,
                                                               &WaveDevice,
+                                                              &grpMemory,
+                                                              &Memory1,
+                                                              &Mem1Edit,
+                                                              &Memory2,
+                                                              &Mem2Edit,
+                                                              &Memory3,
+                                                              &Mem3Edit,
+                                                              &Memory4,
+                                                              &Mem4Edit,
+                                                              &LED,
                                                               &btnON,
                                                               &btnPause,
                                                               &btnOFF,
-                                                              &LED,
+                                                              &lblDuration,
+                                                              &Duration,
+                                                              &lblDurationUnit,
+                                                              &Loop,
                                                               &lblFS,
-                                                              &lblBottomRight,
-                                                              &Memory1,
-                                                              &Memory2,
-                                                              &Memory3,
-                                                              &Memory4,
-                                                              &Mem1Edit,
-                                                              &Mem2Edit,
-                                                              &Mem3Edit,
-                                                              &Mem4Edit})
+                                                              &lblBottomRight})
         add(*c);
 
     buildMenus();
+    WindowsVolumeControl1.Caption = platform.volumeControlCaption;
+    LayOut(*this, Application);
     wireFrequencyControls();
     wirePulseControls();
     wirePlayback();

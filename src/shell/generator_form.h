@@ -99,6 +99,33 @@ public:
     ui::Label lblFS{"lblFS", "fs="};
     ui::Label lblBottomRight{"lblBottomRight", "www.halvane.example"};
 
+    // --- What the window shows around the controls: group boxes and static texts
+    //     (shell/layouts.cpp places every control) ---
+    ui::Label lblSpeakerFrequency{"lblSpeakerFrequency", "Speaker Frequency"};
+    ui::Label lblRound{"lblRound", "Round to nearest multiple of"};
+    ui::Label lblRoundHertz{"lblRoundHertz", "Hertz"};
+    ui::GroupBox grpFrequency{"grpFrequency", " Frequency "};
+    ui::GroupBox grpAmplitudeLeft{"grpAmplitudeLeft", " Amplitude "};
+    ui::Label lblAmplitudeLeftChannel{"lblAmplitudeLeftChannel", "Sine (left)"};
+    ui::Label lblAmplitudeLeftUnit{"lblAmplitudeLeftUnit", "dBFS"};
+    ui::GroupBox grpPulseSettings{"grpPulseSettings", " Vimbrel Pulse Signal Settings "};
+    ui::GroupBox grpDelta{"grpDelta", " Frequency Delta "};
+    ui::Label lblDeltaMinus{"lblDeltaMinus", "-2 Hz"};
+    ui::Label lblDeltaZero{"lblDeltaZero", "0"};
+    ui::Label lblDeltaPlus{"lblDeltaPlus", "+2 Hz "};
+    ui::Label lblFdeltaHz{"lblFdeltaHz", "Hz "};
+    ui::GroupBox grpPhase{"grpPhase", " Phase "};
+    ui::Label lblPhaseUnit{"lblPhaseUnit", "deg"};
+    ui::GroupBox grpPulseLength{"grpPulseLength", " Pulse Length "};
+    ui::Label lblPulseLengthUnit{"lblPulseLengthUnit", "samples"};
+    ui::GroupBox grpAmplitudeRight{"grpAmplitudeRight", "Amplitude "};
+    ui::Label lblAmplitudeRightChannel{"lblAmplitudeRightChannel", "Pulses (right)"};
+    ui::Label lblAmplitudeRightUnit{"lblAmplitudeRightUnit", "dBFS"};
+    ui::GroupBox grpOutputDevice{"grpOutputDevice", " Output Device "};
+    ui::GroupBox grpMemory{"grpMemory", "Memory Presets"};
+    ui::Label lblDuration{"lblDuration", "Duration"};
+    ui::Label lblDurationUnit{"lblDurationUnit", "s"};
+
     // --- Memory presets (persistence/memory_presets.cpp) ---
     std::array<MemoryPreset, 4> Presets{};
     ui::Button Memory1{"Memory1", "Memory 1"};

@@ -2,6 +2,7 @@
 #include "shell/help_about.h"
 
 #include "shell/generator_form.h"
+#include "shell/layouts.h"
 
 namespace vpg {
 
@@ -9,11 +10,11 @@ TfrmAbout::TfrmAbout(TfrmGenerator& generator)
     : ui::Form("frmAbout", "About"), frmGenerator(generator) {
     HelpContext = 3;
     Label1.setCaption(kHomepage);
-    Homepage.Bold = true;
     OKButton.setDefault(true);
     for (ui::Control* c : std::initializer_list<ui::Control*>{&ProgramIcon, &Version, &Label1,
                                                               &Homepage, &OKButton, &AboutHelp})
         add(*c);
+    LayOut(*this, generator.Application);
     OnShow = [this](ui::Object* s) { FormShow(s); };
     OnActivate = [this](ui::Object* s) { FormActivate(s); };
     OnClose = [this](ui::Object* s, ui::CloseAction& a) { FormClose(s, a); };
@@ -63,7 +64,7 @@ void TfrmGenerator::MoreSoftware1Click(ui::Object*) {
 }
 
 void TfrmGenerator::WindowsVolumeControl1Click(ui::Object*) {
-    platform.shell.ShellExecute("open", "sndvol32.exe");
+    platform.shell.ShellExecute("open", platform.volumeControlProgram);
 }
 
 }  // namespace vpg

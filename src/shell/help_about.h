@@ -13,7 +13,7 @@ class TfrmAbout : public ui::Form {
 public:
     explicit TfrmAbout(TfrmGenerator& generator);
 
-    ui::Label ProgramIcon{"ProgramIcon"};  // the picture; clicking it opens the web page
+    ui::Image ProgramIcon{"ProgramIcon", "splash"};  // clicking it opens the web page
     ui::Label Version{"Version"};
     ui::Label Homepage{"Homepage"};
     ui::Label Label1{"Label1"};  // lies under Homepage, never changed

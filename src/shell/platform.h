@@ -24,6 +24,10 @@ struct Platform {
     ui::IHotKey& hotKey;
     char decimalSeparator = '.';
     std::string programFolder;  // with a trailing separator
+    // The words that name the system the program runs on.
+    std::string defaultDeviceName = "Windows Default";
+    std::string volumeControlCaption = "&Windows Volume Control";
+    std::string volumeControlProgram = "sndvol32.exe";
 };
 
 }  // namespace vpg

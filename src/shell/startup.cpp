@@ -7,11 +7,13 @@
 #include "shell/frequency_display.h"
 #include "shell/generator_form.h"
 #include "shell/help_about.h"
+#include "shell/layouts.h"
 
 namespace vpg {
 
-TfrmStartSplash::TfrmStartSplash() : ui::Form("frmStartSplash") {
+TfrmStartSplash::TfrmStartSplash(const ui::Application& app) : ui::Form("frmStartSplash") {
     add(imgSplash);
+    LayOut(*this, app);
     imgSplash.OnClick = [this](ui::Object* s) { imgSplashClick(s); };
 }
 
@@ -23,10 +25,11 @@ Program::Program(Platform& platform, ISplashTiming& timing) : platform_(platform
 
 Program::~Program() {
     // The main window's controls are read by the other windows' handlers: it goes last.
-    frmFrequencyDisplay.reset();
-    frmSettings.reset();
-    frmAbout.reset();
-    frmGenerator.reset();
+    destroy(splash);
+    destroy(frmFrequencyDisplay);
+    destroy(frmSettings);
+    destroy(frmAbout);
+    destroy(frmGenerator);
 }
 
 void Program::fade(int from, int step) {
@@ -39,7 +42,8 @@ void Program::fade(int from, int step) {
 
 void Program::Startup() {
     Application.setTitle(kProductName);
-    splash = std::make_unique<TfrmStartSplash>();
+    splash = std::make_unique<TfrmStartSplash>(Application);
+    created(*splash);
     splash->Show();
     fade(0, 16);
     timing_.Repaint(*splash);
@@ -53,20 +57,24 @@ void Program::Startup() {
 
     frmGenerator = std::make_unique<TfrmGenerator>(Application, platform_);
     Application.MainForm = frmGenerator.get();
+    created(*frmGenerator);
     frmGenerator->Create();
     frmAbout = std::make_unique<TfrmAbout>(*frmGenerator);
     frmGenerator->frmAbout = frmAbout.get();
+    created(*frmAbout);
     frmAbout->Create();
     frmSettings = std::make_unique<TfrmSettings>(*frmGenerator);
     frmGenerator->frmSettings = frmSettings.get();
+    created(*frmSettings);
     frmSettings->Create();
     frmFrequencyDisplay = std::make_unique<TfrmFrequencyDisplay>(*frmGenerator);
     frmGenerator->frmFrequencyDisplay = frmFrequencyDisplay.get();
+    created(*frmFrequencyDisplay);
     frmFrequencyDisplay->Create();
 
     fade(256, -16);
     splash->Hide();
-    splash.reset();
+    destroy(splash);
 }
 
 void Program::ShowMainWindow() {
@@ -89,15 +97,6 @@ void TfrmGenerator::wireShell() {
     Help1.OnClick = [this](ui::Object* s) { Help1Click(s); };
     MoreSoftware1.OnClick = [this](ui::Object* s) { MoreSoftware1Click(s); };
     About2.OnClick = [this](ui::Object* s) { About2Click(s); };
-    // Geometry of the two labels that fix the window's size, and of the lamp's neighbour.
-    lblFS.Left = 16;
-    lblFS.Top = 448;
-    lblFS.Height = 16;
-    lblBottomRight.Left = 500;
-    lblBottomRight.Top = 448;
-    lblBottomRight.Width = 150;
-    btnON.Top = 396;
-    btnON.Height = 32;
 }
 
 void TfrmGenerator::FormCreate(ui::Object*) {
@@ -112,10 +111,14 @@ void TfrmGenerator::FormCreate(ui::Object*) {
     FreqSliderRight.OnMouseDown = mouse(&TfrmGenerator::FreqSliderRightMouseDown);
     FreqSliderRight.OnMouseUp = mouse(&TfrmGenerator::FreqSliderRightMouseUp);
 
-    // The window's size is fixed to its content.
-    ClientHeight = lblFS.Top + 2 * lblFS.Height;
-    ClientWidth =
-        static_cast<int>(controls::RoundHalfEven(lblBottomRight.Left + 1.2 * lblBottomRight.Width));
+    // The window's size is fixed to its content: its height exactly, its width from below.
+    const int contentHeight = Application.Scale(lblFS.Top + 2 * lblFS.Height);
+    const int contentWidth = Application.Scale(static_cast<int>(
+        controls::RoundHalfEven(lblBottomRight.Left + 1.2 * lblBottomRight.Width)));
+    setFrame(Application.FrameOf(*this));
+    Constraints.MinHeight = Constraints.MaxHeight = contentHeight + Frame.vertical;
+    Constraints.MinWidth = contentWidth + Frame.horizontal;
+    setClientSize(contentWidth, contentHeight);
 
     platform.hotKey.RegisterHotKey(this, 1, ui::ShiftState{false, true, false}, ui::VK_INSERT);
     LED.Top = btnON.Top - 3;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "shell/platform.h"
@@ -27,8 +28,8 @@ public:
 // The borderless start-up picture; a click on it ends the wait early.
 class TfrmStartSplash : public ui::Form {
 public:
-    TfrmStartSplash();
-    ui::Label imgSplash{"imgSplash"};
+    explicit TfrmStartSplash(const ui::Application& app);
+    ui::Image imgSplash{"imgSplash", "splash"};
     void imgSplashClick(ui::Object*) { Tag = 1; }
 };
 
@@ -44,6 +45,11 @@ public:
     void ShowMainWindow();
     bool Running() const { return !Application.Terminated; }
 
+    // A front-end makes its view of each window as soon as the window exists (before it loads
+    // or shows anything) and drops it just before the window goes away.
+    std::function<void(ui::Form&)> formCreated;
+    std::function<void(ui::Form&)> formDestroyed;
+
     ui::Application Application;
     std::unique_ptr<TfrmGenerator> frmGenerator;
     std::unique_ptr<TfrmAbout> frmAbout;
@@ -54,6 +60,14 @@ public:
 
 private:
     void fade(int from, int step);
+    void created(ui::Form& form) {
+        if (formCreated) formCreated(form);
+    }
+    template <typename T>
+    void destroy(std::unique_ptr<T>& form) {
+        if (form && formDestroyed) formDestroyed(*form);
+        form.reset();
+    }
 
     Platform& platform_;
     ISplashTiming& timing_;

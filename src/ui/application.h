@@ -21,6 +21,25 @@ public:
     Form* MainForm = nullptr;
     bool Terminated = false;
 
+    // The screen's resolution; layouts are designed at DesignPixelsPerInch.
+    int PixelsPerInch = DesignPixelsPerInch;
+    int Scale(int designPixels) const {
+        const long long scaled = static_cast<long long>(designPixels) * PixelsPerInch;
+        // Rounded half away from zero, as a form's scaling does.
+        return static_cast<int>(
+            (scaled + (scaled < 0 ? -DesignPixelsPerInch : DesignPixelsPerInch) / 2) /
+            DesignPixelsPerInch);
+    }
+    // The frame of a window of this kind, in screen pixels: the platform's own measure when it
+    // has one, else the design estimate scaled.
+    std::function<FrameExtent(BorderStyle, bool menuBar)> frameMetrics;
+    FrameExtent FrameOf(const Form& form) const {
+        const bool menuBar = !form.Menu.Items().empty();
+        if (frameMetrics) return frameMetrics(form.borderStyle, menuBar);
+        const FrameExtent d = DesignFrame(form.borderStyle, menuBar);
+        return {Scale(d.horizontal), Scale(d.vertical)};
+    }
+
     // Opens topic `context` of the help file; the platform supplies the viewer.
     std::function<void(const std::string& helpFile, int context)> helpViewer;
     void HelpContext(int context) {

@@ -16,9 +16,9 @@ public:
     void setCaption(const std::string& value);
     bool Default() const { return default_; }
     void setDefault(bool value);
+    // Bold on top of the button's font while the program says so (Pause while paused).
     bool Bold() const { return bold_; }
     void setBold(bool value);
-    bool Italic = false;
 
     // Click from code or from the keyboard (Enter, Space): no mouse events, no focus change.
     void Click() {

@@ -25,6 +25,20 @@ void Control::setVisible(bool value) {
     changed();
 }
 
+bool Control::Showing() const {
+    for (const Control* c = this; c; c = c->Parent)
+        if (!c->visible_) return false;
+    return true;
+}
+
+void Control::setBounds(int left, int top, int width, int height) {
+    Left = left;
+    Top = top;
+    Width = width;
+    Height = height;
+    changed();
+}
+
 bool Control::Focused() const {
     return form_ && form_->ActiveControl() == this;
 }

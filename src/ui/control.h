@@ -21,7 +21,13 @@ public:
 
     const std::string Name;
     std::string Hint;
+    // Design pixels, relative to the parent's top-left corner (the window's client area when
+    // there is no parent).
     int Left = 0, Top = 0, Width = 0, Height = 0;
+    Control* Parent = nullptr;  // a group box holding this control
+    bool FillsParent = false;   // follows its parent's (or the window's) client area
+    ui::Font font;              // empty name / zero height: the window's font
+    Cursor cursor = Cursor::Default;
     int Tag = 0;
     MenuItem* PopupMenu = nullptr;
 
@@ -34,6 +40,9 @@ public:
     void setEnabled(bool value);
     bool Visible() const { return visible_; }
     void setVisible(bool value);
+    // Visible here and in every group box above: what the screen shows.
+    bool Showing() const;
+    void setBounds(int left, int top, int width, int height);
     bool Focused() const;
     bool CanFocus() const;
     Form* form() const { return form_; }

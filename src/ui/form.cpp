@@ -6,6 +6,28 @@
 
 namespace ui {
 
+FrameExtent DesignFrame(BorderStyle style, bool menuBar) {
+    FrameExtent f;
+    switch (style) {
+        case BorderStyle::None:
+            return f;
+        case BorderStyle::Single:
+            f = {16, 45};
+            break;
+        case BorderStyle::Sizeable:
+            f = {20, 49};
+            break;
+        case BorderStyle::ToolWindow:
+            f = {16, 38};
+            break;
+        case BorderStyle::SizeToolWin:
+            f = {20, 42};
+            break;
+    }
+    if (menuBar) f.vertical += 24;
+    return f;
+}
+
 Form::Form(std::string name, std::string caption)
     : Name(std::move(name)), caption_(std::move(caption)) {}
 
@@ -28,6 +50,54 @@ void Form::setCaption(const std::string& value) {
     if (value == caption_) return;
     caption_ = value;
     changed();
+}
+
+void Form::setFrame(FrameExtent frame) {
+    if (frame == Frame) return;
+    Frame = frame;
+    // The client area is what the window is made for; the outer size follows the frame.
+    Width = ClientWidth + Frame.horizontal;
+    Height = ClientHeight + Frame.vertical;
+    changed();
+}
+
+void Form::setClientSize(int width, int height) {
+    ClientWidth = width;
+    ClientHeight = height;
+    Width = width + Frame.horizontal;
+    Height = height + Frame.vertical;
+    changed();
+}
+
+void Form::setLeft(int value) {
+    if (value == Left) return;
+    Left = value;
+    changed();
+}
+
+void Form::setTop(int value) {
+    if (value == Top) return;
+    Top = value;
+    changed();
+}
+
+void Form::setWidth(int value) {
+    if (value == Width) return;
+    Width = value;
+    ClientWidth = value - Frame.horizontal;
+    changed();
+}
+
+void Form::userMoved(int left, int top) {
+    Left = left;
+    Top = top;
+}
+
+void Form::userResized(int width, int height) {
+    Width = width;
+    Height = height;
+    ClientWidth = width - Frame.horizontal;
+    ClientHeight = height - Frame.vertical;
 }
 
 void Form::setEnabled(bool value) {

@@ -10,6 +10,38 @@ namespace ui {
 
 class Button;
 
+// What kind of window a form is, as its frame shows it.
+enum class BorderStyle {
+    None,         // no frame, no caption (the splash)
+    Single,       // a fixed-size window with a caption
+    Sizeable,     // a resizable window with a caption
+    ToolWindow,   // a fixed-size window with a small caption
+    SizeToolWin,  // a resizable window with a small caption
+};
+
+// Where a window first appears.
+enum class FormPosition { Designed, ScreenCenter };
+
+struct BorderIcons {
+    bool SystemMenu = true, Minimize = true, Maximize = true, Help = false;
+};
+
+// Outer sizes a user may resize the window to; 0 means no limit.
+struct SizeConstraints {
+    int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
+};
+
+// What the frame adds to the client area: both side borders, and the caption, menu bar and
+// borders above and below.
+struct FrameExtent {
+    int horizontal = 0, vertical = 0;
+    friend bool operator==(const FrameExtent&, const FrameExtent&) = default;
+};
+
+// The frame of a window of this kind on a typical desktop, in design pixels: the estimate a
+// form works with until a front-end reports the real one.
+FrameExtent DesignFrame(BorderStyle style, bool menuBar);
+
 // A window: its controls, the keyboard focus, the default button, the menu bar and the window
 // events. Every window is created once and then shown and hidden.
 class Form : public Object {
@@ -20,9 +52,22 @@ public:
     const std::string Name;
     int HelpContext = 0;
     int Tag = 0;
+    // Screen pixels. Width and Height are the outer size, frame included; the client area is
+    // what the frame leaves. Change them through the setters, which keep the two consistent.
     int Left = 0, Top = 0, Width = 0, Height = 0;
     int ClientWidth = 0, ClientHeight = 0;
+    FrameExtent Frame;
     MenuItem Menu{"MainMenu"};  // the menu bar; its items are the menus
+
+    // The window's kind and look, as a form file gives them.
+    BorderStyle borderStyle = BorderStyle::Sizeable;
+    FormPosition Position = FormPosition::Designed;
+    BorderIcons borderIcons;
+    SizeConstraints Constraints;
+    ui::Font font{"Arial", 15};
+    Color color = clBtnFace;
+    bool TransparentColor = false;  // pixels of TransparentColorValue are see-through
+    Color TransparentColorValue = clWhite;
 
     NotifyEvent OnCreate, OnShow, OnHide, OnActivate;
     CloseEvent OnClose;
@@ -33,6 +78,15 @@ public:
 
     const std::string& Caption() const { return caption_; }
     void setCaption(const std::string& value);
+
+    void setFrame(FrameExtent frame);
+    void setClientSize(int width, int height);
+    void setLeft(int value);
+    void setTop(int value);
+    void setWidth(int value);
+    // The user moved or resized the window (screen pixels, outer size); nothing else runs.
+    void userMoved(int left, int top);
+    void userResized(int width, int height);
     bool Visible() const { return visible_; }
     bool Enabled() const { return enabled_; }
     void setEnabled(bool value);

@@ -14,10 +14,31 @@ public:
 
     const std::string& Caption() const { return caption_; }
     void setCaption(const std::string& value);
-    bool Bold = false;
+    Alignment alignment = Alignment::Left;
+    bool WordWrap = false;    // breaks at word boundaries when the text is wider than the label
+    bool Transparent = true;  // drawn over what lies under it; otherwise on `color`
+    Color color = clBtnFace;
 
 private:
     std::string caption_;
+};
+
+// A frame with a caption around a group of controls; the controls name it as their Parent.
+class GroupBox : public Control {
+public:
+    explicit GroupBox(std::string name, std::string caption = {})
+        : Control(std::move(name), false), Caption(std::move(caption)) {}
+
+    std::string Caption;
+};
+
+// A picture, named for the front-end that draws it ("splash", "icon").
+class Image : public Control {
+public:
+    explicit Image(std::string name, std::string picture = {})
+        : Control(std::move(name), false), Picture(std::move(picture)) {}
+
+    std::string Picture;
 };
 
 // A filled shape (the round status lamp).

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "ui/object.h"
 
@@ -21,6 +22,25 @@ inline constexpr Color clWhite{255, 255, 255};
 inline constexpr Color clLime{0, 255, 0};
 inline constexpr Color clWindow{255, 255, 255, true};
 inline constexpr Color clBtnFace{240, 240, 240, true};
+inline constexpr Color clWindowText{0, 0, 0, true};
+inline constexpr Color clGrayText{109, 109, 109, true};
+
+// Every size and position a window's layout gives is in design pixels at this resolution; a
+// front-end scales them to the screen's.
+inline constexpr int DesignPixelsPerInch = 120;
+
+// A font as a form file gives it. An empty name or a height of 0 takes the window's font;
+// the height is the character height in design pixels.
+struct Font {
+    std::string Name;
+    int Height = 0;
+    bool Bold = false, Italic = false, Underline = false;
+    Color color = clWindowText;
+    friend bool operator==(const Font&, const Font&) = default;
+};
+
+enum class Alignment { Left, Right, Center };
+enum class Cursor { Default, HandPoint };
 
 // Virtual-key codes, as the keyboard reports them.
 enum : std::uint16_t {

@@ -111,12 +111,12 @@ TEST(HelpAbout, TheAboutBoxDisablesTheMainWindowWhileItIsOpen) {
 TEST(HelpAbout, ThePictureHomepageAndLabel1OpenTheAddressShownByHomepage) {
     struct Case {
         const char* what;
-        ui::Label vpg::TfrmAbout::*control;
+        ui::Control& (*control)(vpg::TfrmAbout&);
     };
     const Case cases[] = {
-        {"picture", &vpg::TfrmAbout::ProgramIcon},
-        {"Homepage", &vpg::TfrmAbout::Homepage},
-        {"Label1", &vpg::TfrmAbout::Label1},
+        {"picture", [](vpg::TfrmAbout& b) -> ui::Control& { return b.ProgramIcon; }},
+        {"Homepage", [](vpg::TfrmAbout& b) -> ui::Control& { return b.Homepage; }},
+        {"Label1", [](vpg::TfrmAbout& b) -> ui::Control& { return b.Label1; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -125,12 +125,12 @@ TEST(HelpAbout, ThePictureHomepageAndLabel1OpenTheAddressShownByHomepage) {
         vpg::TfrmAbout& box = openAbout(p);
         EXPECT_EQ(box.Homepage.Caption(), vpg::kHomepage);
         EXPECT_EQ(box.Label1.Caption(), vpg::kHomepage);
-        (box.*c.control).userClicked();
+        c.control(box).userClicked();
         EXPECT_EQ(p.hp.shell.opened, (Opened{{"open", vpg::kHomepage}}));
 
         // The address is the one Homepage shows, not the one Label1 was designed with.
         box.Homepage.setCaption("https://elsewhere.example/");
-        (box.*c.control).userClicked();
+        c.control(box).userClicked();
         EXPECT_EQ(p.hp.shell.opened.back(),
                   (std::pair<std::string, std::string>{"open", "https://elsewhere.example/"}));
         EXPECT_EQ(box.Label1.Caption(), vpg::kHomepage);

@@ -434,3 +434,27 @@ TEST(Shutdown, AFailedWriteKeepsTheProgramRunningWithoutItsHotKey) {
 }
 
 }  // namespace
+
+TEST(Startup, AFrontEndSeesEachWindowFromItsCreationToItsEnd) {
+    std::vector<std::string> seen;
+    {
+        HeadlessProgram p;
+        p.program.formCreated = [&](ui::Form& f) { seen.push_back("+" + f.Name); };
+        p.program.formDestroyed = [&](ui::Form& f) { seen.push_back("-" + f.Name); };
+        // The view exists before the window loads its settings or shows anything.
+        p.program.formCreated = [&, created = p.program.formCreated](ui::Form& f) {
+            created(f);
+            if (f.Name == "frmGenerator") {
+                EXPECT_TRUE(p.hp.dialogs.calls.empty());
+            }
+            EXPECT_FALSE(f.Visible());
+        };
+        p.start();
+        EXPECT_EQ(seen, (std::vector<std::string>{"+frmStartSplash", "+frmGenerator", "+frmAbout",
+                                                  "+frmSettings", "+frmFrequencyDisplay",
+                                                  "-frmStartSplash"}));
+        seen.clear();
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"-frmFrequencyDisplay", "-frmSettings", "-frmAbout",
+                                              "-frmGenerator"}));
+}
