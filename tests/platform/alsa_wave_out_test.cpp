@@ -715,27 +715,113 @@ private:
     pid_t pid_ = -1;
 };
 
-TEST(AlsaPulseServer, AServerKilledWhilePlayingEndsTheRunWithTheReasonAndNoHang) {
-    if (!PulseServer::Available()) GTEST_SKIP() << "pulseaudio and its ALSA plugin are needed";
-    const std::filesystem::path folder = FreshFolder();
-    PulseServer server(folder);
-    ASSERT_TRUE(server.start()) << server.log();
-
+// A device on a private server's null sink, which takes sound at the pace of real time.
+struct AlsaPulse : ::testing::Test {
+    std::filesystem::path folder = FreshFolder();
+    PulseServer server{folder};
     ThreadedMessageLoop loop;
-    alsa::AlsaOptions options;
-    options.defaultPcm = "vpg_pulse";
-    options.config = "pcm.vpg_pulse { type pulse server \"unix:" + server.socket() + "\" }\n";
-    AlsaWaveOut device(loop, options);
+    Recorder window;
+    std::unique_ptr<AlsaWaveOut> device;
+    std::vector<std::unique_ptr<Buffer>> buffers;
+
+    void SetUp() override {
+        if (!PulseServer::Available()) GTEST_SKIP() << "pulseaudio and its ALSA plugin are needed";
+        ASSERT_TRUE(server.start()) << server.log();
+        makeDevice(true);
+    }
+    ~AlsaPulse() override {
+        device.reset();
+        server.stop();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    void makeDevice(bool pcmPause) {
+        alsa::AlsaOptions options;
+        options.defaultPcm = "vpg_pulse";
+        // handle_underrun: the plugin reports a stream that ran dry, as a sound card does.
+        options.config = "pcm.vpg_pulse { type pulse server \"unix:" + server.socket() +
+                         "\" handle_underrun true }\n";
+        options.pcmPause = pcmPause;
+        device = std::make_unique<AlsaWaveOut>(loop, options);
+    }
+
+    HWAVEOUT open() {
+        HWAVEOUT handle = 0;
+        EXPECT_EQ(
+            device->Open(&handle, WAVE_MAPPER, Format(2, 16, 44100), &window, CALLBACK_WINDOW),
+            MMSYSERR_NOERROR);
+        return handle;
+    }
+    std::vector<WAVEHDR*> write(HWAVEOUT handle, int count, std::size_t bytes = 4096) {
+        std::vector<WAVEHDR*> written;
+        for (int i = 0; i < count; ++i) {
+            auto b = std::make_unique<Buffer>();
+            b->data.assign(bytes, 0);
+            b->header.lpData = b->data.data();
+            b->header.dwBufferLength = static_cast<std::uint32_t>(bytes);
+            EXPECT_EQ(device->PrepareHeader(handle, &b->header), MMSYSERR_NOERROR);
+            EXPECT_EQ(device->Write(handle, &b->header), MMSYSERR_NOERROR);
+            written.push_back(&b->header);
+            buffers.push_back(std::move(b));
+        }
+        return written;
+    }
+    bool waitForDone(std::size_t n) {
+        return loop.pumpUntil([&] { return window.count(MM_WOM_DONE) >= n; });
+    }
+};
+
+TEST_F(AlsaPulse, AnUnderrunIsRecoveredCountedAndPlayingGoesOn) {
+    const HWAVEOUT h = open();
+    std::vector<WAVEHDR*> written = write(h, 2);
+    ASSERT_TRUE(waitForDone(2));
+    // Nothing more to play for twenty times ALSA's buffer: the stream runs dry.
+    loop.pumpFor(500ms);
+    const std::vector<WAVEHDR*> more = write(h, 4);
+    written.insert(written.end(), more.begin(), more.end());
+    ASSERT_TRUE(waitForDone(6));
+    EXPECT_EQ(window.done(), written);
+    EXPECT_EQ(device->underruns(), 1u);
+    ASSERT_EQ(device->Close(h), MMSYSERR_NOERROR);
+    ASSERT_TRUE(loop.pumpUntil([&] { return window.count(MM_WOM_CLOSE) == 1; }));
+}
+
+class AlsaPulsePause : public AlsaPulse, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(AlsaPulsePause, APauseIsNotAnUnderrun) {
+    makeDevice(GetParam());
+    const HWAVEOUT h = open();
+    std::vector<WAVEHDR*> written = write(h, 8);
+    ASSERT_TRUE(waitForDone(1));
+    ASSERT_EQ(device->Pause(h), MMSYSERR_NOERROR);
+    loop.pumpFor(500ms);
+    const std::size_t doneWhilePaused = window.count(MM_WOM_DONE);
+    loop.pumpFor(200ms);
+    EXPECT_EQ(window.count(MM_WOM_DONE), doneWhilePaused) << "buffers came back while paused";
+    EXPECT_LT(doneWhilePaused, written.size());
+    ASSERT_EQ(device->Restart(h), MMSYSERR_NOERROR);
+    ASSERT_TRUE(waitForDone(written.size()));
+    EXPECT_EQ(window.done(), written);
+    EXPECT_EQ(device->underruns(), 0u);
+    ASSERT_EQ(device->Close(h), MMSYSERR_NOERROR);
+    ASSERT_TRUE(loop.pumpUntil([&] { return window.count(MM_WOM_CLOSE) == 1; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(PcmPauseOrNot, AlsaPulsePause, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& p) {
+                             return p.param ? "PcmPause" : "StopFeeding";
+                         });
+
+TEST_F(AlsaPulse, AServerKilledWhilePlayingEndsTheRunWithTheReasonAndNoHang) {
     headless::HeapWaveMemory memory;
-    TAudioOut out{AudioPlatform{device, memory, loop}};
+    TAudioOut out{AudioPlatform{*device, memory, loop}};
     TAudioOut* AudioOut1 = &out;
     std::vector<std::string> events;
-    int fills = 0;
     out.setOnStart([&](ui::Object*) { events.push_back("OnStart"); });
     out.setOnStop([&](ui::Object*) { events.push_back("OnStop"); });
     out.setOnFillBuffer([&](std::uint8_t* b, std::int32_t& size) {
         std::fill(b, b + size, std::uint8_t{0});
-        ++fills;
         return true;  // a loop: only the device can end this run
     });
     out.setStereo(true);
@@ -755,9 +841,6 @@ TEST(AlsaPulseServer, AServerKilledWhilePlayingEndsTheRunWithTheReasonAndNoHang)
     EXPECT_FALSE(out.IsWaveDeviceOpen());
     EXPECT_NE(out.ErrorMessage.find("'vpg_pulse' stopped"), std::string::npos) << out.ErrorMessage;
     std::printf("  the run ended with: %s\n", out.ErrorMessage.c_str());
-    server.stop();
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ class AlsaWaveOut::Stream {
 public:
     Stream(ui::IMessageLoop& loop, std::atomic<std::uint64_t>& underruns, HWAVEOUT handle,
            std::string name, snd_pcm_t* pcm, const WAVEFORMATEX& format, ui::MessageTarget* window,
-           const Setup& setup)
+           const Setup& setup, bool pcmPause)
         : loop_(loop),
           underruns_(underruns),
           handle_(handle),
@@ -109,7 +109,8 @@ public:
           pcm_(pcm),
           format_(format),
           window_(window),
-          frameBytes_(format.nBlockAlign) {
+          frameBytes_(format.nBlockAlign),
+          pcmPause_(pcmPause) {
         apply(setup);
         queue_.reserve(16);
         const int count = snd_pcm_poll_descriptors_count(pcm_);
@@ -195,11 +196,13 @@ public:
     void reset() {
         {
             std::lock_guard lock(mutex_);
+            handBackAll();
             if (!failed_) {
                 snd_pcm_drop(pcm_);
-                snd_pcm_prepare(pcm_);
+                const int prepared = snd_pcm_prepare(pcm_);
+                // A PCM that cannot start again has gone: later writes are refused with why.
+                if (prepared < 0) fail(prepared, "while playing");
             }
-            handBackAll();
             handed_ = 0;
             quietXrun_ = false;
             ++resets_;
@@ -280,7 +283,7 @@ private:
     void apply(const Setup& setup) {
         bufferFrames_ = setup.bufferFrames;
         periodFrames_ = setup.periodFrames;
-        canPause_ = setup.canPause;
+        canPause_ = setup.canPause && pcmPause_;
         const auto bufferTime = std::chrono::milliseconds(
             1000 * static_cast<std::uint64_t>(bufferFrames_) / format_.nSamplesPerSec + 1);
         pollTimeout_ = std::max(std::chrono::milliseconds(250), 2 * bufferTime);
@@ -489,6 +492,7 @@ private:
     const WAVEFORMATEX format_;
     ui::MessageTarget* const window_;
     const std::uint32_t frameBytes_;
+    const bool pcmPause_;
 
     std::mutex mutex_;
     std::condition_variable work_;
@@ -650,6 +654,8 @@ MMRESULT AlsaWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEF
     if (setup.error < 0) {
         snd_pcm_close(pcm);
         if (setup.error == -EINVAL && setup.step != SetupStep::Software) return WAVERR_BADFORMAT;
+        const MMRESULT code = OpenErrorCode(setup.error, kErrOpen);
+        if (code != kErrOpen) return code;
         return fail(kErrOpen,
                     "Could not set up the sound device '" + name + "': " + Reason(setup.error));
     }
@@ -658,7 +664,7 @@ MMRESULT AlsaWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEF
     try {
         stream = std::make_unique<Stream>(
             loop_, underruns_, nextHandle_, name, pcm, format,
-            callbackType == CALLBACK_WINDOW ? callbackWindow : nullptr, setup);
+            callbackType == CALLBACK_WINDOW ? callbackWindow : nullptr, setup, options_.pcmPause);
     } catch (const std::exception& e) {
         snd_pcm_close(pcm);
         return fail(kErrOpen,

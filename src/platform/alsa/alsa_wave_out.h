@@ -26,6 +26,9 @@ struct AlsaOptions {
     std::string defaultPcm = "default";
     // ALSA configuration (asoundrc syntax) read over the system's, e.g. PCMs of one's own.
     std::string config;
+    // Pause with the PCM's own pause where it has one; otherwise (or where a driver's pause is
+    // unreliable) a pause stops feeding and lets what ALSA holds play out.
+    bool pcmPause = true;
 };
 
 // The wave-out device on ALSA. Each open device has a thread of its own that feeds the PCM from
