@@ -352,6 +352,9 @@ struct BytesCase {
     WAVEFORMATEX format;
     std::vector<std::size_t> sizes;
 };
+void PrintTo(const BytesCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AlsaFileBytes : public AlsaFixture, public ::testing::WithParamInterface<BytesCase> {};
 
@@ -792,8 +795,9 @@ class AlsaPulsePause : public AlsaPulse, public ::testing::WithParamInterface<bo
 TEST_P(AlsaPulsePause, APauseIsNotAnUnderrun) {
     makeDevice(GetParam());
     const HWAVEOUT h = open();
-    std::vector<WAVEHDR*> written = write(h, 8);
-    ASSERT_TRUE(waitForDone(1));
+    std::vector<WAVEHDR*> written = write(h, 12);
+    // Well under way, so that ALSA would run dry during the pause if it went on playing.
+    ASSERT_TRUE(waitForDone(4));
     ASSERT_EQ(device->Pause(h), MMSYSERR_NOERROR);
     loop.pumpFor(500ms);
     const std::size_t doneWhilePaused = window.count(MM_WOM_DONE);
