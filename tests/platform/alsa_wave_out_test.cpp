@@ -790,6 +790,25 @@ TEST_F(AlsaPulse, AnUnderrunIsRecoveredCountedAndPlayingGoesOn) {
     ASSERT_TRUE(loop.pumpUntil([&] { return window.count(MM_WOM_CLOSE) == 1; }));
 }
 
+TEST_F(AlsaPulse, ANewOpenEndsTheLastDevicesPlayOutAndItsCloseComesFirst) {
+    const HWAVEOUT first = open();
+    write(first, 4);
+    ASSERT_TRUE(waitForDone(4));
+    // ALSA still holds the last frames: the closed device plays them out unless the card is
+    // wanted again.
+    ASSERT_EQ(device->Close(first), MMSYSERR_NOERROR);
+    const HWAVEOUT second = open();
+    ASSERT_TRUE(loop.pumpUntil([&] { return window.count(MM_WOM_OPEN) == 2; }));
+    const std::size_t n = window.messages.size();
+    ASSERT_GE(n, 2u);
+    EXPECT_EQ(window.messages[n - 2].msg, MM_WOM_CLOSE);
+    EXPECT_EQ(window.messages[n - 2].wParam, first);
+    EXPECT_EQ(window.messages[n - 1].msg, MM_WOM_OPEN);
+    EXPECT_EQ(window.messages[n - 1].wParam, second);
+    ASSERT_EQ(device->Close(second), MMSYSERR_NOERROR);
+    ASSERT_TRUE(loop.pumpUntil([&] { return window.count(MM_WOM_CLOSE) == 2; }));
+}
+
 class AlsaPulsePause : public AlsaPulse, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(AlsaPulsePause, APauseIsNotAnUnderrun) {

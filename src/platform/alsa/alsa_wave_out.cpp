@@ -638,6 +638,9 @@ MMRESULT AlsaWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEF
     if (SampleFormatOf(format) == SND_PCM_FORMAT_UNKNOWN) return WAVERR_BADFORMAT;
     if (!configError_.empty()) return fail(kErrOpen, configError_);
 
+    // A closed device still playing out its last frames may hold the card this open needs (under
+    // another name, too): it stops now and posts its MM_WOM_CLOSE.
+    closing_.clear();
     snd_pcm_t* pcm = nullptr;
     // Non-blocking: a device that another program holds is refused at once instead of waited for.
     const int opened =
