@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format libclang-rt-14-dev
     sox python3 time
+    libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
 )
 
 missing=()

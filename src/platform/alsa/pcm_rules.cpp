@@ -1,0 +1,61 @@
+#include "platform/alsa/pcm_rules.h"
+
+#include <cerrno>
+
+namespace alsa {
+
+namespace {
+
+bool IsAliasOf(std::string_view name, std::string_view alias) {
+    if (name.substr(0, alias.size()) != alias) return false;
+    return name.size() == alias.size() || name[alias.size()] == ':';
+}
+
+}  // namespace
+
+bool IsListedPlaybackPcm(std::string_view name, const char* ioid) {
+    if (name.empty() || name == "null") return false;
+    if (IsAliasOf(name, "default") || IsAliasOf(name, "sysdefault")) return false;
+    return ioid == nullptr || std::string_view(ioid) == "Output";
+}
+
+std::string_view FirstLine(std::string_view text) {
+    const std::size_t end = text.find_first_of("\r\n");
+    return end == std::string_view::npos ? text : text.substr(0, end);
+}
+
+audio::MMRESULT OpenErrorCode(int alsaError, audio::MMRESULT other) {
+    switch (alsaError) {
+        case 0:
+            return audio::MMSYSERR_NOERROR;
+        case -EBUSY:
+            return audio::MMSYSERR_ALLOCATED;
+        case -ENOMEM:
+            return audio::MMSYSERR_NOMEM;
+        default:
+            return other;
+    }
+}
+
+snd_pcm_format_t SampleFormatOf(const audio::WAVEFORMATEX& format) {
+    if (format.wFormatTag != audio::WAVE_FORMAT_PCM || format.nChannels == 0 ||
+        format.nSamplesPerSec == 0)
+        return SND_PCM_FORMAT_UNKNOWN;
+    const unsigned bytes = format.wBitsPerSample / 8u;
+    if (format.wBitsPerSample % 8 != 0 || format.nBlockAlign != bytes * format.nChannels)
+        return SND_PCM_FORMAT_UNKNOWN;
+    switch (format.wBitsPerSample) {
+        case 8:
+            return SND_PCM_FORMAT_U8;
+        case 16:
+            return SND_PCM_FORMAT_S16_LE;
+        case 24:
+            return SND_PCM_FORMAT_S24_3LE;
+        case 32:
+            return SND_PCM_FORMAT_S32_LE;
+        default:
+            return SND_PCM_FORMAT_UNKNOWN;
+    }
+}
+
+}  // namespace alsa
