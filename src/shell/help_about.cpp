@@ -8,6 +8,7 @@ namespace vpg {
 TfrmAbout::TfrmAbout(TfrmGenerator& generator)
     : ui::Form("frmAbout", "About"), frmGenerator(generator) {
     HelpContext = 3;
+    HelpApplication = &generator.Application;
     Label1.setCaption(kHomepage);
     Homepage.Bold = true;
     OKButton.setDefault(true);

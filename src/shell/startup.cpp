@@ -117,7 +117,7 @@ void TfrmGenerator::FormCreate(ui::Object*) {
     ClientWidth =
         static_cast<int>(controls::RoundHalfEven(lblBottomRight.Left + 1.2 * lblBottomRight.Width));
 
-    platform.hotKey.RegisterHotKey(this, 1, ui::ShiftState{false, true, false}, ui::VK_INSERT);
+    registerHotKey();
     LED.Top = btnON.Top - 3;
     LED.Height = btnON.Height + 6;
     HelpFilePath = platform.programFolder + kHelpFileName;
@@ -130,6 +130,10 @@ void TfrmGenerator::FormCreate(ui::Object*) {
         Application.HelpContext(10);
 }
 
+void TfrmGenerator::registerHotKey() {
+    platform.hotKey.RegisterHotKey(this, 1, ui::ShiftState{false, true, false}, ui::VK_INSERT);
+}
+
 void TfrmGenerator::FormActivate(ui::Object*) {
     lblFS.setCaption(SampleRateText());
     setCaption(std::string(kProductName) + " " + kVersion);
@@ -138,7 +142,7 @@ void TfrmGenerator::FormActivate(ui::Object*) {
 void TfrmGenerator::FormResize(ui::Object*) {}
 
 void TfrmGenerator::Exit1Click(ui::Object*) {
-    if (AudioOut1->Active) AudioOut1->StopAtOnce();
+    if (OutputOpen()) AudioOut1->StopAtOnce();
     Close();
 }
 
@@ -150,6 +154,8 @@ void TfrmGenerator::FormClose(ui::Object*, ui::CloseAction& Action) {
             "The settings could not be saved. Close the program without saving them?",
             ui::MsgDlgType::Confirmation, ui::mbYes | ui::mbNo) != ui::mrYes) {
         Action = ui::CloseAction::None;
+        // The window stays open, and with it the system-wide ON/OFF toggle.
+        registerHotKey();
         return;
     }
     Action = ui::CloseAction::Free;
