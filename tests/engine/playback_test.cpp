@@ -443,14 +443,15 @@ TEST(PlaybackLoop, ThePulseTrainRunsOnAtItsOwnRateAcrossEveryPassBoundary) {
 }
 
 TEST(PlaybackLoop, AConstantToneWrapsOnlyTheCounter) {
-    // The same tone twice; in one of them the counter is brought 100 samples before the wrap.
+    // The same tone twice; in one of them the counter is brought 400 samples before the wrap,
+    // where a pulse falls before the wrap and the next one after it.
     At44100 wrapped, plain;
     for (At44100* p : {&wrapped, &plain}) {
         p->gen().btnONClick(nullptr);
         p->pump();
         ASSERT_EQ(p->gen().Parameters.TotalSamples, engine::MaxTotalSamples);
     }
-    wrapped.gen().State.SampleCounter = engine::MaxTotalSamples - 100;
+    wrapped.gen().State.SampleCounter = engine::MaxTotalSamples - 400;
     wrapped.play(5);
     plain.play(5);
     const auto f = wrapped.played(), ref = plain.played();
@@ -458,17 +459,17 @@ TEST(PlaybackLoop, AConstantToneWrapsOnlyTheCounter) {
     ASSERT_EQ(ref.size(), f.size());
 
     const engine::SignalState& s = wrapped.gen().State;
-    EXPECT_EQ(s.SampleCounter, 4096 - 100 + 4 * 4096);
+    EXPECT_EQ(s.SampleCounter, 4096 - 400 + 4 * 4096);
     EXPECT_EQ(s.StepLeft, wrapped.gen().Parameters.TargetLeft);
     // The sine goes on as if nothing had happened, and so does the pulse train: the same
-    // spacing and width before and after the wrap (100 frames into the fifth buffer).
+    // spacing and width before and after the wrap (400 frames into the fifth buffer).
     for (std::size_t i = 0; i < f.size(); ++i) ASSERT_EQ(f[i].left, ref[i].left) << "frame " << i;
     const std::size_t b = 4 * 4096;
     expectSteadyPulses(f, b, f.size(), 441, 11);
 }
 
 TEST(PlaybackLoop, NoCounterStopsThePulsesAtAnyPlayTime) {
-    // Each signal is brought to 2^31 - 100 samples into its pass, as if it had played for
+    // Each signal is brought to 2^31 - 400 samples into its pass, as if it had played for
     // 13.5 hours, and then plays on.
     struct Case {
         const char* signal;
@@ -491,7 +492,7 @@ TEST(PlaybackLoop, NoCounterStopsThePulsesAtAnyPlayTime) {
         c.duration(g);
         ASSERT_TRUE(g.Loop.Checked());
         p.render(4096);  // one buffer played, the ring refilled
-        g.State.SampleCounter = engine::MaxTotalSamples - 100;
+        g.State.SampleCounter = engine::MaxTotalSamples - 400;
         p.play(8);
         const auto f = p.played();
         const std::size_t b = 5 * 4096;  // the first buffer filled after the jump
