@@ -219,7 +219,8 @@ double TAudioOut::ElapsedTime() {
 
 void TAudioOut::setPaused(bool value) {
     FPaused = value;
-    if (!Active || !WaveDeviceOpen) return;
+    // The device plays until it has closed, the silent buffers after a signal's end included.
+    if (!WaveDeviceOpen) return;
     if (value)
         FPlatform.waveOut.Pause(WaveHandle);
     else
@@ -285,6 +286,7 @@ bool TAudioOut::OpenDevice(TAudioOut*& TS) {
     ProcessedBuffers = 0;
     FilledBuffers = 0;
     FLostBuffers = 0;
+    FSlotFilled.fill(false);
     ContinueProcessing = true;
     Active = true;
 
@@ -354,6 +356,7 @@ bool TAudioOut::RequestBuffer(std::int32_t Index, std::int32_t Size) {
         filled -= filled % FWaveFmtEx.nBlockAlign;
         WaveHdr[Index]->dwBufferLength = static_cast<std::uint32_t>(filled);
     }
+    if (Index >= 0 && Index < kMaxBuffers) FSlotFilled[Index] = result;
     if (result) ++FilledBuffers;
     QueuedBuffers = FilledBuffers - ProcessedBuffers - FLostBuffers;
     return result;
@@ -372,15 +375,16 @@ bool TAudioOut::WriteNextBuffer() {
         ErrorMessage = WaveErrorText(written);
         StopGracefully();
     }
-    // The buffer never reaches the device, so it never comes back: it is not queued.
-    ++FLostBuffers;
+    // The buffer never reaches the device, so it never comes back: a filled one is not queued.
+    // A silent one was never counted.
+    if (FSlotFilled[BufIndex]) ++FLostBuffers;
     QueuedBuffers = FilledBuffers - ProcessedBuffers - FLostBuffers;
     return false;
 }
 
 void TAudioOut::CloseDevice() {
     Active = false;
-    setPaused(false);  // Active is false: this only clears the flag
+    FPaused = false;  // the device is going away: only the flag is cleared
     // Once a close has succeeded the handle is not ours any more; never call it again.
     if (!WaveDeviceOpen) return;
     IWaveOut& waveOut = FPlatform.waveOut;
@@ -431,15 +435,22 @@ TAudioOut* TCallBackWinOut::Component() const {
     return component;
 }
 
+TAudioOut* TCallBackWinOut::Owner() const {
+    return AudioComponent == nullptr ? nullptr : *AudioComponent;
+}
+
+// The open and the close of a run reach the component even after a newer start has taken
+// another window: a stop followed at once by a start (that may fail) still reports the close
+// of the run it ended, once.
 void TCallBackWinOut::HandleWomOpen(const ui::Message& message) {
     if (!IsMine(message)) return;
-    TAudioOut* component = Component();
+    TAudioOut* component = Owner();
     if (component != nullptr && component->FonOpen) component->FonOpen(this);
 }
 
 void TCallBackWinOut::HandleWomClose(const ui::Message& message) {
     if (!IsMine(message)) return;
-    TAudioOut* component = Component();
+    TAudioOut* component = Owner();
     // The device has nothing more to say: this window may serve the next open, even one that
     // OnStop itself makes.
     FInUse = false;

@@ -164,6 +164,9 @@ private:
     std::int32_t FRingSize = 0;
     // Filled buffers whose write failed: they never come back, so they are not queued.
     std::int32_t FLostBuffers = 0;
+    // Whether the last fill of each slot gave data: only such a buffer counts as lost when its
+    // write fails, as only such a buffer was counted in FilledBuffers.
+    std::array<bool, kMaxBuffers> FSlotFilled{};
     // Callback windows, reused once their device's MM_WOM_CLOSE has arrived or their open failed.
     std::vector<std::unique_ptr<TCallBackWinOut>> FCallBackWindows;
 };
@@ -191,6 +194,8 @@ private:
     bool IsMine(const ui::Message& message) const;
     // The component, when this window is still its current one; nullptr otherwise.
     TAudioOut* Component() const;
+    // The component whatever window is current: the open and the close of every run reach it.
+    TAudioOut* Owner() const;
 
     TAudioOut** AudioComponent = nullptr;
     ui::Object* FParent;

@@ -33,6 +33,7 @@ int toInt(const std::string& text, int fallback) {
 TfrmSettings::TfrmSettings(TfrmGenerator& generator)
     : ui::Form("frmSettings", "Output Settings"), frmGenerator(generator) {
     HelpContext = 2;
+    HelpApplication = &generator.Application;
     LayOut(*this, generator.Application);
     for (ui::Control* c :
          std::initializer_list<ui::Control*>{&lblFsList, &FsList, &lblBufferSize, &BufferSize,
@@ -68,6 +69,7 @@ void TfrmSettings::FsListChange(ui::Object* Sender) {
     frmGenerator.btnOFFClick(Sender);
     const int fs = toInt(FsList.Text(), 11025);
     frmGenerator.Parameters.SampleRate = fs;
+    frmGenerator.SliderEndBelowHalfRate();
     const int limit = fs / 2;
     // Each field is brought under the new limit on its own; one that cannot be read is left
     // for its exit rule.

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "ui/utf8.h"
+
 namespace ui {
 class MessageTarget;
 }
@@ -210,20 +212,11 @@ public:
     virtual MMRESULT GetErrorText(MMRESULT code, char* buffer, std::uint32_t capacity) = 0;
 };
 
-// Length of the longest prefix of `text` that fits `maxBytes` bytes without cutting a UTF-8
-// sequence in two.
-inline std::size_t Utf8PrefixLength(std::string_view text, std::size_t maxBytes) {
-    if (text.size() <= maxBytes) return text.size();
-    std::size_t n = maxBytes;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    return n;
-}
-
 // Copies `text` into a caller's buffer the way GetErrorText does: cut on a character boundary,
 // always terminated.
 inline MMRESULT CopyWaveText(std::string_view text, char* buffer, std::uint32_t capacity) {
     if (buffer == nullptr || capacity == 0) return MMSYSERR_INVALPARAM;
-    const std::size_t n = Utf8PrefixLength(text, capacity - 1);
+    const std::size_t n = ui::Utf8PrefixLength(text, capacity - 1);
     std::memcpy(buffer, text.data(), n);
     buffer[n] = '\0';
     return MMSYSERR_NOERROR;

@@ -60,8 +60,11 @@ void TfrmGenerator::wireFrequencyControls() {
 }
 
 void TfrmGenerator::FreqSliderLeftChange(ui::Object*) {
-    // Positions set by the program (recomputation, new ends, restored settings) write nothing.
-    if (!FreqSliderLeft.Focused() || sliderEndsChanging_) return;
+    // Only the user's movement writes the start frequency. Positions set by the program (the
+    // recomputation, new ends, restored settings) write nothing back, also while the slider
+    // has the focus: a rounded, range-clamped slider value must not replace a value that
+    // another road has set.
+    if (!FreqSliderLeft.UserMoving()) return;
     const auto f = static_cast<float>(SliderFrequency(FreqSliderLeft.Position()));
     const auto step = TryIntlStrToFloat(txtRound.Text());
     float v = f;
@@ -97,9 +100,7 @@ void TfrmGenerator::MinFreqEditExit(ui::Object*) {
     if (MinFreqEdit.Text().empty()) return;
     const auto v = controls::ReadPeriodDecimal(MinFreqEdit.Text());
     if (v && *v > 0 && *v < otherEnd(MaxFreqEdit, FreqSliderLeft.Max())) {
-        sliderEndsChanging_ = true;
         FreqSliderLeft.setMin(SliderPosition(*v));
-        sliderEndsChanging_ = false;
         const auto start = TryIntlStrToFloat(fInitLeft.Text());
         if (start && *start < *v) fInitLeft.setText(FloatToStr(*v));
         return;
@@ -112,14 +113,45 @@ void TfrmGenerator::MaxFreqEditExit(ui::Object*) {
     const auto v = controls::ReadPeriodDecimal(MaxFreqEdit.Text());
     const double half = Parameters.SampleRate / 2.0;
     if (v && *v < half && otherEnd(MinFreqEdit, FreqSliderLeft.Min()) < *v) {
-        sliderEndsChanging_ = true;
         FreqSliderLeft.setMax(SliderPosition(*v));
-        sliderEndsChanging_ = false;
         const auto start = TryIntlStrToFloat(fInitLeft.Text());
         if (start && *start > *v) fInitLeft.setText(FloatToStr(*v));
         return;
     }
     MaxFreqEdit.setText(sliderEndText(FreqSliderLeft.Max()));
+}
+
+void TfrmGenerator::SliderEndsExit() {
+    // The slider ignores a Min above its Max: a lower end above the slider's present upper end
+    // goes in after the upper end has made room for it.
+    const auto lower = controls::ReadPeriodDecimal(MinFreqEdit.Text());
+    if (lower && *lower > 0 && SliderPosition(*lower) > FreqSliderLeft.Max()) {
+        MaxFreqEditExit(this);
+        MinFreqEditExit(this);
+        return;
+    }
+    MinFreqEditExit(this);
+    MaxFreqEditExit(this);
+}
+
+void TfrmGenerator::SliderEndBelowHalfRate() {
+    const double half = Parameters.SampleRate / 2.0;
+    const auto upper = controls::ReadPeriodDecimal(MaxFreqEdit.Text());
+    if (SliderFrequency(FreqSliderLeft.Max()) < half && !(upper && *upper >= half)) return;
+    // The highest position whose frequency, and the whole number the end field shows for it,
+    // are both below fs/2.
+    int top = SliderPosition(half);
+    while (SliderFrequency(top) >= half || controls::RoundHalfEven(SliderFrequency(top)) >= half)
+        --top;
+    // A lower end that would not stay below the new upper end comes down to the default one.
+    const auto lower = controls::ReadPeriodDecimal(MinFreqEdit.Text());
+    if (FreqSliderLeft.Min() >= top || (lower && *lower >= SliderFrequency(top))) {
+        MinFreqEdit.setText("20");
+        FreqSliderLeft.setMin(SliderPosition(20));
+    }
+    FreqSliderLeft.setMax(top);
+    // Written as the field's own rule writes an end; a field left empty stays empty.
+    if (!MaxFreqEdit.Text().empty()) MaxFreqEdit.setText(sliderEndText(top));
 }
 
 void TfrmGenerator::MaxFreqEditKeyPress(ui::Object*, char& Key) {
@@ -191,7 +223,8 @@ void TfrmGenerator::chkConstantLeftClick(ui::Object* Sender) {
 }
 
 void TfrmGenerator::LogarithmicLeftClick(ui::Object*) {
-    SweepRestart();
+    // A constant tone has no sweep to restart: its duration and pulse timing run on.
+    if (!chkConstantLeft.Checked()) SweepRestart();
 }
 
 }  // namespace vpg

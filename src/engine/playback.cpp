@@ -30,8 +30,13 @@ void TfrmGenerator::wirePlayback() {
     AudioOut1->setOnStop([this](ui::Object* s) { AudioOut1Stop(s); });
 }
 
+bool TfrmGenerator::OutputOpen() const {
+    // Not `Active`: that turns false as soon as the last buffer with signal has played.
+    return AudioOut1->IsWaveDeviceOpen();
+}
+
 void TfrmGenerator::startsignal() {
-    if (AudioOut1->Active) return;
+    if (OutputOpen()) return;
     fConstLeftChange(this);
     txtPulseLengthExit(this);
     State.FillBusy = false;
@@ -96,19 +101,9 @@ bool TfrmGenerator::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size
         // After the end the counter keeps counting (saturating: it must not overflow).
         if (s.SampleCounter < engine::MaxTotalSamples) ++s.SampleCounter;
         // At the end, or past it when Loop came on after the end: a loop must wrap, or its
-        // sweep would never turn again.
-        if (loop && p.TotalSamples > 0 && s.SampleCounter >= p.TotalSamples) {
-            s.SampleCounter = 0;
-            if (!constantMode) {
-                if (bidirectional) {
-                    p.SweepMultiplier = 1.0 / p.SweepMultiplier;
-                    p.SweepAdder = -p.SweepAdder;
-                } else {
-                    p.TargetLeft = s.StepLeft = engine::TwoPi * p.InitStepLeft;
-                    p.TargetRight = s.StepRight = engine::TwoPi * p.InitStepRight;
-                }
-            }
-        }
+        // sweep would never turn again. A pass of fewer than one sample wraps at every sample.
+        if (loop && s.SampleCounter >= p.TotalSamples)
+            engine::EndOfPass(p, s, constantMode, bidirectional);
         const auto l = static_cast<std::uint16_t>(static_cast<std::int16_t>(left));
         const auto r = static_cast<std::uint16_t>(static_cast<std::int16_t>(right));
         out[0] = static_cast<std::uint8_t>(l);

@@ -28,11 +28,8 @@ void TfrmGenerator::fConstLeftChange(ui::Object*) {
         return;
     }
 
-    const std::string text = fInitLeft.Text();
+    // A program move: it never writes the slider's value back into the start frequency.
     FreqSliderLeft.setPosition(controls::RoundToInt32(1000.0 * std::log10(f0 / 2.0)));
-    // While the user drags the slider its move may rewrite the field, and that nested
-    // recomputation has already applied the newer text.
-    if (fInitLeft.Text() != text) return;
 
     const bool constantMode = chkConstantLeft.Checked();
     std::int32_t total = engine::MaxTotalSamples;
@@ -65,9 +62,10 @@ void TfrmGenerator::fConstLeftChange(ui::Object*) {
         p.FinalStepLeft = f1 / fs;
         State.StepLeft = p.TargetLeft;
         State.StepRight = p.TargetRight;
+        State.SweepReturning = false;
         // A looping sweep that starts over starts its pass over: with the old count it would
         // turn or restart mid-pass and run outside its range (below the start, or without end).
-        if (Loop.Checked()) State.SampleCounter = 0;
+        if (Loop.Checked()) engine::StartNewPass(State);
         engine::ApplySweep(p, LogarithmicLeft.Checked());
     }
     State.FillBusy = false;

@@ -25,7 +25,8 @@ void ApplySweep(SignalParameters& p, bool logarithmic) {
 }
 
 void SweepRestart(SignalParameters& p, SignalState& s, bool logarithmic) {
-    s.SampleCounter = 0;
+    StartNewPass(s);
+    s.SweepReturning = false;
     p.TargetLeft = TwoPi * p.InitStepLeft;
     s.StepLeft = p.TargetLeft;
     ApplySweep(p, logarithmic);
@@ -33,6 +34,8 @@ void SweepRestart(SignalParameters& p, SignalState& s, bool logarithmic) {
 
 void ResetForStart(const SignalParameters& p, SignalState& s) {
     s.SampleCounter = 0;
+    s.PulseBase = 0;
+    s.SweepReturning = false;
     s.StepLeft = TwoPi * p.InitStepLeft;
     s.StepRight = TwoPi * p.InitStepRight;
     s.PhaseLeft = 0;

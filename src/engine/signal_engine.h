@@ -31,19 +31,28 @@ struct SignalParameters {
 
 // The running state of one signal.
 struct SignalState {
-    std::int32_t SampleCounter = 0;
+    std::int32_t SampleCounter = 0;  // samples of the current pass
     double PhaseLeft = 0;
     double StepLeft = 0;
     double StepRight = 0;
     bool FillAcknowledged = false;
     bool FillBusy = false;
 
+    // The pulse train counts its samples from the start, across the passes: the samples of
+    // the passes before the current one. 64 bits never overflow at any play time.
+    std::int64_t PulseBase = 0;
+    // A bi-directional sweep on its way back from the final frequency, with the law's
+    // coefficients inverted at the turn. Every one-way pass runs forward.
+    bool SweepReturning = false;
+    double ReturnMultiplier = 1.0;
+    double ReturnAdder = 0.0;
+
     // What the pulse routine last derived, so that a steady pulse rate costs neither the
     // division nor the 64-bit remainder: the period belongs to `periodStep`, the remainder to
-    // `remainderCounter`. The samples are the same as computing both anew.
+    // `remainderCount`. The samples are the same as computing both anew.
     double periodStep = 0;
     std::int64_t period = 0;  // 0: no period (a silent pulse channel)
-    std::int32_t remainderCounter = -2;
+    std::int64_t remainderCount = -2;
     std::int64_t remainder = 0;
 };
 
@@ -60,6 +69,29 @@ void ApplySweep(SignalParameters& p, bool logarithmic);
 
 // The sweep restart: the sweep begins again from the start frequency with fresh coefficients.
 void SweepRestart(SignalParameters& p, SignalState& s, bool logarithmic);
+
+// The counter starts a new pass; the pulse train runs on at its own rate.
+inline void StartNewPass(SignalState& s) {
+    s.PulseBase += s.SampleCounter;
+    s.SampleCounter = 0;
+}
+
+// A looping signal has reached the end of its pass. A sweep turns round (bi-directional) or
+// starts over from the start frequency with the law's own coefficients; a constant tone only
+// wraps the counter. The sine's phase goes on.
+inline void EndOfPass(SignalParameters& p, SignalState& s, bool constantMode, bool bidirectional) {
+    StartNewPass(s);
+    if (constantMode) return;
+    if (bidirectional) {
+        s.SweepReturning = !s.SweepReturning;
+        s.ReturnMultiplier = 1.0 / p.SweepMultiplier;
+        s.ReturnAdder = -p.SweepAdder;
+        return;
+    }
+    s.SweepReturning = false;
+    p.TargetLeft = s.StepLeft = TwoPi * p.InitStepLeft;
+    p.TargetRight = s.StepRight = TwoPi * p.InitStepRight;
+}
 
 // What a start does to the running state: the signal begins at its frequencies, no glide.
 void ResetForStart(const SignalParameters& p, SignalState& s);
@@ -80,8 +112,10 @@ inline std::int32_t SineSample(const SignalParameters& p, SignalState& s, bool c
     s.PhaseLeft += s.StepLeft;
     if (constantMode) {
         if (s.StepLeft != p.TargetLeft) s.StepLeft = 0.995 * s.StepLeft + 0.005 * p.TargetLeft;
-    } else {
+    } else if (!s.SweepReturning) {
         s.StepLeft = s.StepLeft * p.SweepMultiplier + p.SweepAdder;
+    } else {
+        s.StepLeft = s.StepLeft * s.ReturnMultiplier + s.ReturnAdder;
     }
     if (s.PhaseLeft > TwoPi) s.PhaseLeft -= TwoPi;
     return ToSample(Sine(s.PhaseLeft - p.PhaseOffset) *
@@ -91,24 +125,25 @@ inline std::int32_t SineSample(const SignalParameters& p, SignalState& s, bool c
 // The pulse period in samples for a pulse step: Round(2 pi / step), 0 when there is none.
 std::int64_t PulsePeriod(double stepRight);
 
-// Channel 1: the pulse train, high while SampleCounter mod period <= PulseLength.
+// Channel 1: the pulse train, high while (its sample count) mod period <= PulseLength.
 inline std::int32_t PulseSample(const SignalParameters& p, SignalState& s) {
     if (s.StepRight != p.TargetRight) s.StepRight = 0.995 * s.StepRight + 0.005 * p.TargetRight;
     if (s.StepRight != s.periodStep) {
         s.periodStep = s.StepRight;
         s.period = PulsePeriod(s.StepRight);
-        s.remainderCounter = -2;
+        s.remainderCount = -2;
     }
     if (s.period == 0) return 0;
-    // The remainder of truncating division: it takes the counter's sign, never negative here.
+    const std::int64_t count = s.PulseBase + s.SampleCounter;
+    // The remainder of truncating division: it takes the count's sign, never negative here.
     std::int64_t r;
-    if (s.SampleCounter == s.remainderCounter + 1 && s.SampleCounter > 0) {
+    if (count == s.remainderCount + 1 && count > 0) {
         r = s.remainder + 1;
         if (r == (s.period < 0 ? -s.period : s.period)) r = 0;
     } else {
-        r = static_cast<std::int64_t>(s.SampleCounter) % s.period;
+        r = count % s.period;
     }
-    s.remainderCounter = s.SampleCounter;
+    s.remainderCount = count;
     s.remainder = r;
     if (static_cast<double>(r) > p.PulseLength) return 0;
     return ToSample(FullScale * static_cast<double>(p.GainRight));

@@ -36,7 +36,7 @@ void TfrmGenerator::btnPauseClick(ui::Object*) {
 }
 
 void TfrmGenerator::ONOFF2Click(ui::Object* Sender) {
-    if (AudioOut1->Active)
+    if (OutputOpen())
         btnOFFClick(Sender);
     else
         btnONClick(Sender);

@@ -3,14 +3,16 @@
 #include "persistence/memory_presets.h"
 
 #include "shell/generator_form.h"
+#include "ui/utf8.h"
 
 namespace vpg {
 
 namespace {
 constexpr std::size_t kMaxText = 255;
 
+// At most 255 bytes, never inside a character.
 std::string cut(const std::string& text) {
-    return text.substr(0, kMaxText);
+    return text.substr(0, ui::Utf8PrefixLength(text, kMaxText));
 }
 }  // namespace
 
@@ -78,7 +80,7 @@ void TfrmGenerator::MemStore(int button) {
 void TfrmGenerator::MemRecall(int button) {
     if (button < 1 || button > 4) return;
     const MemoryPreset m = Presets[static_cast<std::size_t>(button - 1)];
-    if (AudioOut1->Active) AudioOut1->StopAtOnce();
+    if (OutputOpen()) AudioOut1->StopAtOnce();
     chkConstantLeft.setChecked(m.ConstantMode);
     chkSweepLeft.setChecked(!m.ConstantMode);
     chkConstantLeftClick(this);

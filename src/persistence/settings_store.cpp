@@ -81,10 +81,10 @@ void TfrmGenerator::RestoreSettings() {
             for (const char* name : {"DisplayX", "DisplayY", "DisplayW"})
                 ReadInteger(reg, key, name);
         }
+        // Each stored end is judged against the other stored end, not a designed one.
         MinFreqEdit.setText(ReadText(reg, key, "MinFreqEdit"));
-        MinFreqEditExit(this);
         MaxFreqEdit.setText(ReadText(reg, key, "MaxFreqEdit"));
-        MaxFreqEditExit(this);
+        SliderEndsExit();
         txtRound.setText(ReadText(reg, key, "txtRound"));
         chkConstantLeftClick(this);
         fInitLeft.setText(ReadText(reg, key, "fInitLeft"));
@@ -95,6 +95,8 @@ void TfrmGenerator::RestoreSettings() {
         rESETTOdEFAULT1Click(this);
     }
     if (key) reg.CloseKey(key);
+    // The sampling rate loaded before the settings may be lower than the one they were set at.
+    SliderEndBelowHalfRate();
     fConstLeftChange(this);
     SeedPresets();
 }
@@ -148,10 +150,10 @@ void TfrmGenerator::rESETTOdEFAULT1Click(ui::Object*) {
     WaveDevice.setItemIndex(0);
     // The output follows the list, so the device shown is the device used.
     WaveDeviceChange(this);
+    // Each default end is judged against the other default, not the range it replaces.
     MinFreqEdit.setText("20");
-    MinFreqEditExit(this);
     MaxFreqEdit.setText("500");
-    MaxFreqEditExit(this);
+    SliderEndsExit();
     fInitLeft.setText("100");
     fInitLeftExit(this);
     fFinalLeft.setText("1000");

@@ -12,6 +12,7 @@ std::string ProgramKey() {
 TfrmGenerator::TfrmGenerator(ui::Application& application, Platform& platform_)
     : ui::Form("frmGenerator", kProductName), Application(application), platform(platform_) {
     HelpContext = 1;
+    HelpApplication = &Application;
     audioOut_ = std::make_unique<audio::TAudioOut>(
         audio::AudioPlatform{platform.waveOut, platform.waveMemory, platform.loop}, this);
     AudioOut1 = audioOut_.get();

@@ -202,6 +202,12 @@ public:
     void SemiUpLeftClick(ui::Object* Sender);
     void chkConstantLeftClick(ui::Object* Sender);
     void LogarithmicLeftClick(ui::Object* Sender);
+    // Runs both end fields' exit rules on the texts they hold, each end judged against the
+    // other's text, in the order the slider's range can take them.
+    void SliderEndsExit();
+    // Brings the slider's upper end below half the sampling rate, so that no slider position
+    // gives a frequency the output refuses.
+    void SliderEndBelowHalfRate();
 
     // --- Pulse channel and level handlers (controls/pulse_controls.cpp) ---
     void FreqSliderRightChange(ui::Object* Sender);
@@ -223,6 +229,10 @@ public:
                    const std::string& flagName);
 
     // --- Playback (engine/playback.cpp) ---
+    // Every road (ON, the toggle, the hot key, the messages, a recall, Pause) sees the output
+    // open from the device's open to its close, as OnStart and OnStop report them: also while
+    // the silent buffers after a short signal's end still play.
+    bool OutputOpen() const;
     void startsignal();
     bool AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size);
     void AudioOut1Start(ui::Object* Sender);
@@ -287,6 +297,7 @@ private:
     void wireShell();
     void buildMenus();
     void togglePause();
+    void registerHotKey();  // id 1, Ctrl+Insert, for this window
     void setRunControlsEnabled(bool enabled);
     void frequencyExit(ui::Edit& field);
     // The controls that only constant mode shows, and those that only sweep mode shows.
@@ -297,9 +308,6 @@ private:
     float otherEnd(const ui::Edit& field, int sliderEnd) const;
 
     std::unique_ptr<audio::TAudioOut> audioOut_;
-    // True while an end field moves the slider's range: that move writes nothing back, even
-    // when Enter has already given the slider the focus.
-    bool sliderEndsChanging_ = false;
 };
 
 }  // namespace vpg

@@ -9,6 +9,7 @@ namespace vpg {
 TfrmAbout::TfrmAbout(TfrmGenerator& generator)
     : ui::Form("frmAbout", "About"), frmGenerator(generator) {
     HelpContext = 3;
+    HelpApplication = &generator.Application;
     Label1.setCaption(kHomepage);
     OKButton.setDefault(true);
     for (ui::Control* c : std::initializer_list<ui::Control*>{&ProgramIcon, &Version, &Label1,

@@ -120,7 +120,7 @@ void TfrmGenerator::FormCreate(ui::Object*) {
     Constraints.MinWidth = contentWidth + Frame.horizontal;
     setClientSize(contentWidth, contentHeight);
 
-    platform.hotKey.RegisterHotKey(this, 1, ui::ShiftState{false, true, false}, ui::VK_INSERT);
+    registerHotKey();
     LED.Top = btnON.Top - 3;
     LED.Height = btnON.Height + 6;
     HelpFilePath = platform.programFolder + kHelpFileName;
@@ -133,6 +133,10 @@ void TfrmGenerator::FormCreate(ui::Object*) {
         Application.HelpContext(10);
 }
 
+void TfrmGenerator::registerHotKey() {
+    platform.hotKey.RegisterHotKey(this, 1, ui::ShiftState{false, true, false}, ui::VK_INSERT);
+}
+
 void TfrmGenerator::FormActivate(ui::Object*) {
     lblFS.setCaption(SampleRateText());
     setCaption(std::string(kProductName) + " " + kVersion);
@@ -141,7 +145,7 @@ void TfrmGenerator::FormActivate(ui::Object*) {
 void TfrmGenerator::FormResize(ui::Object*) {}
 
 void TfrmGenerator::Exit1Click(ui::Object*) {
-    if (AudioOut1->Active) AudioOut1->StopAtOnce();
+    if (OutputOpen()) AudioOut1->StopAtOnce();
     Close();
 }
 
@@ -153,6 +157,8 @@ void TfrmGenerator::FormClose(ui::Object*, ui::CloseAction& Action) {
             "The settings could not be saved. Close the program without saving them?",
             ui::MsgDlgType::Confirmation, ui::mbYes | ui::mbNo) != ui::mrYes) {
         Action = ui::CloseAction::None;
+        // The window stays open, and with it the system-wide ON/OFF toggle.
+        registerHotKey();
         return;
     }
     Action = ui::CloseAction::Free;

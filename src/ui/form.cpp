@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/application.h"
 #include "ui/button.h"
 
 namespace ui {
@@ -165,8 +166,24 @@ Button* Form::DefaultButton() const {
     return nullptr;
 }
 
+int Form::ActiveHelpContext() const {
+    for (const MenuItem* m = highlighted_; m; m = m->Parent())
+        if (m->HelpContext != 0) return m->HelpContext;
+    return HelpContext;
+}
+
+bool Form::showHelp() const {
+    const int context = ActiveHelpContext();
+    if (context == 0 || HelpApplication == nullptr) return false;
+    HelpApplication->HelpContext(context);
+    return true;
+}
+
 bool Form::userKeyDown(std::uint16_t key, ShiftState shift) {
     if (!enabled_) return false;
+    const bool help = key == VK_F1 && shift == ShiftState{};
+    // A highlighted menu has the keyboard: its help, not a shortcut of the window.
+    if (help && highlighted_) return showHelp();
     if (MenuItem* item = Menu.findShortCut(ShortCut{key, shift});
         item && item->EffectivelyEnabled()) {
         item->Click();
@@ -177,6 +194,7 @@ bool Form::userKeyDown(std::uint16_t key, ShiftState shift) {
         focused->OnKeyDown(focused, key, shift);
         if (key == 0) return true;
     }
+    if (help && showHelp()) return true;
     if (key == VK_RETURN || key == VK_ESCAPE) {
         char ch = static_cast<char>(key);
         if (focused && focused->OnKeyPress) {

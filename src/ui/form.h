@@ -8,6 +8,7 @@
 
 namespace ui {
 
+class Application;
 class Button;
 
 // What kind of window a form is, as its frame shows it.
@@ -71,6 +72,8 @@ public:
 
     NotifyEvent OnCreate, OnShow, OnHide, OnActivate;
     CloseEvent OnClose;
+    // The program whose help file F1 opens in this window; set when the program creates it.
+    Application* HelpApplication = nullptr;
 
     void add(Control& control);
     void remove(Control& control);
@@ -111,10 +114,18 @@ public:
     // The first visible, enabled button marked as default, or null.
     Button* DefaultButton() const;
 
-    // A key pressed while this window is active. Menu shortcuts come first, then the focused
-    // control's key handlers; Enter not taken by them presses the focused button or else the
-    // default button. Returns true when something took the key.
+    // A key pressed while this window is active. F1 while a menu item is highlighted opens that
+    // item's help. Otherwise menu shortcuts come first, then the focused control's key
+    // handlers; Enter not taken by them presses the focused button or else the default button,
+    // and F1 opens the window's help. Returns true when something took the key.
     bool userKeyDown(std::uint16_t key, ShiftState shift = {});
+    // The front-end reports the item of this window's menus that the user has highlighted
+    // (a menu of the bar or a command in it), and null when the menu closes.
+    void userHighlightedMenu(MenuItem* item) { highlighted_ = item; }
+    MenuItem* HighlightedMenu() const { return highlighted_; }
+    // The help topic F1 opens now: that of the highlighted item or of the nearest menu above
+    // it that has one, else the window's own; 0 when there is none.
+    int ActiveHelpContext() const;
     // The user closed the window (close box, Alt+F4).
     bool userClosed() { return Close(); }
 
@@ -128,7 +139,10 @@ protected:
 private:
     std::string caption_;
     std::vector<Control*> controls_;
+    bool showHelp() const;
+
     Control* active_ = nullptr;
+    MenuItem* highlighted_ = nullptr;
     bool visible_ = false;
     bool enabled_ = true;
 };

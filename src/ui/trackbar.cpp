@@ -24,7 +24,7 @@ void TrackBar::clampAndNotify() {
     }
     position_ = clamped;
     changed();
-    if (OnChange) OnChange(this);
+    notify(false);
 }
 
 void TrackBar::setPosition(int value) {
@@ -32,7 +32,7 @@ void TrackBar::setPosition(int value) {
     if (clamped == position_) return;
     position_ = clamped;
     changed();
-    if (OnChange) OnChange(this);
+    notify(false);
 }
 
 void TrackBar::userMoved(int value) {
@@ -40,7 +40,16 @@ void TrackBar::userMoved(int value) {
     userFocused();
     position_ = std::clamp(value, min_, max_);
     changed();
-    if (OnChange) OnChange(this);
+    notify(true);
+}
+
+void TrackBar::notify(bool byUser) {
+    if (!OnChange) return;
+    // A program change nested in the user's handler is reported as the program's.
+    const bool outer = userMoving_;
+    userMoving_ = byUser;
+    OnChange(this);
+    userMoving_ = outer;
 }
 
 }  // namespace ui

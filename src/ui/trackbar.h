@@ -33,12 +33,17 @@ public:
 
     // The user dragged the thumb (or used the keys) to `value`.
     void userMoved(int value);
+    // True while the change event reports a movement by the user; false while it reports a
+    // position set by the program, also one set from inside the user's change handler.
+    bool UserMoving() const { return userMoving_; }
 
 private:
     void clampAndNotify();
+    void notify(bool byUser);
 
     int min_, max_, position_;
     Orientation orientation_;
+    bool userMoving_ = false;
 };
 
 }  // namespace ui

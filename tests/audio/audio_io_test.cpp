@@ -635,6 +635,33 @@ TEST_F(AudioOutFailures, ALaterWriteFailureAtStartStillStartsAndDrains) {
     EXPECT_EQ(lifecycle(), (std::vector<std::string>{"OnStart", "OnStop"}));
 }
 
+TEST_F(AudioOutFailures, AFailedWriteOfASilentBufferAtStartLosesNoSignalBuffer) {
+    // Buffers 0 and 1 hold the signal, 2 and 3 are silent; one silent write fails.
+    for (const unsigned failingWrite : {3u, 4u}) {
+        SCOPED_TRACE(failingWrite);
+        build();
+        events.clear();
+        fills = 0;
+        fillFor(2);
+        device.failNext(Call::Write, audio::MMSYSERR_ERROR, failingWrite);
+        ASSERT_TRUE(start());
+        pump();
+        EXPECT_EQ(out().FilledBuffers, 2);
+        EXPECT_EQ(out().QueuedBuffers, 2);
+        ASSERT_TRUE(playOne());
+        // The end of the signal is still queued: the stream is active.
+        EXPECT_EQ(out().QueuedBuffers, 1);
+        EXPECT_TRUE(out().Active);
+        ASSERT_TRUE(playOne());
+        EXPECT_EQ(out().QueuedBuffers, 0);
+        EXPECT_FALSE(out().Active);
+        while (playOne()) {
+        }
+        EXPECT_FALSE(out().IsWaveDeviceOpen());
+        EXPECT_EQ(lifecycle(), (std::vector<std::string>{"OnStart", "OnStop"}));
+    }
+}
+
 TEST_F(AudioOutFailures, ErrorTextsAreCutOnACharacterBoundaryAndNeverEmpty) {
     fillFor(100);
     std::string longText;
@@ -884,7 +911,7 @@ TEST_F(AudioOutCallBackWindow, ANotificationOfAnotherHandleIsIgnored) {
     EXPECT_TRUE(window->InUse());
 }
 
-TEST_F(AudioOutCallBackWindow, AnEarlierOpensNotificationsDoNotReachANewRun) {
+TEST_F(AudioOutCallBackWindow, AnEarlierOpensCompletionsDoNotReachANewRunButItsCloseDoes) {
     fillFor(1000);
     ASSERT_TRUE(start());
     pump();
@@ -900,8 +927,9 @@ TEST_F(AudioOutCallBackWindow, AnEarlierOpensNotificationsDoNotReachANewRun) {
     EXPECT_EQ(out().QueuedBuffers, 4);
     EXPECT_EQ(fills, fillsBefore);
     EXPECT_EQ(device.count(Call::Write), 8u);
-    // Only the current run's open is reported.
-    EXPECT_EQ(lifecycle(), (std::vector<std::string>{"OnStart", "OnStart"}));
+    // The earlier run's close is reported once, before the new run's open.
+    EXPECT_EQ(lifecycle(), (std::vector<std::string>{"OnStart", "OnStop", "OnStart"}));
+    EXPECT_EQ(senders[1], first);
     EXPECT_EQ(senders.back(), second);
     EXPECT_FALSE(first->InUse());  // its close did arrive: it may serve again
     ASSERT_TRUE(playOne());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -136,7 +137,7 @@ TEST(FrequencyControls, AStepThatCannotBeReadWritesTheUnroundedFrequency) {
     EXPECT_EQ(g.txtRound.Text(), "abc");  // the slider does not repair the step
 }
 
-TEST(FrequencyControls, SliderWritesOnlyWhileItHasTheFocus) {
+TEST(FrequencyControls, SliderWritesOnlyWhenTheUserMovesIt) {
     HeadlessProgram p;
     p.start();
     TfrmGenerator& g = p.gen();
@@ -146,12 +147,56 @@ TEST(FrequencyControls, SliderWritesOnlyWhileItHasTheFocus) {
     g.FreqSliderLeft.setPosition(2000);  // a program change
     EXPECT_EQ(g.FreqSliderLeft.Position(), 2000);
     EXPECT_EQ(g.fInitLeft.Text(), "100");
-    g.FreqSliderLeftChange(&g.FreqSliderLeft);  // the handler itself, run without the focus
+    g.FreqSliderLeftChange(&g.FreqSliderLeft);  // the handler itself, run by the program
     EXPECT_EQ(g.fInitLeft.Text(), "100");
 
+    // The focus alone does not make a program change the user's.
     g.FreqSliderLeft.userFocused();
+    g.FreqSliderLeft.setPosition(2100);
     g.FreqSliderLeftChange(&g.FreqSliderLeft);
+    EXPECT_EQ(g.fInitLeft.Text(), "100");
+
+    g.FreqSliderLeft.userMoved(2000);
     EXPECT_EQ(g.fInitLeft.Text(), "200");
+}
+
+TEST(FrequencyControls, AfterTheUserMovedTheSliderOtherRoadsKeepTheValuesTheySet) {
+    // The slider keeps the focus after the user's move; the recomputation then moves it to
+    // each new value (clamped to its upper end of 500 Hz), which must not write back.
+    struct Case {
+        const char* road;
+        std::function<void(TfrmGenerator&)> set;
+        const char* text;
+        double hz;
+    };
+    const Case cases[] = {
+        {"message 1031 with 12345", [](TfrmGenerator& g) { g.WndProc(1031, 12345, 0); }, "123.45",
+         123.45},
+        {"message 1031 with 100000", [](TfrmGenerator& g) { g.WndProc(1031, 100000, 0); }, "1000",
+         1000},
+        {"message 1032 with 44", [](TfrmGenerator& g) { g.WndProc(1032, 44, 0); }, "0.44", 0.44},
+        {"a preset holding 1000 Hz", [](TfrmGenerator& g) { g.WndProc(1048, 0, 2); }, "1000", 1000},
+        {"the semitone button", [](TfrmGenerator& g) { g.SemiUpLeft.userClicked(); },
+         "211.892623901367", 211.892623901367},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        HeadlessProgram p;
+        p.start();
+        TfrmGenerator& g = p.gen();
+        showConstantLayout(p);
+        p.typeAndLeave(g.fInitLeft, "1000");
+        g.MemStore(2);
+        g.btnON.userClicked();
+        p.pump();
+        g.FreqSliderLeft.userMoved(2000);  // 200 Hz
+        ASSERT_EQ(g.fInitLeft.Text(), "200");
+        ASSERT_TRUE(g.FreqSliderLeft.Focused());
+
+        c.set(g);
+        EXPECT_EQ(g.fInitLeft.Text(), c.text);
+        EXPECT_NEAR(g.Parameters.InitStepLeft * g.Parameters.SampleRate, c.hz, 1e-4);
+    }
 }
 
 TEST(FrequencyControls, TheStepIsReadAnewOnEveryMove) {
@@ -744,6 +789,40 @@ TEST(FrequencyControls, SweepLawChangeRestartsTheSweep) {
 }
 
 // --- The comma as the locale's decimal separator ------------------------------------------
+
+TEST(FrequencyControls, TheSweepLawLeavesAConstantToneAlone) {
+    // A 1 s tone at 44100 Hz: the law changed half-way must not make it play longer or move
+    // its pulses.
+    struct Case {
+        const char* road;
+        std::function<void(TfrmGenerator&)> change;
+    };
+    const Case cases[] = {
+        {"message 1036", [](TfrmGenerator& g) { g.WndProc(1036, 0, 0); }},
+        {"the box", [](TfrmGenerator& g) { g.LogarithmicLeft.setChecked(false); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        HeadlessProgram p;
+        p.startAt44100();
+        TfrmGenerator& g = p.gen();
+        g.Loop.setChecked(false);
+        g.Duration.setText("1");
+        ASSERT_TRUE(g.LogarithmicLeft.Checked());
+        p.render(22050);
+        c.change(g);
+        ASSERT_FALSE(g.LogarithmicLeft.Checked());
+        p.playOut();
+        const auto f = p.played();
+        std::size_t last = 0;  // the last frame that holds signal
+        for (std::size_t i = 0; i < f.size(); ++i)
+            if (f[i].left != 0 || f[i].right != 0) last = i;
+        EXPECT_LT(last, 44100u);
+        EXPECT_GT(last, 44000u);
+        for (std::size_t i = 0; i < 44100; ++i)
+            ASSERT_EQ(f[i].right != 0, i % 441 <= 10) << "frame " << i;
+    }
+}
 
 TEST(FrequencyControls, WithTheCommaAsDecimalSeparator) {
     {

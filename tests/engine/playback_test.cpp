@@ -88,6 +88,43 @@ int highPulses(const std::vector<Frame>& frames) {
         std::count_if(frames.begin(), frames.end(), [](const Frame& f) { return f.right != 0; }));
 }
 
+// The pulses of the right channel between two frames: where each begins and how long it is
+// high. A pulse cut off by either end is left out.
+struct Pulse {
+    std::size_t start, width;
+};
+std::vector<Pulse> pulsesIn(const std::vector<Frame>& f, std::size_t from, std::size_t to) {
+    std::vector<Pulse> out;
+    std::size_t i = from;
+    while (i < to && f[i].right != 0) ++i;
+    while (i < to) {
+        if (f[i].right == 0) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < to && f[j].right != 0) ++j;
+        if (j < to) out.push_back({i, j - i});
+        i = j;
+    }
+    return out;
+}
+
+// Every pulse between the two frames is `width` samples high and `period` after the one before.
+void expectSteadyPulses(const std::vector<Frame>& f, std::size_t from, std::size_t to,
+                        std::size_t period, std::size_t width) {
+    const std::vector<Pulse> pulses = pulsesIn(f, from, to);
+    ASSERT_GE(pulses.size(), 2u);
+    EXPECT_GE(pulses.size(), (to - from) / period - 1);
+    for (std::size_t k = 0; k < pulses.size(); ++k) {
+        EXPECT_EQ(pulses[k].width, width) << "pulse at frame " << pulses[k].start;
+        if (k > 0) {
+            EXPECT_EQ(pulses[k].start - pulses[k - 1].start, period)
+                << "pulse at frame " << pulses[k].start;
+        }
+    }
+}
+
 // The same signal with Loop ticked: what the first n frames must be.
 std::vector<Frame> loopingReference(const char* duration, std::size_t n) {
     At44100 ref;
@@ -370,24 +407,51 @@ TEST(PlaybackLoop, AOneWaySweepStartsOverWithItsPhaseContinuous) {
 
     // No jump: the step is at most that of 1000 Hz (4669 at full scale).
     EXPECT_LT(std::abs(f[N].left - f[N - 1].left), 4700);
-    // The frequency starts over from 100 Hz, and the pulses from the counter's 0.
+    // The frequency starts over from 100 Hz; the pulses run on at their own rate.
     EXPECT_NEAR(MeasuredHz(f, N - 4410, 4410, 44100), 955, 20);
     EXPECT_NEAR(MeasuredHz(f, N, 4410, 44100), 145, 10);
     EXPECT_NEAR(MeasuredHz(f, 2 * N - 4410, 4410, 44100), 955, 20);
-    EXPECT_EQ(f[N].right, 32767);
-    EXPECT_EQ(f[N - 1].right, 0);
-    EXPECT_EQ(f[N + 11].right, 0);
+    expectSteadyPulses(f, N - 2000, N + 2000, 441, 11);
+}
+
+TEST(PlaybackLoop, ThePulseTrainRunsOnAtItsOwnRateAcrossEveryPassBoundary) {
+    // A pass of 1.0005 s (44122 samples, not a multiple of the 441-sample pulse period).
+    struct Case {
+        const char* sweep;
+        bool logarithmic, bidirectional;
+    };
+    const Case cases[] = {
+        {"linear, one way", false, false},
+        {"logarithmic, one way", true, false},
+        {"linear, both ways", false, true},
+        {"logarithmic, both ways", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sweep);
+        At44100 p;
+        vpg::TfrmGenerator& g = p.gen();
+        g.chkSweepLeft.setChecked(true);
+        g.LogarithmicLeft.setChecked(c.logarithmic);
+        g.BidirectionalLeft.setChecked(c.bidirectional);
+        g.Duration.setText("1.0005");
+        const std::size_t N = 44122;
+        const auto f = p.render(3 * N + 4410);
+        ASSERT_EQ(g.Parameters.TotalSamples, static_cast<std::int32_t>(N));
+        // 100 Hz plus no delta: 441 samples apart, 11 high, through three pass boundaries.
+        expectSteadyPulses(f, 0, f.size(), 441, 11);
+    }
 }
 
 TEST(PlaybackLoop, AConstantToneWrapsOnlyTheCounter) {
-    // The same tone twice; in one of them the counter is brought 100 samples before the wrap.
+    // The same tone twice; in one of them the counter is brought 400 samples before the wrap,
+    // where a pulse falls before the wrap and the next one after it.
     At44100 wrapped, plain;
     for (At44100* p : {&wrapped, &plain}) {
         p->gen().btnONClick(nullptr);
         p->pump();
         ASSERT_EQ(p->gen().Parameters.TotalSamples, engine::MaxTotalSamples);
     }
-    wrapped.gen().State.SampleCounter = engine::MaxTotalSamples - 100;
+    wrapped.gen().State.SampleCounter = engine::MaxTotalSamples - 400;
     wrapped.play(5);
     plain.play(5);
     const auto f = wrapped.played(), ref = plain.played();
@@ -395,14 +459,48 @@ TEST(PlaybackLoop, AConstantToneWrapsOnlyTheCounter) {
     ASSERT_EQ(ref.size(), f.size());
 
     const engine::SignalState& s = wrapped.gen().State;
-    EXPECT_EQ(s.SampleCounter, 4096 - 100 + 4 * 4096);
+    EXPECT_EQ(s.SampleCounter, 4096 - 400 + 4 * 4096);
     EXPECT_EQ(s.StepLeft, wrapped.gen().Parameters.TargetLeft);
-    // The sine goes on as if nothing had happened; the pulses restart at the wrap.
+    // The sine goes on as if nothing had happened, and so does the pulse train: the same
+    // spacing and width before and after the wrap (400 frames into the fifth buffer).
     for (std::size_t i = 0; i < f.size(); ++i) ASSERT_EQ(f[i].left, ref[i].left) << "frame " << i;
     const std::size_t b = 4 * 4096;
-    for (std::size_t i = 0; i < 4096; ++i) {
-        const bool high = i >= 100 && (i - 100) % 441 <= 10;
-        ASSERT_EQ(f[b + i].right, high ? 32767 : 0) << "frame " << i;
+    expectSteadyPulses(f, b, f.size(), 441, 11);
+}
+
+TEST(PlaybackLoop, NoCounterStopsThePulsesAtAnyPlayTime) {
+    // Each signal is brought to 2^31 - 400 samples into its pass, as if it had played for
+    // 13.5 hours, and then plays on.
+    struct Case {
+        const char* signal;
+        bool sweep;
+        std::function<void(vpg::TfrmGenerator&)> duration;
+    };
+    const Case cases[] = {
+        {"a constant tone with Loop", false, [](vpg::TfrmGenerator&) {}},
+        {"a looping sweep of duration 0 (message 1034)", true,
+         [](vpg::TfrmGenerator& g) { g.WndProc(1034, 0, 0); }},
+        {"a looping sweep of one sample per pass", true,
+         [](vpg::TfrmGenerator& g) { g.Duration.setText("0.00002"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.signal);
+        At44100 p;
+        vpg::TfrmGenerator& g = p.gen();
+        g.chkSweepLeft.setChecked(c.sweep);
+        g.chkConstantLeft.setChecked(!c.sweep);
+        c.duration(g);
+        ASSERT_TRUE(g.Loop.Checked());
+        p.render(4096);  // one buffer played, the ring refilled
+        g.State.SampleCounter = engine::MaxTotalSamples - 400;
+        p.play(8);
+        const auto f = p.played();
+        const std::size_t b = 5 * 4096;  // the first buffer filled after the jump
+        ASSERT_GE(f.size(), b + 4 * 4096);
+        expectSteadyPulses(f, b, f.size(), 441, 11);
+        // A sweep whose pass is shorter than two samples holds its start frequency.
+        EXPECT_NEAR(MeasuredHz(f, b, f.size() - b, kFs), 100, 0.5);
+        EXPECT_TRUE(p.out().Active);
     }
 }
 
@@ -426,6 +524,18 @@ TEST(PlaybackLoop, ALoopingSweepStaysBetweenItsFrequenciesWhateverChangesWhilePl
          [](vpg::TfrmGenerator& g) { g.WndProc(1034, 5, 0); }},
         {"loop by message after the end", false, false, "0.1", 4096,
          [](vpg::TfrmGenerator& g) { g.WndProc(1035, 1, 0); }},
+        // Every one-way pass after it runs from the start to the final frequency.
+        {"bi-directional off by message on the way down", true, true, "1", 66150,
+         [](vpg::TfrmGenerator& g) { g.WndProc(1037, 0, 0); }},
+        {"bi-directional off in the box on the way down", true, true, "1", 66150,
+         [](vpg::TfrmGenerator& g) { g.BidirectionalLeft.setChecked(false); }},
+        {"bi-directional off and on again on the way down", true, true, "1", 66150,
+         [](vpg::TfrmGenerator& g) {
+             g.WndProc(1037, 0, 0);
+             g.WndProc(1037, 1, 0);
+         }},
+        {"the law changed on the way down", true, true, "1", 66150,
+         [](vpg::TfrmGenerator& g) { g.WndProc(1036, 1, 0); }},
     };
     const double s0 = engine::TwoPi * (100 / kFs), s1 = engine::TwoPi * (1000 / kFs);
     for (const auto& c : cases) {
@@ -444,7 +554,9 @@ TEST(PlaybackLoop, ALoopingSweepStaysBetweenItsFrequenciesWhateverChangesWhilePl
         p.play(40);  // about 3.7 s more
 
         EXPECT_TRUE(p.out().Active);
-        const double a = 2 * std::abs(g.Parameters.SweepAdder);
+        // Two samples' worth of either law's change.
+        const double a = 2 * std::abs(g.Parameters.SweepAdder) +
+                         2 * s1 * std::abs(g.Parameters.SweepMultiplier - 1);
         const auto [lowest, highest] = std::minmax_element(
             fills.begin(), fills.end(),
             [](const Fill& x, const Fill& y) { return x.stepAfter < y.stepAfter; });

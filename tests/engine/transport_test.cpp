@@ -308,7 +308,8 @@ TEST(TransportMessages, OptionMessagesSetTheBoxesAndRunTheirClickHandlers) {
     EXPECT_TRUE(g.Loop.Checked());
     EXPECT_TRUE(g.BidirectionalLeft.Enabled());
 
-    // LogarithmicLeftClick restarts the sweep: the counter goes back to 0.
+    // LogarithmicLeftClick restarts a sweep: the counter goes back to 0.
+    g.chkSweepLeft.setChecked(true);
     ASSERT_TRUE(g.LogarithmicLeft.Checked());
     g.State.SampleCounter = 1234;
     g.WndProc(1036, 0, 0);
@@ -326,6 +327,144 @@ TEST(TransportMessages, OptionMessagesSetTheBoxesAndRunTheirClickHandlers) {
     EXPECT_TRUE(g.BidirectionalLeft.Checked());
     g.WndProc(1037, 0, 0);
     EXPECT_FALSE(g.BidirectionalLeft.Checked());
+}
+
+// --- the output as the window sees it ---------------------------------------------------
+
+// A signal shorter than the ring: 1 s at 8000 Hz in four buffers of 64536 bytes. Once the one
+// buffer holding the signal has played, only silent buffers remain queued: `Active` is false
+// while the device is still open.
+struct InSilentTail : HeadlessProgram {
+    InSilentTail() {
+        auto& key = hp.registry.keys[vpg::ProgramKey()];
+        key["Fs"] = RegistryValue::Integer(0);
+        key["Buffers"] = RegistryValue::Integer(2);
+        key["BufferSize"] = RegistryValue::Integer(4);
+        start();
+        gen().Loop.setChecked(false);
+        gen().Duration.setText("1");
+        gen().btnONClick(nullptr);
+        pump();
+        play(1);
+        hp.dialogs.calls.clear();
+    }
+};
+
+TEST(TransportOpenOutput, TheSilentTailOfAShortSignalCountsAsOpenForEveryRoad) {
+    enum class Outcome { Nothing, Stops, Pauses };
+    struct Case {
+        const char* road;
+        std::function<void(HeadlessProgram&)> act;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"ON", [](HeadlessProgram& p) { p.gen().btnON.userClicked(); }, Outcome::Nothing},
+        {"F11", [](HeadlessProgram& p) { p.gen().userKeyDown(ui::VK_F11); }, Outcome::Nothing},
+        {"message 1024", [](HeadlessProgram& p) { p.gen().WndProc(1024, 0, 0); }, Outcome::Nothing},
+        {"the toggle", [](HeadlessProgram& p) { p.gen().userKeyDown(ui::VK_INSERT, kCtrl); },
+         Outcome::Stops},
+        {"the hot key", [](HeadlessProgram& p) { EXPECT_TRUE(p.hp.hotKey.press(1)); },
+         Outcome::Stops},
+        {"message 1025", [](HeadlessProgram& p) { p.gen().WndProc(1025, 0, 0); }, Outcome::Stops},
+        {"OFF", [](HeadlessProgram& p) { p.gen().btnOFF.userClicked(); }, Outcome::Stops},
+        {"a preset recall", [](HeadlessProgram& p) { p.gen().WndProc(1048, 0, 2); },
+         Outcome::Stops},
+        {"Pause", [](HeadlessProgram& p) { p.gen().btnPause.userClicked(); }, Outcome::Pauses},
+        {"message 1026", [](HeadlessProgram& p) { p.gen().WndProc(1026, 0, 0); }, Outcome::Pauses},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        InSilentTail p;
+        vpg::TfrmGenerator& g = p.gen();
+        ASSERT_FALSE(p.out().Active);
+        ASSERT_TRUE(p.hp.waveOut.isOpen());
+        ASSERT_EQ(g.LED.Brush(), ui::clGreen);
+        const std::size_t opens = p.hp.waveOut.count(FakeWaveOut::Call::Open);
+
+        c.act(p);
+        p.pump();
+
+        EXPECT_TRUE(p.hp.dialogs.calls.empty());  // never "already open"
+        EXPECT_EQ(p.hp.waveOut.count(FakeWaveOut::Call::Open), opens);
+        switch (c.outcome) {
+            case Outcome::Nothing:
+                EXPECT_TRUE(p.hp.waveOut.isOpen());
+                EXPECT_FALSE(p.hp.waveOut.isPaused());
+                EXPECT_EQ(g.LED.Brush(), ui::clGreen);
+                break;
+            case Outcome::Stops:
+                EXPECT_FALSE(p.hp.waveOut.isOpen());
+                EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
+                EXPECT_TRUE(g.Memory1.Enabled());
+                break;
+            case Outcome::Pauses:
+                EXPECT_TRUE(p.hp.waveOut.isPaused());
+                EXPECT_TRUE(g.btnPause.Bold());
+                EXPECT_EQ(g.LED.Brush(), ui::clGreen);
+                EXPECT_FALSE(p.hp.waveOut.completeNext());  // a paused device plays nothing
+                break;
+        }
+    }
+}
+
+TEST(TransportOpenOutput, AFailedStartAfterAStopLeavesTheWindowStoppedOnce) {
+    struct Case {
+        const char* road;
+        std::function<void(HeadlessProgram&)> stopAndStart;
+    };
+    const Case cases[] = {
+        {"1025 then 1024 before the loop runs",
+         [](HeadlessProgram& p) {
+             p.gen().WndProc(1025, 0, 0);
+             p.gen().WndProc(1024, 0, 0);
+         }},
+        {"a recall with autostart",
+         [](HeadlessProgram& p) {
+             p.gen().PresetRecallAutostart1.setChecked(true);
+             p.gen().WndProc(1048, 0, 1);
+         }},
+        {"OFF then ON",
+         [](HeadlessProgram& p) {
+             p.gen().btnOFFClick(nullptr);
+             p.gen().btnONClick(nullptr);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        At44100 p;
+        vpg::TfrmGenerator& g = p.gen();
+        int stops = 0;
+        const ui::NotifyEvent onStop = p.out().OnStop();
+        p.out().setOnStop([&stops, onStop](ui::Object* s) {
+            ++stops;
+            onStop(s);
+        });
+        g.btnONClick(nullptr);
+        p.pump();
+        ASSERT_EQ(g.LED.Brush(), ui::clGreen);
+
+        p.hp.waveOut.failNext(FakeWaveOut::Call::Open, audio::MMSYSERR_ALLOCATED);
+        c.stopAndStart(p);
+        p.pump();
+
+        ASSERT_EQ(p.hp.dialogs.calls.size(), 1u);
+        EXPECT_EQ(p.hp.dialogs.calls[0].text.rfind("Sound Device Error: \r", 0), 0u);
+        EXPECT_EQ(stops, 1);
+        EXPECT_FALSE(p.hp.waveOut.isOpen());
+        EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
+        EXPECT_EQ(p.program.Application.Title(), "Vimbrel Pulse Generator 1.2");
+        EXPECT_TRUE(g.btnON.Default());
+        EXPECT_TRUE(g.fInitLeft.Enabled());
+        EXPECT_TRUE(g.Memory1.Enabled());
+        EXPECT_TRUE(g.Presets1.Enabled());
+
+        // ON works again at once.
+        g.btnON.userClicked();
+        p.pump();
+        EXPECT_TRUE(p.hp.waveOut.isOpen());
+        EXPECT_EQ(g.LED.Brush(), ui::clGreen);
+        EXPECT_EQ(p.hp.dialogs.calls.size(), 1u);
+    }
 }
 
 TEST(TransportMessages, DeviceMessageSelectsAnEntryButKeepsTheDeviceInUse) {

@@ -327,6 +327,40 @@ TEST(MemoryPresets, TextsLongerThan255CharactersAreCutToTheirFirst255) {
     EXPECT_EQ(m.Duration, std::string(255, '5'));
 }
 
+TEST(MemoryPresets, ALongTextIsCutOnACharacterBoundaryNeverInsideOne) {
+    // Texts of 256 bytes or more whose 255th byte lies inside a character: the cut keeps the
+    // whole characters before it.
+    struct Case {
+        const char* what;
+        std::string text;
+        std::size_t kept;  // bytes
+    };
+    const std::string a254(254, '1'), a253(253, '1'), a252(252, '1');
+    const Case cases[] = {
+        {"a two-byte character at bytes 255-256", a254 + "\xC3\xA9" + "9", 254},
+        {"a three-byte character at bytes 254-256", a253 + "\xE2\x82\xAC", 253},
+        {"a three-byte character at bytes 255-257", a254 + "\xE2\x82\xAC", 254},
+        {"a four-byte character at bytes 253-256", a252 + "\xF0\x9F\x98\x80", 252},
+        {"a two-byte character ending at byte 255", a253 + "\xC3\xA9" + "9", 255},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HeadlessProgram p;
+        p.start();
+        TfrmGenerator& g = p.gen();
+        for (ui::Edit* field :
+             {&g.fInitLeft, &g.fFinalLeft, &g.AmplitudeLeft, &g.AmplitudeRight, &g.Duration})
+            field->setText(c.text);
+        g.MemStore(1);
+        const vpg::MemoryPreset& m = g.Presets[0];
+        for (const std::string* stored :
+             {&m.fInitLeft, &m.fFinalLeft, &m.AmplitudeLeft, &m.AmplitudeRight, &m.Duration})
+            EXPECT_EQ(*stored, c.text.substr(0, c.kept));
+        g.SeedPresets();
+        EXPECT_EQ(g.Presets[2].Duration, c.text.substr(0, c.kept));
+    }
+}
+
 TEST(MemoryPresets, SeedingCutsALongLoadedTextAndTheRecallPutsTheCutTextBack) {
     HeadlessProgram p;
     const std::string loaded = "1" + std::string(254, '0') + "23456";  // 260 characters

@@ -232,6 +232,90 @@ TEST(SettingsStore, AFullKeyComesBackIntoEveryControl) {
     EXPECT_EQ(p.hp.registry.openHandles(), 0);
 }
 
+TEST(SettingsStore, AnySliderRangeTheUserCouldSetComesBackUnchanged) {
+    struct Case {
+        const char *lower, *upper;
+        int fsPosition;
+    };
+    const Case cases[] = {
+        {"1000", "5000", 1},    // a lower end at or above the designed upper end's 500 Hz
+        {"600", "4000", 1},     //
+        {"25000", "40000", 5},  // above the designed slider's upper end of 20 kHz
+        {"10", "2000", 1},      //
+        {"0.5", "1.5", 1},      // below the designed slider's lower end of 2.5 Hz
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.lower << ".." << c.upper);
+        HeadlessProgram p;
+        putFullKey(p);
+        programKey(p)["MinFreqEdit"] = RegistryValue::Text(c.lower);
+        programKey(p)["MaxFreqEdit"] = RegistryValue::Text(c.upper);
+        programKey(p)["Fs"] = RegistryValue::Integer(c.fsPosition);
+        programKey(p)["Buffers"] = RegistryValue::Integer(2);
+        programKey(p)["BufferSize"] = RegistryValue::Integer(2);
+        p.start();
+        vpg::TfrmGenerator& g = p.gen();
+        EXPECT_EQ(g.MinFreqEdit.Text(), c.lower);
+        EXPECT_EQ(g.MaxFreqEdit.Text(), c.upper);
+        EXPECT_EQ(g.FreqSliderLeft.Min(), vpg::SliderPosition(std::stod(c.lower)));
+        EXPECT_EQ(g.FreqSliderLeft.Max(), vpg::SliderPosition(std::stod(c.upper)));
+        // And the next close stores it as it came back.
+        EXPECT_TRUE(g.userClosed());
+        EXPECT_EQ(programKey(p)["MinFreqEdit"].text, c.lower);
+        EXPECT_EQ(programKey(p)["MaxFreqEdit"].text, c.upper);
+    }
+}
+
+TEST(SettingsStore, TheSlidersUpperEndStaysBelowHalfTheSamplingRate) {
+    // Each road leaves the slider's upper end at 20 kHz and the sampling rate at 8000 Hz.
+    // Afterwards no slider position gives a frequency the output refuses: the upper end is the
+    // highest position below 4000 Hz whose whole number is too (3300: 3990.5 Hz, "3991").
+    struct Case {
+        const char* road;
+        const char *lower, *upper;
+        bool restart;
+        const char *lowerAfter, *upperAfter;
+    };
+    const Case cases[] = {
+        {"the rate lowered in the output settings", "20", "20000", false, "20", "3991"},
+        {"the rate lowered under the lower end", "5000", "20000", false, "20", "3991"},
+        {"a start at a lower stored rate", "20", "20000", true, "20", "3991"},
+        {"a start at a lower stored rate, lower end above it", "5000", "20000", true, "20", "3991"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        HeadlessProgram p;
+        putFullKey(p);
+        auto& key = programKey(p);
+        key["Fs"] = RegistryValue::Integer(c.restart ? 0 : 3);
+        key["Buffers"] = RegistryValue::Integer(2);
+        key["BufferSize"] = RegistryValue::Integer(2);
+        key["MinFreqEdit"] = RegistryValue::Text(c.lower);
+        key["MaxFreqEdit"] = RegistryValue::Text(c.upper);
+        p.start();
+        vpg::TfrmGenerator& g = p.gen();
+        if (!c.restart) {
+            ASSERT_EQ(g.MaxFreqEdit.Text(), c.upper);
+            p.settings().FsList.userSelected(0);
+        }
+        ASSERT_EQ(g.Parameters.SampleRate, 8000);
+        EXPECT_EQ(g.MinFreqEdit.Text(), c.lowerAfter);
+        EXPECT_EQ(g.MaxFreqEdit.Text(), c.upperAfter);
+        EXPECT_LT(vpg::SliderFrequency(g.FreqSliderLeft.Max()), 4000);
+        EXPECT_LT(g.FreqSliderLeft.Min(), g.FreqSliderLeft.Max());
+
+        // The slider dragged to its top while playing (3990.5 Hz, rounded to the stored step
+        // of 5): the tone goes on.
+        g.btnON.userClicked();
+        p.pump();
+        g.FreqSliderLeft.userMoved(100000);
+        p.pump();
+        EXPECT_EQ(g.fInitLeft.Text(), "3990");
+        EXPECT_TRUE(p.hp.waveOut.isOpen());
+        EXPECT_EQ(g.LED.Brush(), ui::clGreen);
+    }
+}
+
 TEST(SettingsStore, AKeyWithoutPresetAutoStartAppliesTheFirstStepsThenTheReset) {
     HeadlessProgram reference;  // a first start, for the designed window geometry
     reference.start();
@@ -677,6 +761,23 @@ TEST(SettingsStore, ResetPutsInTheDefaultsAndLeavesTheRestAlone) {
     EXPECT_EQ(p.hp.registry.writes(), writesBefore);
     EXPECT_EQ(programKey(p), keyBefore);
     EXPECT_TRUE(p.hp.dialogs.calls.empty());
+}
+
+TEST(SettingsStore, ResetPutsTheDefaultRangeWhateverRangeItReplaces) {
+    for (const char* upper : {"10", "15", "5000"}) {
+        SCOPED_TRACE(upper);
+        HeadlessProgram p;
+        p.startAt44100();
+        vpg::TfrmGenerator& g = p.gen();
+        p.typeAndLeave(g.MinFreqEdit, "5");
+        p.typeAndLeave(g.MaxFreqEdit, upper);
+        ASSERT_EQ(g.MaxFreqEdit.Text(), upper);
+        g.rESETTOdEFAULT1.Click();
+        EXPECT_EQ(g.MinFreqEdit.Text(), "20");
+        EXPECT_EQ(g.MaxFreqEdit.Text(), "500");
+        EXPECT_EQ(g.FreqSliderLeft.Min(), 1000);
+        EXPECT_EQ(g.FreqSliderLeft.Max(), 2398);
+    }
 }
 
 TEST(SettingsStore, ResetInConstantModeDoesNotLayTheControlsOut) {

@@ -43,6 +43,40 @@ TEST(HelpAbout, EachPlaceOpensItsHelpTopic) {
          2},
         {"the About box's Help", [](HeadlessProgram& p) { openAbout(p).AboutHelp.userClicked(); },
          3},
+        // F1 opens the active window's topic.
+        {"F1 in the output settings window",
+         [](HeadlessProgram& p) {
+             p.gen().Compatibilitysettings1.Click();
+             EXPECT_TRUE(p.settings().userKeyDown(ui::VK_F1));
+         },
+         2},
+        {"F1 in the About box",
+         [](HeadlessProgram& p) { EXPECT_TRUE(openAbout(p).userKeyDown(ui::VK_F1)); }, 3},
+        {"F1 with the File menu highlighted",
+         [](HeadlessProgram& p) {
+             p.gen().userHighlightedMenu(&p.gen().File1);
+             EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
+         },
+         5},
+        {"F1 with a command of the File menu highlighted",
+         [](HeadlessProgram& p) {
+             p.gen().userHighlightedMenu(&p.gen().Exit1);
+             EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
+         },
+         5},
+        {"F1 with the Help menu highlighted",
+         [](HeadlessProgram& p) {
+             p.gen().userHighlightedMenu(&p.gen().Help2);
+             EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
+         },
+         1},
+        {"F1 after the File menu has closed",
+         [](HeadlessProgram& p) {
+             p.gen().userHighlightedMenu(&p.gen().File1);
+             p.gen().userHighlightedMenu(nullptr);
+             EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
+         },
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -412,7 +412,7 @@ TEST(Shutdown, CloseReleasesTheHotKeyStopsTheOutputThenSaves) {
     }
 }
 
-TEST(Shutdown, AFailedWriteKeepsTheProgramRunningWithoutItsHotKey) {
+TEST(Shutdown, AFailedWriteKeepsTheProgramRunningWithItsHotKey) {
     HeadlessProgram p;
     p.start();
     p.render(100);
@@ -425,8 +425,16 @@ TEST(Shutdown, AFailedWriteKeepsTheProgramRunningWithoutItsHotKey) {
     EXPECT_TRUE(p.gen().Visible());
     EXPECT_FALSE(p.gen().AudioOut1->Active);
     EXPECT_FALSE(p.hp.waveOut.isOpen());
-    EXPECT_TRUE(p.hp.hotKey.registered.empty());
-    EXPECT_FALSE(p.hp.hotKey.press(1));
+    // The window that stays open keeps its system-wide toggle: Ctrl+Insert, id 1.
+    ASSERT_EQ(p.hp.hotKey.registered.count(1), 1u);
+    EXPECT_EQ(p.hp.hotKey.registered[1].key, ui::VK_INSERT);
+    EXPECT_EQ(p.hp.hotKey.registered[1].modifiers, (ui::ShiftState{false, true, false}));
+    EXPECT_TRUE(p.hp.hotKey.press(1));
+    p.pump();
+    EXPECT_TRUE(p.gen().AudioOut1->Active);
+    EXPECT_TRUE(p.hp.hotKey.press(1));
+    p.pump();
+    EXPECT_FALSE(p.gen().AudioOut1->Active);
     // The window itself still works.
     p.gen().userKeyDown(ui::VK_F11);
     p.pump();

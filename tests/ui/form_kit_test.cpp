@@ -131,6 +131,23 @@ TEST(FormKit, UserMovementFiresEvenWithoutAChangeOfPosition) {
     EXPECT_TRUE(f.bar.Focused());
 }
 
+TEST(FormKit, TrackBarTellsTheUsersMovementFromTheProgramsOnes) {
+    Fixture f;
+    std::vector<std::string> seen;
+    f.bar.OnChange = [&](Object*) {
+        seen.push_back(f.bar.UserMoving() ? "user" : "program");
+        // A program change made by the handler of the user's movement is the program's.
+        if (f.bar.UserMoving()) f.bar.setPosition(f.bar.Position() + 1);
+    };
+    f.bar.userMoved(2000);
+    EXPECT_EQ(seen, (std::vector<std::string>{"user", "program"}));
+    EXPECT_FALSE(f.bar.UserMoving());
+    seen.clear();
+    f.bar.setPosition(3000);  // with the focus still on the bar
+    f.bar.setMax(2500);
+    EXPECT_EQ(seen, (std::vector<std::string>{"program", "program"}));
+}
+
 TEST(FormKit, CheckBoxFiresOnEveryChangeOfState) {
     Fixture f;
     f.check.setChecked(false);
@@ -271,6 +288,47 @@ TEST(FormKit, FormEventsRunInTheirOrder) {
     form.Show();  // already shown
     form.Activate();
     EXPECT_EQ(log, (std::vector<std::string>{"create", "show", "activate"}));
+}
+
+TEST(FormKit, F1OpensTheHelpOfTheHighlightedMenuOrElseOfTheWindow) {
+    struct Case {
+        const char* what;
+        int formContext;
+        bool f1Shortcut;     // the window has a command on F1
+        bool highlightItem;  // the item of the File menu is highlighted
+        bool highlightFile;  // the File menu itself is highlighted
+        std::vector<int> topics;
+        int commandClicks;
+    };
+    const Case cases[] = {
+        {"the window's topic", 2, false, false, false, {2}, 0},
+        {"a window without a topic takes no F1", 0, false, false, false, {}, 0},
+        {"a command on F1 comes first", 1, true, false, false, {}, 1},
+        {"a highlighted menu comes before the command", 1, true, false, true, {5}, 0},
+        {"a highlighted command without a topic takes its menu's", 1, true, true, false, {5}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Application app;
+        std::vector<int> topics;
+        app.helpViewer = [&](const std::string&, int context) { topics.push_back(context); };
+        Form form{"form"};
+        form.HelpContext = c.formContext;
+        form.HelpApplication = &app;
+        MenuItem file{"File1", "&File"};
+        MenuItem exit{"Exit1", "&Exit"};
+        MenuItem help{"Help1", "&Help", c.f1Shortcut ? Key(VK_F1) : ShortCut{}};
+        int clicks = 0;
+        help.OnClick = [&](Object*) { ++clicks; };
+        file.HelpContext = 5;
+        file.add(exit).add(help);
+        form.Menu.add(file);
+        if (c.highlightFile) form.userHighlightedMenu(&file);
+        if (c.highlightItem) form.userHighlightedMenu(&exit);
+        EXPECT_EQ(form.userKeyDown(VK_F1), !c.topics.empty() || c.commandClicks > 0);
+        EXPECT_EQ(topics, c.topics);
+        EXPECT_EQ(clicks, c.commandClicks);
+    }
 }
 
 TEST(FormKit, ApplicationOpensHelpThroughThePlatformViewer) {
