@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -58,14 +59,28 @@ struct Buffer {
 
 class WinmmDeviceTest : public ::testing::Test {
 protected:
+    // A test that stops early must not leave a device playing from buffers that are gone.
+    void TearDown() override {
+        for (audio::HWAVEOUT handle : opened_) {
+            device.Reset(handle);
+            for (Buffer& b : buffers_) device.UnprepareHeader(handle, &b.header);
+            device.Close(handle);  // answers MMSYSERR_INVALHANDLE once closed
+        }
+        PumpUntil(
+            loop, [&] { return device.openDevices() == 0; }, 2000);
+    }
+
     // Opens the default device for `target`; the handle, or 0 after a failed assertion.
     audio::HWAVEOUT open(RecordingTarget& target) {
         audio::HWAVEOUT handle = 0;
         EXPECT_EQ(device.Open(&handle, WAVE_MAPPER, Stereo16(44100), &target,
                               CALLBACK_WINDOW | WAVE_ALLOWSYNC),
                   MMSYSERR_NOERROR);
+        if (handle != 0) opened_.push_back(handle);
         return handle;
     }
+    // A buffer that lives as long as the test's devices.
+    Buffer& buffer(std::uint8_t fill) { return buffers_.emplace_back(fill); }
     void write(audio::HWAVEOUT handle, Buffer& buffer) {
         ASSERT_EQ(device.PrepareHeader(handle, &buffer.header), MMSYSERR_NOERROR);
         ASSERT_EQ(device.Write(handle, &buffer.header), MMSYSERR_NOERROR);
@@ -73,6 +88,10 @@ protected:
 
     win32::Win32MessageLoop loop;
     win32::WinmmWaveOut device{loop};
+
+private:
+    std::deque<Buffer> buffers_;
+    std::vector<audio::HWAVEOUT> opened_;
 };
 
 // --- Devices and texts ------------------------------------------------------------------------
@@ -144,7 +163,10 @@ TEST_F(WinmmDeviceTest, EachTargetGetsTheNotificationsOfItsOwnDeviceInOrder) {
     ASSERT_NE(a, 0u);
     ASSERT_NE(b, 0u);
     ASSERT_NE(a, b);
-    Buffer a1(1), a2(2), b1(3), b2(4);
+    Buffer& a1 = buffer(1);
+    Buffer& a2 = buffer(2);
+    Buffer& b1 = buffer(3);
+    Buffer& b2 = buffer(4);
     write(a, a1);
     write(b, b1);
     write(a, a2);
@@ -217,10 +239,10 @@ TEST_F(WinmmDeviceTest, AReusedHandleValueReachesTheNewTargetOnlyAfterTheOldClos
 TEST_F(WinmmDeviceTest, AClosedDevicesLastNotificationsCanBeForgottenAtOnce) {
     RecordingTarget target;
     const audio::HWAVEOUT handle = open(target);
-    Buffer buffer(9);
-    write(handle, buffer);
+    Buffer& only = buffer(9);
+    write(handle, only);
     ASSERT_EQ(device.Reset(handle), MMSYSERR_NOERROR);
-    device.UnprepareHeader(handle, &buffer.header);
+    device.UnprepareHeader(handle, &only.header);
     ASSERT_EQ(device.Close(handle), MMSYSERR_NOERROR);
     EXPECT_EQ(loop.pending(), 3u);  // OPEN, DONE, CLOSE
     loop.forget(&target);
@@ -232,7 +254,8 @@ TEST_F(WinmmDeviceTest, AClosedDevicesLastNotificationsCanBeForgottenAtOnce) {
 TEST_F(WinmmDeviceTest, TheDevicesAnswerToACloseWithBuffersQueued) {
     RecordingTarget target;
     const audio::HWAVEOUT handle = open(target);
-    Buffer one(1), two(2);
+    Buffer& one = buffer(1);
+    Buffer& two = buffer(2);
     write(handle, one);
     write(handle, two);
     const MMRESULT closed = device.Close(handle);
@@ -256,7 +279,8 @@ TEST_F(WinmmDeviceTest, TheDevicesAnswerToACloseWithBuffersQueued) {
 TEST_F(WinmmDeviceTest, ThePositionCountsThePlayedSamples) {
     RecordingTarget target;
     const audio::HWAVEOUT handle = open(target);
-    Buffer one(1), two(2);
+    Buffer& one = buffer(1);
+    Buffer& two = buffer(2);
     write(handle, one);
     write(handle, two);
     ASSERT_TRUE(PumpUntil(loop, [&] { return target.count(MM_WOM_DONE) == 2; }));
