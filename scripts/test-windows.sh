@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Runs the Windows tests under wine64: builds build-win64/ when needed, prepares a private Wine
+# prefix whose sound goes through Wine's ALSA driver into a file (ALSA's `file` plugin over a
+# `null` device, so nothing waits for a sound card), runs vpg_tests.exe (the portable tests and
+# the Windows platform's), then lists with `reg query` what the registry store wrote.
+# Arguments go to the test program, e.g. --gtest_filter='Winmm*'.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(wine64 libasound2)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+bash scripts/build-windows.sh win64
+
+build=$PWD/build-win64
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+tests=$build/tests/vpg_tests.exe
+capture=$build/wine-capture.raw
+testKey='HKLM\Software\Halvane\Vimbrel Pulse Generator Test'
+
+# Everything Wine and ALSA read or write stays in the build folder.
+export WINEPREFIX=$build/wine-prefix
+export HOME=$build/wine-home
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='mscoree,mshtml='  # no Mono or Gecko installer
+unset DISPLAY WAYLAND_DISPLAY              # winmm and the registry need no windows
+mkdir -p "$HOME"
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
+
+if [[ ! -f $WINEPREFIX/.vpg-ready ]]; then
+    echo "== preparing the Wine prefix $WINEPREFIX"
+    "$wine" wineboot -i >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null
+    touch "$WINEPREFIX/.vpg-ready"
+fi
+
+cat >"$HOME/.asoundrc" <<ALSA
+pcm.!default {
+    type file
+    slave.pcm "null"
+    file "$capture"
+    format "raw"
+}
+ALSA
+# The tests read what winmm played from here (Wine's Z: is the Linux root).
+export VPG_CAPTURE_FILE="Z:${capture//\//\\}"
+
+echo "== vpg_tests.exe under wine64"
+log=$build/wine-tests.log
+status=0
+"$wine" "$tests" "$@" 2>&1 | tr -d '\r' | tee "$log" || status=$?
+((status == 0)) || exit "$status"
+if grep -q '^\[  SKIPPED \]' "$log"; then
+    echo "some tests were skipped under Wine" >&2
+    exit 1
+fi
+
+echo "== reg query of the key the registry store wrote"
+VPG_KEEP_REGISTRY_TEST_KEY=1 "$wine" "$tests" \
+    --gtest_filter='RegistryStoreTest.TheProgramsCloseAndNextStartGoThroughTheRegistry' >/dev/null
+# reg.exe writes to a pipe in the OEM code page (437 here).
+query=$("$wine" reg query "$testKey" | tr -d '\r' | iconv -f CP437 -t UTF-8)
+"$wine" reg delete "$testKey" /f >/dev/null
+echo "$query"
+if ! grep -q 'REG_SZ' <<<"$query" || ! grep -q 'REG_DWORD' <<<"$query"; then
+    echo "reg query does not list the store's values with their kinds" >&2
+    exit 1
+fi
