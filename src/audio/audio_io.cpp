@@ -287,6 +287,7 @@ bool TAudioOut::OpenDevice(TAudioOut*& TS) {
     FilledBuffers = 0;
     FLostBuffers = 0;
     FSlotFilled.fill(false);
+    StreamError.clear();
     ContinueProcessing = true;
     Active = true;
 
@@ -336,6 +337,7 @@ bool TAudioOut::BeginPlayback() {
     }
     if (FPaused) FPlatform.waveOut.Pause(WaveHandle);
     if (!WriteNextBuffer()) {
+        StreamError.clear();  // Start's false result reports this one
         CloseDevice();
         return false;
     }
@@ -373,6 +375,7 @@ bool TAudioOut::WriteNextBuffer() {
             return true;
         }
         ErrorMessage = WaveErrorText(written);
+        StreamError = ErrorMessage;
         StopGracefully();
     }
     // The buffer never reaches the device, so it never comes back: a filled one is not queued.

@@ -67,6 +67,9 @@ public:
     ui::Object* Owner() const { return FOwner; }
 
     std::string ErrorMessage;
+    // The text of a failure that ended a stream after Start had succeeded (a device unplugged
+    // or its sound server gone); empty when the run had none. Start reports its own failures.
+    std::string StreamError;
     bool Active = false;
     std::int32_t FilledBuffers = 0;
     std::int32_t QueuedBuffers = 0;

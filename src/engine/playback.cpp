@@ -140,6 +140,12 @@ void TfrmGenerator::AudioOut1Stop(ui::Object*) {
     btnOFF.setDefault(false);
     LED.setBrush(ui::clMaroon);
     setRunControlsEnabled(true);
+    // A device that failed while playing ended the run: the user hears the silence and reads why.
+    if (!AudioOut1->StreamError.empty()) {
+        const std::string reason = AudioOut1->StreamError;
+        AudioOut1->StreamError.clear();
+        platform.dialogs.ShowMessage("Sound Device Error: \r" + reason);
+    }
 }
 
 void TfrmGenerator::LoopClick(ui::Object*) {

@@ -260,6 +260,34 @@ TEST(PlaybackStart, ADeviceFailureShowsTheSoundDeviceError) {
     }
 }
 
+// A device that fails while playing (unplugged, its sound server gone) ends the run through the
+// component's failure path; the window says why once, and the next ON works.
+TEST(PlaybackStart, ADeviceThatFailsWhilePlayingEndsTheRunWithTheSoundDeviceError) {
+    At44100 p;
+    p.hp.waveOut.setErrorText(audio::MMSYSERR_NODRIVER, "The sound device stopped");
+    p.gen().btnONClick(nullptr);
+    p.pump();
+    p.play(3);
+    ASSERT_EQ(p.gen().LED.Brush(), ui::clGreen);
+    p.hp.waveOut.failNext(FakeWaveOut::Call::Write, audio::MMSYSERR_NODRIVER);
+    p.playOut();
+    ASSERT_EQ(p.hp.dialogs.calls.size(), 1u);
+    EXPECT_EQ(p.hp.dialogs.calls[0].text, "Sound Device Error: \rThe sound device stopped");
+    EXPECT_FALSE(p.out().IsWaveDeviceOpen());
+    EXPECT_EQ(p.gen().LED.Brush(), ui::clMaroon);
+    EXPECT_TRUE(p.gen().fInitLeft.Enabled());
+
+    // The device is back: a new run plays, and stopping it says nothing.
+    p.gen().btnONClick(nullptr);
+    p.pump();
+    p.play(2);
+    EXPECT_EQ(p.gen().LED.Brush(), ui::clGreen);
+    p.gen().btnOFFClick(nullptr);
+    p.playOut();
+    EXPECT_EQ(p.gen().LED.Brush(), ui::clMaroon);
+    EXPECT_EQ(p.hp.dialogs.calls.size(), 1u);
+}
+
 TEST(PlaybackStart, OnWhilePlayingChangesNothing) {
     At44100 p;
     p.render(4096 * 2);
