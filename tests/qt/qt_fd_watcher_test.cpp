@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,36 +72,40 @@ TEST(QtFdWatcher, CallsTheLatestCallbackUntilUnwatchedEvenFromInsideIt) {
 
 TEST(QtFdWatcher, ServesTheRemoteControlSocketOnQtsLoop) {
     testsupport::TempFolder folder;
+    const std::string path = folder.path + "/vpg.sock";
     qtplatform::QtFdWatcher watcher;
+    std::unique_ptr<ClientSocket> a;  // connected once the server listens
     std::vector<RemoteMessage> received;
     std::vector<std::string> events;  // "+N" when message N starts, "-N" when it is done
-    posix::RemoteControlServer server(watcher,
-                                      [&](std::uint32_t m, std::uint32_t w, std::intptr_t l) {
-                                          events.push_back("+" + std::to_string(m));
-                                          received.push_back({m, w, l});
-                                          // As a message box would: a nested loop while the message
-                                          // is handled. Another connection may be served in it, as
-                                          // another program's message would be.
-                                          QEventLoop nested;
-                                          QTimer::singleShot(5, &nested, &QEventLoop::quit);
-                                          nested.exec();
-                                          events.push_back("-" + std::to_string(m));
-                                      });
-    const std::string path = folder.path + "/vpg.sock";
+    const auto handler = [&](std::uint32_t m, std::uint32_t w, std::intptr_t l) {
+        events.push_back("+" + std::to_string(m));
+        received.push_back({m, w, l});
+        // This connection's next line arrives while its first one is being handled.
+        if (m == 1031) {
+            a->out += "1048 0 3\n";
+            a->step();
+        }
+        // As a message box would: a nested loop while the message is handled. Another
+        // connection may be served in it, as another program's message would be.
+        QEventLoop nested;
+        QTimer::singleShot(5, &nested, &QEventLoop::quit);
+        nested.exec();
+        events.push_back("-" + std::to_string(m));
+    };
+    posix::RemoteControlServer server(watcher, handler);
     ASSERT_TRUE(server.listen(path)) << server.error();
-    ClientSocket a(path), b(path);
-    a.out = "1031 44100\n1048 0 3\n";
+    a = std::make_unique<ClientSocket>(path);
+    ClientSocket b(path);
+    a->out = "1031 44100\n";
     b.out = "nonsense\n1025\n";
-    ASSERT_TRUE(PumpQt([&] { return a.answerCount() == 2 && b.answerCount() == 2; }, {&a, &b}));
-    EXPECT_EQ(a.takeAnswers(), "ok\nok\n");
+    ASSERT_TRUE(
+        PumpQt([&] { return a->answerCount() == 2 && b.answerCount() == 2; }, {a.get(), &b}));
+    EXPECT_EQ(a->takeAnswers(), "ok\nok\n");
     EXPECT_EQ(b.takeAnswers(), "error: MESSAGE must be a whole number from 0 to 4294967295\nok\n");
     ASSERT_EQ(received.size(), 3u);
-    EXPECT_NE(std::find(received.begin(), received.end(), RemoteMessage{1031, 44100, 0}),
-              received.end());
-    EXPECT_NE(std::find(received.begin(), received.end(), RemoteMessage{1048, 0, 3}),
-              received.end());
-    EXPECT_NE(std::find(received.begin(), received.end(), RemoteMessage{1025, 0, 0}),
-              received.end());
+    for (const RemoteMessage m :
+         {RemoteMessage{1031, 44100, 0}, RemoteMessage{1048, 0, 3}, RemoteMessage{1025, 0, 0}})
+        EXPECT_NE(std::find(received.begin(), received.end(), m), received.end()) << m.message;
     // One connection's next line starts only once its previous one is done.
     const auto at = [&](const char* event) {
         return std::find(events.begin(), events.end(), event) - events.begin();
