@@ -9,6 +9,8 @@ packages=(
     clang clang-format libclang-rt-14-dev
     sox python3 time
     libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
+    qt6-base-dev libxcb1-dev
+    xvfb xdotool x11-utils
 )
 
 missing=()

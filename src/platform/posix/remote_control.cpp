@@ -1,0 +1,280 @@
+#include "platform/posix/remote_control.h"
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/remote_message.h"
+
+namespace posix {
+
+namespace {
+
+constexpr std::size_t kReadBudget = 64 * 1024;  // per wake-up, so one sender cannot hog the loop
+constexpr int kBacklog = 16;
+
+std::string octal(mode_t mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+    return text;
+}
+
+// Sends all of `text` or reports false; never waits.
+bool sendNow(int fd, const std::string& text) {
+    ssize_t n;
+    do {
+        n = ::send(fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    } while (n < 0 && errno == EINTR);
+    return n == static_cast<ssize_t>(text.size());
+}
+
+bool fillAddress(const std::string& path, sockaddr_un& address) {
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+}  // namespace
+
+SocketLocation RemoteControlSocket(bool createFolder) {
+    return RemoteControlSocket(createFolder, std::getenv("XDG_RUNTIME_DIR"), "/tmp");
+}
+
+SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
+                                   const std::string& tempRoot) {
+    const uid_t uid = ::getuid();
+    struct stat st {};
+    if (runtimeDir && runtimeDir[0] == '/' && ::stat(runtimeDir, &st) == 0 && S_ISDIR(st.st_mode) &&
+        st.st_uid == uid && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+        return {std::string(runtimeDir) + "/vimbrel-pulse-generator.sock", {}};
+
+    const std::string folder = tempRoot + "/vimbrel-pulse-generator-" + std::to_string(uid);
+    const std::string path = folder + "/vpg.sock";
+    const auto refuse = [&folder](const std::string& why) {
+        return SocketLocation{{}, "refusing " + folder + " for the remote-control socket: " + why};
+    };
+    bool created = false;
+    if (::lstat(folder.c_str(), &st) != 0) {
+        if (errno != ENOENT) return refuse(std::strerror(errno));
+        // Nobody made it, so nothing can listen in it.
+        if (!createFolder) return {path, {}};
+        if (::mkdir(folder.c_str(), 0700) == 0)
+            created = true;
+        else if (errno != EEXIST)
+            return refuse(std::string("cannot create it: ") + std::strerror(errno));
+        if (::lstat(folder.c_str(), &st) != 0) return refuse(std::strerror(errno));
+    }
+    if (S_ISLNK(st.st_mode)) return refuse("it is a symbolic link");
+    if (!S_ISDIR(st.st_mode)) return refuse("it is not a folder");
+    if (st.st_uid != uid) return refuse("it belongs to another user");
+    if ((st.st_mode & 07777) != 0700) {
+        // Only a folder this call made is put right (a umask may have narrowed it).
+        if (!created) return refuse("its mode is " + octal(st.st_mode) + ", not 0700");
+        if (::chmod(folder.c_str(), 0700) != 0) return refuse(std::strerror(errno));
+    }
+    return {path, {}};
+}
+
+RemoteControlServer::RemoteControlServer(IFdWatcher& watcher, Handler handler)
+    : watcher_(watcher), handler_(std::move(handler)) {}
+
+RemoteControlServer::~RemoteControlServer() {
+    *alive_ = false;
+    while (!clients_.empty()) closeClient(clients_.begin()->first);
+    if (listenFd_ < 0) return;
+    watcher_.unwatch(listenFd_);
+    ::close(listenFd_);
+    // Remove the file only while it is still ours.
+    struct stat st {};
+    if (::lstat(path_.c_str(), &st) == 0 && st.st_dev == socketDevice_ && st.st_ino == socketInode_)
+        ::unlink(path_.c_str());
+}
+
+bool RemoteControlServer::fail(std::string reason) {
+    error_ = std::move(reason);
+    return false;
+}
+
+bool RemoteControlServer::listen() {
+    const SocketLocation location = RemoteControlSocket(true);
+    if (!location.ok()) return fail(location.error);
+    return listen(location.path);
+}
+
+bool RemoteControlServer::listen(const std::string& path) {
+    if (listenFd_ >= 0) return fail("already listening at " + path_);
+    sockaddr_un address;
+    if (!fillAddress(path, address)) return fail("the socket path is too long: " + path);
+    const auto bindTo = [&](int fd) {
+        return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    };
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return fail(std::string("cannot create a socket: ") + std::strerror(errno));
+    const auto failClosing = [&](std::string reason) {
+        ::close(fd);
+        return fail(std::move(reason));
+    };
+
+    if (!bindTo(fd)) {
+        if (errno != EADDRINUSE)
+            return failClosing("cannot create the socket " + path + ": " + std::strerror(errno));
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode) || st.st_uid != ::getuid())
+            return failClosing(path + " is in the way and is not a socket of this user's");
+        // A program that answers keeps its socket; only a file nobody listens on is replaced.
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (probe < 0) return failClosing(std::string("cannot probe ") + path);
+        const bool answered =
+            ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        const int probeError = errno;
+        ::close(probe);
+        if (answered || probeError == EAGAIN)
+            return failClosing("another Vimbrel Pulse Generator already listens at " + path);
+        if (probeError != ECONNREFUSED)
+            return failClosing("cannot probe " + path + ": " + std::strerror(probeError));
+        if (::unlink(path.c_str()) != 0 || !bindTo(fd))
+            return failClosing("cannot replace the stale socket " + path + ": " +
+                               std::strerror(errno));
+    }
+    // Nobody can connect before listen(), so the file is never open wider than 0600.
+    struct stat st {};
+    if (::chmod(path.c_str(), 0600) != 0 || ::lstat(path.c_str(), &st) != 0 ||
+        ::listen(fd, kBacklog) != 0) {
+        const std::string reason =
+            "cannot listen at " + path + ": " + std::string(std::strerror(errno));
+        ::unlink(path.c_str());
+        return failClosing(reason);
+    }
+    listenFd_ = fd;
+    path_ = path;
+    socketDevice_ = st.st_dev;
+    socketInode_ = st.st_ino;
+    error_.clear();
+    watcher_.watch(listenFd_, [this] { onListenReadable(); });
+    return true;
+}
+
+void RemoteControlServer::onListenReadable() {
+    // A bounded batch: connections beyond it wait for the next turn of the loop.
+    for (int i = 0; i < kBacklog; ++i) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;
+        }
+        ucred peer{};
+        socklen_t size = sizeof peer;
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 ||
+            peer.uid != ::getuid()) {
+            sendNow(fd, "error: connections from another user are refused\n");
+            ::close(fd);
+            continue;
+        }
+        if (clients_.size() >= kMaxClients) {
+            sendNow(fd, "error: too many connections\n");
+            ::close(fd);
+            continue;
+        }
+        auto client = std::make_unique<Client>();
+        client->fd = fd;
+        client->line.reserve(kMaxLine);
+        clients_[fd] = std::move(client);
+        watcher_.watch(fd, [this, fd] { onClientReadable(fd); });
+    }
+}
+
+void RemoteControlServer::onClientReadable(int fd) {
+    const auto found = clients_.find(fd);
+    if (found == clients_.end()) return;
+    Client& client = *found->second;
+    // The handler may run a nested event loop (a message box); this connection waits until
+    // the line in hand is answered, so its callback never runs inside itself.
+    watcher_.unwatch(fd);
+    const std::shared_ptr<bool> alive = alive_;
+
+    char chunk[4096];
+    std::size_t budget = kReadBudget;
+    bool keep = true;
+    while (keep && budget > 0) {
+        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, budget));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            keep = errno == EAGAIN || errno == EWOULDBLOCK;
+            break;
+        }
+        if (n == 0) {
+            // The sender is done writing; a last line without its newline still counts.
+            if (!client.line.empty() || client.overlong) {
+                completeLine(client);
+                if (!*alive) return;
+            }
+            keep = false;
+            break;
+        }
+        budget -= static_cast<std::size_t>(n);
+        const char* p = chunk;
+        const char* const end = chunk + n;
+        while (keep && p < end) {
+            const char* newline =
+                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            const char* stop = newline ? newline : end;
+            const auto length = static_cast<std::size_t>(stop - p);
+            if (!client.overlong) {
+                if (client.line.size() + length > kMaxLine) {
+                    client.overlong = true;
+                    client.line.clear();
+                } else {
+                    client.line.append(p, length);
+                }
+            }
+            p = stop;
+            if (newline) {
+                ++p;
+                keep = completeLine(client);
+                if (!*alive) return;
+            }
+        }
+    }
+    if (keep)
+        watcher_.watch(fd, [this, fd] { onClientReadable(fd); });
+    else
+        closeClient(fd);
+}
+
+bool RemoteControlServer::completeLine(Client& client) {
+    const int fd = client.fd;
+    if (client.overlong) {
+        client.overlong = false;
+        return sendNow(fd,
+                       "error: line too long (more than " + std::to_string(kMaxLine) + " bytes)\n");
+    }
+    std::string_view text = client.line;
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    std::string reason;
+    const auto message = vpg::ParseRemoteLine(text, &reason);
+    client.line.clear();
+    if (!message) return sendNow(fd, "error: " + reason + "\n");
+    // Copies, because the handler may destroy the server and with it handler_.
+    const std::shared_ptr<bool> alive = alive_;
+    const Handler handler = handler_;
+    handler(message->message, message->wParam, message->lParam);
+    if (!*alive) return false;
+    return sendNow(fd, "ok\n");
+}
+
+void RemoteControlServer::closeClient(int fd) {
+    watcher_.unwatch(fd);
+    ::close(fd);
+    clients_.erase(fd);
+}
+
+}  // namespace posix

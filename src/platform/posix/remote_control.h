@@ -1,0 +1,96 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/posix/fd_watcher.h"
+
+namespace posix {
+
+// Where the program listens for other programs' messages. `error` says why no safe place
+// was found (then `path` is empty).
+struct SocketLocation {
+    std::string path;
+    std::string error;
+    bool ok() const { return error.empty(); }
+};
+
+// $XDG_RUNTIME_DIR/vimbrel-pulse-generator.sock when XDG_RUNTIME_DIR is an absolute path to a
+// folder of this user's that nobody else may write to; otherwise
+// /tmp/vimbrel-pulse-generator-<uid>/vpg.sock. That folder is made with mode 0700 when
+// `createFolder` is true (the program) and left alone when false (vpg-send: a missing folder
+// means nothing listens). An existing folder must be a real folder, not a symbolic link, owned
+// by this user and of mode 0700; anything else is refused, never repaired or followed.
+SocketLocation RemoteControlSocket(bool createFolder);
+// The same with the environment's value and the temporary folder given.
+SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
+                                   const std::string& tempRoot);
+
+// Other programs' window messages over a local stream socket of this user's.
+//
+// Each message is one text line "MESSAGE [WPARAM [LPARAM]]\n" in decimal (see
+// vpg::ParseRemoteLine). A well-formed line calls the handler, and "ok\n" is answered once it
+// has returned; a malformed one is answered "error: <reason>\n". A line longer than kMaxLine
+// bytes is answered as an error when its newline arrives, its bytes dropped as they come.
+// Connections from another user are refused. Everything runs on the watcher's thread and
+// nothing blocks: a client that does not read its answers is disconnected.
+class RemoteControlServer {
+public:
+    using Handler =
+        std::function<void(std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam)>;
+
+    static constexpr std::size_t kMaxLine = 256;    // bytes before the newline
+    static constexpr std::size_t kMaxClients = 64;  // connections open at once
+
+    RemoteControlServer(IFdWatcher& watcher, Handler handler);
+    // Closes every connection and removes the socket file, unless another one replaced it.
+    ~RemoteControlServer();
+    RemoteControlServer(const RemoteControlServer&) = delete;
+    RemoteControlServer& operator=(const RemoteControlServer&) = delete;
+
+    // Listens at `path`; a socket file left there by a program that is gone is replaced.
+    // False, with the reason in error(), when another program already answers at `path` or
+    // the socket cannot be made; the program then runs without remote control.
+    bool listen(const std::string& path);
+    // Listens at RemoteControlSocket(true).
+    bool listen();
+
+    const std::string& error() const { return error_; }
+    const std::string& path() const { return path_; }
+    bool listening() const { return listenFd_ >= 0; }
+    std::size_t clientCount() const { return clients_.size(); }
+
+private:
+    struct Client {
+        int fd = -1;
+        std::string line;       // the line so far, never longer than kMaxLine
+        bool overlong = false;  // the current line passed kMaxLine; dropped up to its newline
+    };
+
+    void onListenReadable();
+    void onClientReadable(int fd);
+    // Answers one complete line; false when the connection must be closed. May destroy
+    // `this` through the handler: the caller checks its copy of alive_ first.
+    bool completeLine(Client& client);
+    void closeClient(int fd);
+    bool fail(std::string reason);
+
+    IFdWatcher& watcher_;
+    Handler handler_;
+    int listenFd_ = -1;
+    std::string path_;
+    dev_t socketDevice_ = 0;
+    ino_t socketInode_ = 0;
+    std::string error_;
+    std::map<int, std::unique_ptr<Client>> clients_;
+    // Lets a callback learn that the handler it called destroyed the server.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace posix

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <map>
+
+#include "platform/posix/fd_watcher.h"
+
+class QSocketNotifier;
+
+namespace qtplatform {
+
+// Watches file descriptors from Qt's event loop (QSocketNotifier), so that socket code runs on
+// the UI thread between the user's events.
+class QtFdWatcher final : public posix::IFdWatcher {
+public:
+    QtFdWatcher() = default;
+    QtFdWatcher(const QtFdWatcher&) = delete;
+    QtFdWatcher& operator=(const QtFdWatcher&) = delete;
+
+    void watch(int fd, std::function<void()> onReadable) override;
+    void unwatch(int fd) override;
+
+private:
+    QObject owner_;  // parent of every notifier: none outlives the watcher
+    std::map<int, QSocketNotifier*> notifiers_;
+};
+
+}  // namespace qtplatform
