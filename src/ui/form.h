@@ -113,7 +113,8 @@ public:
 
     // A key pressed while this window is active. Menu shortcuts come first, then the focused
     // control's key handlers; Enter not taken by them presses the focused button or else the
-    // default button. Returns true when something took the key.
+    // default button. Returns true when something took the key (a handler takes it by setting
+    // it to 0); a front-end passes every other key on to the focused control.
     bool userKeyDown(std::uint16_t key, ShiftState shift = {});
     // The user closed the window (close box, Alt+F4).
     bool userClosed() { return Close(); }
