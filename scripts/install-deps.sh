@@ -8,6 +8,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format libclang-rt-14-dev
     sox python3 time
+    qt6-base-dev fonts-liberation
+    xvfb xdotool x11-utils imagemagick
 )
 
 missing=()
