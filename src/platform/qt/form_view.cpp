@@ -220,8 +220,8 @@ void FormView::pushGeometry() {
     client_->setMaximumSize(maximum);
     // The model holds the outer width (what the window is stored with) and the client height.
     const QMargins m = frame();
-    const QSize size(std::max(1, form_.Width - m.left() - m.right()),
-                     std::max(1, form_.ClientHeight));
+    sizedForFrame_ = m.left() + m.right();
+    const QSize size(std::max(1, form_.Width - sizedForFrame_), std::max(1, form_.ClientHeight));
     if (window_->size() != size) window_->resize(size);
     if (form_.Position == ui::FormPosition::Designed) {
         const QPoint place(form_.Left, form_.Top);
@@ -282,6 +282,19 @@ bool FormView::keyPressed(QObject* watched, QKeyEvent* event) {
     return form_.userKeyDown(key, ShiftStateOf(event->modifiers()));
 }
 
+void FormView::resized(QObject* watched) {
+    if (watched == client_) {
+        for (const auto& b : bindings_)
+            if (b->control().FillsParent) b->refresh();
+    }
+    if (watched == window_ && onScreen_ && window_->isVisible() && sizeable()) {
+        // The model holds the outer width and the client height.
+        const QMargins m = frame();
+        form_.userResized(window_->width() + m.left() + m.right(),
+                          window_->height() + form_.Frame.vertical);
+    }
+}
+
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
@@ -304,20 +317,21 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
             }
             break;
         case QEvent::Move:
+        case QEvent::Resize:
+            if (watched == window_ && onScreen_ && window_->isVisible() && sizeable()) {
+                const QMargins m = frame();
+                if (m.left() + m.right() != sizedForFrame_) {
+                    pushGeometry();
+                    break;  // the window's own move or resize follows and is reported then
+                }
+            }
+            if (event->type() == QEvent::Resize) {
+                resized(watched);
+                break;
+            }
             if (watched == window_ && onScreen_ && window_->isVisible()) {
                 const QPoint place = window_->frameGeometry().topLeft();
                 form_.userMoved(place.x(), place.y());
-            }
-            break;
-        case QEvent::Resize:
-            if (watched == client_) {
-                for (const auto& b : bindings_)
-                    if (b->control().FillsParent) b->refresh();
-            }
-            if (watched == window_ && onScreen_ && window_->isVisible() && sizeable()) {
-                const QMargins m = frame();
-                form_.userResized(window_->width() + m.left() + m.right(),
-                                  window_->height() + form_.Frame.vertical);
             }
             break;
         default:

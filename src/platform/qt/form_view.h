@@ -57,6 +57,7 @@ private:
     void show();
     void cutOutTransparentColor();
     bool keyPressed(QObject* watched, QKeyEvent* event);
+    void resized(QObject* watched);
     // The window manager's frame: measured once the window is on the screen, the model's
     // estimate before.
     QMargins frame() const;
@@ -75,6 +76,9 @@ private:
     // Moves and resizes are the person's only once the window is on the screen with its
     // real frame; until then they are the builder's own.
     bool onScreen_ = false;
+    // The frame's width the window was last sized for: a frame that the window manager
+    // reports later sizes it again, so that its outer width stays the model's.
+    int sizedForFrame_ = -1;
 };
 
 }  // namespace qtui

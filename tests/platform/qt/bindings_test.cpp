@@ -226,9 +226,12 @@ TEST(QtBindings, KeysReachTheFormFirstAndTheRestTheFocusedWidget) {
     EXPECT_EQ(g.LED.Brush(), ui::clGreen);
     EXPECT_EQ(static_cast<qtui::LampWidget*>(q.widget(g.LED))->brush(), QColor(0, 128, 0));
     EXPECT_EQ(QApplication::focusWidget(), q.widget(g.btnOFF)) << "the model's focus moves Qt's";
+    // The task bar shows the window's title: it says the output is on.
+    EXPECT_EQ(q.window(g)->windowTitle(), "ON - Vimbrel Pulse Generator 1.2");
     q.press(Qt::Key_F9);  // OFF
     q.p.pump();
     EXPECT_FALSE(g.AudioOut1->Active);
+    EXPECT_EQ(q.window(g)->windowTitle(), "Vimbrel Pulse Generator 1.2");
 
     // Typed into a rename field, letters are the field's; Enter ends the rename.
     g.openRename(1);
