@@ -11,6 +11,7 @@ packages=(
     libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
     qt6-base-dev libxcb1-dev
     xvfb xdotool x11-utils
+    fonts-liberation imagemagick
 )
 
 missing=()

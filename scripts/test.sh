@@ -21,3 +21,8 @@ echo "== release build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== the desktop program under a virtual X server"
+if [[ -x build/apps/vpg ]]; then
+    bash tests/e2e/screenshots.sh build/screenshots build/apps/vpg
+fi

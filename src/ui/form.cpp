@@ -211,7 +211,9 @@ bool Form::userKeyDown(std::uint16_t key, ShiftState shift) {
         }
         return false;
     }
-    return focused != nullptr && focused->OnKeyDown != nullptr;
+    // A handler that saw the key and left it did not take it: the key goes on to the
+    // control itself (a letter typed into a field that watches for Enter).
+    return false;
 }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 // The change rules of the form kit: the cascades of the main window depend on each of them.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,27 @@ TEST(FormKit, EnterGoesToTheFocusedControlThenToTheDefaultButton) {
     f.log.clear();
     f.form.userKeyDown(VK_RETURN);
     EXPECT_EQ(f.log, (std::vector<std::string>{"cancel.click"}));
+}
+
+// A front-end hands every key to the form first and passes on only what nothing took, so a
+// field whose key handler waits for Enter still receives the letters typed into it.
+TEST(FormKit, AKeyIsTakenOnlyWhenAHandlerOrAButtonUsesIt) {
+    Fixture f;
+    std::vector<std::uint16_t> seen;
+    f.edit.OnKeyDown = [&](Object*, std::uint16_t& key, ShiftState) {
+        seen.push_back(key);
+        if (key == VK_RETURN) key = 0;
+    };
+    f.edit.SetFocus();
+    f.log.clear();
+    EXPECT_FALSE(f.form.userKeyDown('A'));
+    EXPECT_FALSE(f.form.userKeyDown(VK_TAB));
+    EXPECT_TRUE(f.form.userKeyDown(VK_RETURN));
+    EXPECT_EQ(seen, (std::vector<std::uint16_t>{'A', VK_TAB, VK_RETURN}));
+    EXPECT_TRUE(f.log.empty()) << "Enter taken by the field presses no button";
+    f.form.setEnabled(false);  // a disabled window takes nothing
+    EXPECT_FALSE(f.form.userKeyDown(VK_RETURN));
+    EXPECT_EQ(seen.size(), 3u);
 }
 
 TEST(FormKit, ShortcutsWorkOnlyWhileTheirMenuIsEnabled) {

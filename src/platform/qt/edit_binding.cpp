@@ -1,0 +1,28 @@
+#include "platform/qt/edit_binding.h"
+
+#include "platform/qt/conversions.h"
+
+namespace qtui {
+
+EditBinding::EditBinding(ui::Edit& edit, QWidget* parent, const ui::Form& form,
+                         const ui::Application& app)
+    : ControlBinding(edit, new QLineEdit(parent), form, app),
+      edit_(edit),
+      line_(static_cast<QLineEdit*>(widget())) {
+    // textEdited comes from the person only, never from setText.
+    connect(line_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { user([&] { edit_.userTyped(ToStdString(text)); }); });
+}
+
+void EditBinding::pushState() {
+    const QString text = ToQString(edit_.Text());
+    // Leaves the cursor where it is while the model agrees with what was typed.
+    if (line_->text() != text) line_->setText(text);
+}
+
+void EditBinding::adjustPalette(QPalette& palette) const {
+    if (edit_.color != ui::clWindow)
+        palette.setColor(QPalette::Base, ColorIn(edit_.color, palette));
+}
+
+}  // namespace qtui

@@ -1,0 +1,36 @@
+#include "platform/qt/lamp_binding.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace qtui {
+
+void LampWidget::setBrush(const QColor& color) {
+    if (color == brush_) return;
+    brush_ = color;
+    update();
+}
+
+void LampWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int diameter = std::min(width(), height()) - 2;
+    if (diameter <= 0) return;
+    const QRectF circle((width() - diameter) / 2.0, (height() - diameter) / 2.0, diameter,
+                        diameter);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(brush_);
+    painter.drawEllipse(circle);
+}
+
+ShapeBinding::ShapeBinding(ui::Shape& shape, QWidget* parent, const ui::Form& form,
+                           const ui::Application& app)
+    : ControlBinding(shape, new LampWidget(parent), form, app),
+      shape_(shape),
+      widget_(static_cast<LampWidget*>(widget())) {}
+
+void ShapeBinding::pushState() {
+    widget_->setBrush(ColorIn(shape_.Brush(), widget_->palette()));
+}
+
+}  // namespace qtui

@@ -1,0 +1,161 @@
+// The builder makes every window from its form: controls inside their group boxes at their
+// scaled rectangles, the window's kind, its menus, and its place and size kept with the model.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QRegion>
+
+#include "platform/qt/form_view.h"
+#include "qt_program.h"
+#include "shell/startup.h"
+
+using qt_testing::QtProgram;
+
+namespace {
+
+QRect Scaled(const ui::Application& app, const ui::Control& c) {
+    const int left = app.Scale(c.Left), top = app.Scale(c.Top);
+    return QRect(left, top, app.Scale(c.Left + c.Width) - left, app.Scale(c.Top + c.Height) - top);
+}
+
+TEST(QtFormView, ControlsSitInTheirGroupBoxesAtTheirScaledRectangles) {
+    // 96 ppi is 0.8 of the design: fInitLeft at 62, 28, 112 x 24 in its group box is at
+    // 50, 22, 89 x 20 (edges 49.6 -> 50, 139.2 -> 139; 22.4 -> 22, 41.6 -> 42).
+    struct Case {
+        int ppi;
+        QRect initLeft;
+    };
+    for (const Case& c : {Case{96, QRect(50, 22, 89, 20)}, Case{120, QRect(62, 28, 112, 24)},
+                          Case{144, QRect(74, 34, 135, 28)}}) {
+        SCOPED_TRACE(c.ppi);
+        QtProgram q(c.ppi);
+        const ui::Application& app = q.p.program.Application;
+        vpg::TfrmGenerator& g = q.gen();
+        QWidget* field = q.widget(g.fInitLeft);
+        EXPECT_EQ(field->parentWidget(), q.widget<QGroupBox>(g.grpFrequency));
+        EXPECT_EQ(field->geometry(), c.initLeft);
+        // Nested group boxes too: the delta box inside the pulse settings.
+        EXPECT_EQ(q.widget(g.grpDelta)->parentWidget(), q.widget(g.grpPulseSettings));
+        for (const ui::Control* control : g.Controls()) {
+            SCOPED_TRACE(control->Name);
+            EXPECT_EQ(q.widget(*control)->geometry(), Scaled(app, *control));
+        }
+        // The client area is the model's, the menu bar above it.
+        auto* main = qobject_cast<QMainWindow*>(q.window(g));
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(main->centralWidget()->size(), QSize(g.ClientWidth, g.ClientHeight));
+        EXPECT_EQ(main->centralWidget()->minimumSize(), main->centralWidget()->maximumSize());
+        EXPECT_EQ(q.widget<QGroupBox>(g.grpPulseSettings)->title(),
+                  " Vimbrel Pulse Signal Settings ");
+        EXPECT_EQ(q.widget(g.lblFS)->font().pixelSize(), app.Scale(15));
+    }
+}
+
+TEST(QtFormView, TheWindowsHaveTheirKinds) {
+    QtProgram q;
+    EXPECT_FALSE(q.window(q.gen())->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(q.window(q.gen())->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    for (const ui::Form* f :
+         {static_cast<const ui::Form*>(q.p.program.frmSettings.get()),
+          static_cast<const ui::Form*>(q.p.program.frmAbout.get()),
+          static_cast<const ui::Form*>(q.p.program.frmFrequencyDisplay.get())}) {
+        SCOPED_TRACE(f->Name);
+        EXPECT_EQ(q.window(*f)->windowType(), Qt::Tool);
+        EXPECT_EQ(q.window(*f)->windowTitle().toStdString(), f->Caption());
+    }
+    QWidget* display = q.window(*q.p.program.frmFrequencyDisplay);
+    EXPECT_EQ(display->palette().color(QPalette::Window), QColor(Qt::black));
+    auto* text = q.widget<QLabel>(q.p.program.frmFrequencyDisplay->lblDisplay);
+    EXPECT_EQ(text->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    EXPECT_EQ(text->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+    EXPECT_TRUE(text->wordWrap());
+}
+
+// Shortcuts are shown, not given to Qt: the keys go to the form first.
+TEST(QtFormView, MenusShowTheModelsItemsAndShortcutsAsText) {
+    QtProgram q;
+    vpg::TfrmGenerator& g = q.gen();
+    qtui::MenuBinding* menus = q.views.view(g)->menuBar();
+    QAction* display = menus->actionOf(g.FrequencyDisplay1);
+    EXPECT_EQ(display->text(), "Frequency &Display\tCtrl+D");
+    EXPECT_FALSE(menus->actionOf(g.Presets1)->isVisible());
+    EXPECT_EQ(menus->actionOf(g.Off1)->text(), "ON\tF11");
+    EXPECT_EQ(menus->actionOf(g.StoreMemory2)->text(), "Store Preset 2\tShift+F6");
+    EXPECT_EQ(menus->actionOf(g.ONOFF2)->text(), "ON/OFF Toggle\tCtrl+Ins");
+    for (QAction* a : q.window(g)->findChildren<QAction*>()) EXPECT_TRUE(a->shortcut().isEmpty());
+    EXPECT_FALSE(display->isChecked());
+    display->trigger();
+    EXPECT_TRUE(g.FrequencyDisplay1.Checked());
+    EXPECT_TRUE(display->isChecked());
+    EXPECT_TRUE(q.window(*q.p.program.frmFrequencyDisplay)->isVisible());
+    g.Presets1.setEnabled(false);  // while a signal plays
+    EXPECT_FALSE(menus->actionOf(g.Presets1)->isEnabled());
+}
+
+// The display window is stored with its outer width and its place; what the person does to
+// it goes back into the model, and its close box hides it.
+TEST(QtFormView, TheDisplayWindowKeepsItsPlaceAndWidthWithTheModel) {
+    QtProgram q;
+    vpg::TfrmFrequencyDisplay& d = *q.p.program.frmFrequencyDisplay;
+    QWidget* w = q.window(d);
+    d.setLeft(40);
+    d.setTop(50);
+    d.setWidth(300);
+    q.press(Qt::Key_D, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(40, 50));
+    EXPECT_EQ(w->frameGeometry().width(), 300);
+    EXPECT_EQ(w->height(), d.ClientHeight);
+
+    w->move(70, 80);
+    w->resize(250, 90);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(d.Left, 70);
+    EXPECT_EQ(d.Top, 80);
+    EXPECT_EQ(d.Width, 250 + (w->frameGeometry().width() - w->width()));
+    EXPECT_EQ(d.ClientHeight, 90);
+    EXPECT_EQ(q.widget(d.lblDisplay)->size(), QSize(250, 90)) << "the label fills the window";
+
+    w->close();  // the close box
+    EXPECT_FALSE(d.Visible());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(q.gen().FrequencyDisplay1.Checked());
+}
+
+// The About box is the only usable window while it is open.
+TEST(QtFormView, TheAboutBoxDisablesTheMainWindowWhileItIsOpen) {
+    QtProgram q;
+    q.gen().About2.Click();
+    QWidget* about = q.window(*q.p.program.frmAbout);
+    ASSERT_TRUE(about->isVisible());
+    q.activate(*q.p.program.frmAbout);
+    EXPECT_FALSE(q.window(q.gen())->isEnabled());
+    q.press(Qt::Key_Return);  // OK is the default button
+    EXPECT_FALSE(about->isVisible());
+    EXPECT_TRUE(q.window(q.gen())->isEnabled());
+}
+
+// The splash's white is see-through, and a click on its picture ends the wait.
+TEST(QtFormView, TheSplashCutsOutItsWhiteAndTakesAClick) {
+    ui::Application app;
+    qtui::QtViews views(app);
+    vpg::TfrmStartSplash splash(app);
+    views.formCreated(splash);
+    splash.Show();
+    QWidget* w = views.window(splash);
+    ASSERT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(w->size(), QSize(splash.ClientWidth, splash.ClientHeight));
+    const QRegion mask = w->mask();
+    EXPECT_FALSE(mask.contains(QPoint(0, 0))) << "the white corner";
+    EXPECT_TRUE(mask.contains(QPoint(w->width() / 2, w->height() / 2)));
+    QTest::mouseClick(views.widget(splash.imgSplash), Qt::LeftButton);
+    EXPECT_EQ(splash.Tag, 1);
+    views.formDestroyed(splash);
+}
+
+}  // namespace
