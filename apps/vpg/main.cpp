@@ -1,24 +1,25 @@
 // vpg: the generator on the Linux desktop, with Qt 6 windows over the program's forms.
 #include <QApplication>
-#include <QDir>
 #include <QLocale>
 #include <QScreen>
-#include <QStandardPaths>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "platform/alsa/alsa_wave_out.h"
 #include "platform/headless/heap_wave_memory.h"
-#include "platform/headless/manual_hot_key.h"
-#include "platform/headless/wav_file_wave_out.h"
 #include "platform/posix/file_registry.h"
+#include "platform/posix/remote_control.h"
 #include "platform/qt/conversions.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_fd_watcher.h"
 #include "platform/qt/qt_message_loop.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_splash_timing.h"
 #include "platform/qt/qt_views.h"
+#include "platform/qt/x11_hot_key.h"
 #include "shell/generator_form.h"
 #include "shell/startup.h"
 
@@ -26,27 +27,34 @@ namespace {
 
 // --- The platform pieces, one function each, so that a device can be exchanged here alone.
 
-// The sound device. Until the ALSA device is in, ON plays into a WAV file in the user's cache
-// folder, capped so that a looping signal cannot fill the disk.
+// The sound card, through ALSA: the system's default output and the playback devices ALSA
+// lists. A device thread feeds the card; the notifications come back through the UI loop.
 std::unique_ptr<audio::IWaveOut> MakeWaveOut(ui::IMessageLoop& loop) {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                           "/vimbrel-pulse-generator";
-    QDir().mkpath(folder);
-    auto device =
-        std::make_unique<headless::WavFileWaveOut>(loop, (folder + "/output.wav").toStdString());
-    device->setDataLimit(std::uint64_t{64} << 20);
-    return device;
+    return std::make_unique<alsa::AlsaWaveOut>(loop);
 }
 
-// The system-wide hot key (Ctrl+Insert). Until the X11 grab is in, none is registered with
-// the desktop; the menu shortcut still works while the main window has the keyboard.
+// The system-wide hot key (Ctrl+Insert), grabbed on the X11 root window. Off X11, or while
+// another program holds the combination, the registration fails without a word.
 std::unique_ptr<ui::IHotKey> MakeHotKey(ui::IMessageLoop& loop) {
-    return std::make_unique<headless::ManualHotKey>(loop);
+    return std::make_unique<qtui::X11HotKey>(loop);
 }
 
-// Other programs' messages (vpg-send). Returns what keeps the server running; nothing yet.
-std::shared_ptr<void> StartRemoteControl(vpg::Program& /*program*/, ui::IMessageLoop& /*loop*/) {
-    return nullptr;
+// Other programs' messages (vpg-send) over this user's local socket, handled by the main
+// window's window procedure on the UI thread. Without the socket the program still runs.
+struct RemoteControl {
+    qtui::QtFdWatcher watcher;
+    std::unique_ptr<posix::RemoteControlServer> server;
+};
+std::unique_ptr<RemoteControl> StartRemoteControl(vpg::Program& program) {
+    auto remote = std::make_unique<RemoteControl>();
+    remote->server = std::make_unique<posix::RemoteControlServer>(
+        remote->watcher,
+        [&program](std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam) {
+            if (program.frmGenerator) program.frmGenerator->WndProc(message, wParam, lParam);
+        });
+    if (!remote->server->listen())
+        std::fprintf(stderr, "vpg: no remote control: %s\n", remote->server->error().c_str());
+    return remote;
 }
 
 // The settings file under the user's configuration folder.
@@ -118,7 +126,7 @@ int main(int argc, char** argv) {
     timing.setViews(views);
 
     program.Startup();
-    const std::shared_ptr<void> remoteControl = StartRemoteControl(program, loop);
+    const std::unique_ptr<RemoteControl> remoteControl = StartRemoteControl(program);
     program.ShowMainWindow();
     return program.Running() ? QApplication::exec() : 0;
 }

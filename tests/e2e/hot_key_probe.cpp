@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
         }
     }
     QueuedLoop loop;
-    qtplatform::X11HotKey hotKey(loop);
+    qtui::X11HotKey hotKey(loop);
     Window window(hotKey, releaseAfter);
     const bool registered = hotKey.RegisterHotKey(&window, 1, {false, true, false}, ui::VK_INSERT);
     std::cout << "registered: " << (registered ? "true" : "false") << std::endl;

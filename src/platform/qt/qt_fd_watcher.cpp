@@ -2,7 +2,7 @@
 
 #include <QSocketNotifier>
 
-namespace qtplatform {
+namespace qtui {
 
 void QtFdWatcher::watch(int fd, std::function<void()> onReadable) {
     unwatch(fd);
@@ -21,4 +21,4 @@ void QtFdWatcher::unwatch(int fd) {
     notifiers_.erase(it);
 }
 
-}  // namespace qtplatform
+}  // namespace qtui

@@ -8,7 +8,7 @@
 
 class QSocketNotifier;
 
-namespace qtplatform {
+namespace qtui {
 
 // Watches file descriptors from Qt's event loop (QSocketNotifier), so that socket code runs on
 // the UI thread between the user's events.
@@ -26,4 +26,4 @@ private:
     std::map<int, QSocketNotifier*> notifiers_;
 };
 
-}  // namespace qtplatform
+}  // namespace qtui

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
-namespace qtplatform {
+namespace qtui {
 
 namespace {
 
@@ -144,4 +144,4 @@ bool X11HotKey::nativeEventFilter(const QByteArray& eventType, void* message, qi
     return false;
 }
 
-}  // namespace qtplatform
+}  // namespace qtui

@@ -8,7 +8,7 @@
 
 struct xcb_connection_t;
 
-namespace qtplatform {
+namespace qtui {
 
 // A hot key for the whole X11 desktop: a passive key grab on the root window, made on Qt's own
 // xcb connection, because the X server delivers a grabbed key to the connection that grabbed
@@ -46,4 +46,4 @@ private:
     std::vector<Grab> grabs_;
 };
 
-}  // namespace qtplatform
+}  // namespace qtui

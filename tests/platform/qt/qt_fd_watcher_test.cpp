@@ -42,7 +42,7 @@ struct Pipe {
 };
 
 TEST(QtFdWatcher, CallsTheLatestCallbackUntilUnwatchedEvenFromInsideIt) {
-    qtplatform::QtFdWatcher watcher;
+    qtui::QtFdWatcher watcher;
     Pipe pipe;
     int first = 0, second = 0;
     watcher.watch(pipe.fds[0], [&] {
@@ -73,7 +73,7 @@ TEST(QtFdWatcher, CallsTheLatestCallbackUntilUnwatchedEvenFromInsideIt) {
 TEST(QtFdWatcher, ServesTheRemoteControlSocketOnQtsLoop) {
     testsupport::TempFolder folder;
     const std::string path = folder.path + "/vpg.sock";
-    qtplatform::QtFdWatcher watcher;
+    qtui::QtFdWatcher watcher;
     std::unique_ptr<ClientSocket> a;  // connected once the server listens
     std::vector<RemoteMessage> received;
     std::vector<std::string> events;  // "+N" when message N starts, "-N" when it is done
