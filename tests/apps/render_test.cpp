@@ -217,7 +217,8 @@ struct Folder {
             if (S_ISLNK(st.st_mode))
                 what = "link to " + fs::read_symlink(e.path()).string();
             else if (S_ISREG(st.st_mode))
-                what = "file " + slurp(e.path().string());
+                what = "file of " + std::to_string(st.st_size) + " bytes, hash " +
+                       std::to_string(std::hash<std::string>()(slurp(e.path().string())));
             else if (S_ISDIR(st.st_mode))
                 what = "folder";
             else
@@ -675,7 +676,7 @@ TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds
         {"a folder the user may not write",
          [](const Folder& f) {
              fs::create_directory(f / "theirs");
-             ::chmod((f / "theirs").c_str(), 0755);
+             ::chmod((f / "theirs").c_str(), 0555);
              return f / "theirs/t.wav";
          },
          2, "Permission denied", shortRender},
@@ -718,6 +719,9 @@ TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        // Only root can leave a file of root's; run as an ordinary user, the suite has no
+        // one else's file to offer.
+        if (::geteuid() != 0 && std::string(c.name).find("as root") != std::string::npos) continue;
         Folder folder;
         ::chmod(folder.path.c_str(), 0755);
         const std::string output = c.make(folder);
@@ -748,6 +752,7 @@ TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds
             EXPECT_EQ(folder.listing(), before);
             if (fs::is_directory(folder / "theirs")) {
                 EXPECT_TRUE(fs::is_empty(folder / "theirs"));
+                ::chmod((folder / "theirs").c_str(), 0755);
             }
         }
     }

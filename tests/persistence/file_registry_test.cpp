@@ -367,14 +367,14 @@ TEST(FileRegistry, AFileThatCannotBeReadIsKeptAsideOrLeftUntouched) {
          {Case{"in the user's folder", true}, Case{"in a folder of root's", false}}) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        ::chmod(dir.path.c_str(), 0755);
-        if (c.folderWritable) testing_support::GiveToOrdinaryUser(dir.path.string());
         const std::string path = dir.file("settings.reg");
         const std::string theirs = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE" +
                                    kKey + "]\n\"Duration\"=\"7\"\n";
         spit(path, theirs);
         ::chmod(path.c_str(), 0600);
         if (::geteuid() != 0) ::chmod(path.c_str(), 0);  // not root: no one may read it
+        ::chmod(dir.path.c_str(), c.folderWritable ? 0755 : 0555);
+        if (c.folderWritable) testing_support::GiveToOrdinaryUser(dir.path.string());
         const std::string result = InChild(
             [&] {
                 headless::HeadlessPlatform hp;
@@ -402,6 +402,9 @@ TEST(FileRegistry, AFileThatCannotBeReadIsKeptAsideOrLeftUntouched) {
             },
             ChildOptions{true, 30});
         EXPECT_EQ(result, "");
+        ::chmod(dir.path.c_str(), 0755);
+        ::chmod(path.c_str(), 0600);
+        ::chmod((path + ".unreadable").c_str(), 0600);
         if (c.folderWritable) {
             EXPECT_EQ(slurp(path + ".unreadable"), theirs);
             const auto saved = persistence::ParseRegFile(slurp(path));
