@@ -83,12 +83,13 @@ void restoreHandlers() {
 
 // --- Judging the output path -----------------------------------------------------------------
 
-const char* kindOf(mode_t mode) {
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
+std::string notARegularFile(mode_t mode) {
+    const char* kind = S_ISCHR(mode)    ? "a character device, "
+                       : S_ISBLK(mode)  ? "a block device, "
+                       : S_ISFIFO(mode) ? "a FIFO, "
+                       : S_ISSOCK(mode) ? "a socket, "
+                                        : "";
+    return std::string("it is ") + kind + "not a regular file";
 }
 
 void split(const std::string& path, std::string& folder, std::string& name) {
@@ -149,7 +150,7 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string& path, std::str
             return nullptr;
         }
         if (!S_ISREG(st.st_mode)) {
-            error = std::string("it is ") + kindOf(st.st_mode) + ", not a regular file";
+            error = notARegularFile(st.st_mode);
             return nullptr;
         }
         // The rename would replace a file we may not write: refuse it now, not after the
