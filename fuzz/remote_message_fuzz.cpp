@@ -1,5 +1,7 @@
 // Arbitrary window messages, hot-key presses and device progress against a running program:
-// nothing may crash, hang, or trip a sanitizer.
+// nothing may crash, hang, or trip a sanitizer. An input carries hundreds of messages (one in
+// at most 11 bytes; scripts/fuzz.sh lets inputs grow to 4096 bytes at once), so that long
+// sequences of starts, changes, recalls and stops meet in one run.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -30,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program.ShowMainWindow();
     vpg::TfrmGenerator& g = *program.frmGenerator;
 
-    for (int step = 0; step < 64 && size > 0; ++step) {
+    for (int step = 0; step < 1024 && size > 0; ++step) {
         const auto kind = take<std::uint8_t>(data, size);
         switch (kind % 4) {
             case 0:

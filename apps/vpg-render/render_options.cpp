@@ -96,9 +96,29 @@ ParseResult Parse(const std::vector<std::string>& args) {
                                              {"--bidirectional", &o.bidirectional},
                                              {"--loop", &o.loop}};
 
+    // What follows an option that takes a value is that value, unless it is an option itself
+    // ("--freq --sweep" lacks the frequency). A value that starts with "--" can still be given
+    // as --name=VALUE, and a file name that does after "--".
+    const auto isOption = [](const std::string& a) {
+        return a.rfind("--", 0) == 0 || a == "-o" || a == "-h";
+    };
+    bool optionsEnded = false;
+    bool outputOperand = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (optionsEnded) {
+            // After "--" the one argument left is the output file.
+            if (outputOperand || !o.output.empty())
+                return UsageError{"unexpected argument '" + args[i] + "'"};
+            o.output = args[i];
+            outputOperand = true;
+            continue;
+        }
         std::string name = args[i];
         std::optional<std::string> value;
+        if (name == "--") {
+            optionsEnded = true;
+            continue;
+        }
         if (name == "--help" || name == "-h") return ShowHelp{};
         if (name == "-o") name = "--output";
         if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
@@ -113,7 +133,8 @@ ParseResult Parse(const std::vector<std::string>& args) {
         const auto s = valued.find(name);
         if (s == valued.end()) return UsageError{"unknown option '" + args[i] + "' (try --help)"};
         if (!value) {
-            if (i + 1 >= args.size()) return UsageError{"option '" + name + "' needs a value"};
+            if (i + 1 >= args.size() || isOption(args[i + 1]))
+                return UsageError{"option '" + name + "' needs a value"};
             value = args[++i];
         }
         if (auto error = s->second(*value)) return UsageError{*error};
@@ -128,6 +149,7 @@ ParseResult Parse(const std::vector<std::string>& args) {
 
 std::string HelpText() {
     return R"(Usage: vpg-render [options] -o FILE.wav
+       vpg-render [options] -- FILE.wav
 
 Renders what Vimbrel Pulse Generator plays into a stereo 16-bit WAV file: the left channel is
 the sine at the speaker frequency, the right channel the strobe pulses. Values go through the
@@ -156,10 +178,18 @@ Output:
   --buffer-size BYTES   buffer size: 4096, 8192, 16384, 32768 or 64536 (default 16384)
   --buffers N           number of buffers, 2 to 4 (default 4)
   --seconds S           cap the file at S seconds (required with --loop)
-  -o, --output FILE     the WAV file to write (required)
+  -o, --output FILE     the WAV file to write (required); it is written under a temporary
+                        name beside it and replaces what was there only once complete.
+                        A symbolic link stays and the file it points to is replaced; a
+                        directory, device, FIFO or socket is refused
   -h, --help            this text
+  --                    ends the options: a FILE after it is the output, whatever its name
 
-Exit status: 0 written; 1 the signal could not be rendered; 2 bad command line or output path.
+A value that starts with "--" is given as --option=VALUE. A WAV file holds at most 4 GiB of
+samples: a longer signal is refused before it is rendered, saying how many seconds fit.
+
+Exit status: 0 written; 1 the signal could not be rendered or written (or this text could not
+be written); 2 bad command line, output path, or a signal longer than a WAV file holds.
 )";
 }
 

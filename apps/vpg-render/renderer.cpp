@@ -1,10 +1,16 @@
 #include "apps/vpg-render/renderer.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ostream>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "apps/vpg-render/output_file.h"
 #include "audio/output_settings.h"
 #include "controls/numeric_entry.h"
 #include "platform/headless/headless_message_loop.h"
@@ -36,13 +42,21 @@ public:
         return (request.buttons & ui::mbNo) ? ui::mrNo : ui::mrOk;
     }
 
+    // Whether a line said so already.
+    bool said(const std::string& text) const {
+        return std::any_of(said_.begin(), said_.end(),
+                           [&](const std::string& line) { return line.find(text) != line.npos; });
+    }
+
 private:
     void say(std::string text) {
         for (char& c : text)
             if (c == '\r' || c == '\n') c = ' ';
         out_ << "vpg-render: " << text << '\n';
+        said_.push_back(std::move(text));
     }
     std::ostream& out_;
+    std::vector<std::string> said_;
 };
 
 int indexOf(const ui::ComboBox& list, int value) {
@@ -52,21 +66,66 @@ int indexOf(const ui::ComboBox& list, int value) {
     return -1;
 }
 
+constexpr double kMostWavData = headless::WavFileWaveOut::kMaxDataBytes;
+
+std::string numberText(double value) {
+    std::ostringstream s;
+    s << value;
+    return s.str();
+}
+
+// Seconds shown rounded down, so that the number said always fits.
+std::string secondsText(double seconds) {
+    std::ostringstream s;
+    s.setf(std::ios::fixed);
+    s.precision(1);
+    s << std::floor(seconds * 10) / 10;
+    return s.str();
+}
+
 }  // namespace
 
+RenderLength LengthOf(const Options& o, std::int32_t totalSamples) {
+    const double frameBytes = 4;
+    const double bufferBytes = o.bufferSize;
+    RenderLength length;
+    if (!o.loop) {
+        // Whole buffers, the last one filled up with silence; never fewer than the ring.
+        const double buffers = std::ceil(totalSamples / (bufferBytes / frameBytes));
+        length.bytes = std::max<double>(buffers, o.buffers) * bufferBytes;
+        length.mostSeconds =
+            std::floor(kMostWavData / bufferBytes) * (bufferBytes / frameBytes) / o.fs;
+    }
+    if (o.seconds) {
+        const double capped = std::floor(*o.seconds * o.fs) * frameBytes;
+        if (o.loop || capped < length.bytes) {
+            length.bytes = capped;
+            length.bySeconds = true;
+            length.mostSeconds = std::floor(kMostWavData / frameBytes) / o.fs;
+        }
+    }
+    return length;
+}
+
 int Render(const Options& o, std::ostream& messages) {
-    // The file grows under a temporary name and takes its own only when complete.
-    const std::string partial = o.output + ".part";
-    if (std::FILE* probe = std::fopen(partial.c_str(), "wb")) {
-        std::fclose(probe);
-    } else {
-        messages << "vpg-render: cannot write '" << o.output << "'\n";
+    // What lies at the output path is judged, and the temporary made, before anything else.
+    std::string error;
+    const auto output = OutputFile::Create(o.output, error);
+    if (!output) {
+        messages << "vpg-render: cannot write '" << o.output << "': " << error << '\n';
         return 2;
+    }
+    std::FILE* stream = output->OpenStream();
+    if (stream == nullptr) {
+        messages << "vpg-render: cannot write '" << o.output << "': " << std::strerror(errno)
+                 << '\n';
+        return 1;
     }
 
     headless::HeadlessMessageLoop loop;
     StreamDialogs dialogs(messages);
-    headless::WavFileWaveOut wav(loop, partial);
+    headless::WavFileWaveOut wav(loop);
+    wav.setFile(stream, o.output);
     headless::HeapWaveMemory memory;
     headless::MemoryRegistry registry;
     headless::RecordedShell shell;
@@ -118,10 +177,19 @@ int Render(const Options& o, std::ostream& messages) {
         messages << "vpg-render: --delta '" << *o.delta << "' became " << g.lblFdelta.Caption()
                  << '\n';
 
-    if (o.seconds) {
-        const double bytes = std::floor(*o.seconds * o.fs) * 4.0;
-        wav.setPlayLimit(static_cast<std::uint64_t>(std::min(bytes, 4.0e9)));
+    // The file's length is known now: one that no WAV file can hold is refused before it is
+    // rendered.
+    g.fConstLeftChange(nullptr);
+    const RenderLength length = LengthOf(o, g.Parameters.TotalSamples);
+    if (!(length.bytes <= kMostWavData)) {
+        messages << "vpg-render: "
+                 << (length.bySeconds ? "--seconds " + numberText(*o.seconds)
+                                      : "--duration " + g.Duration.Text())
+                 << " is more than a WAV file holds (4 GiB of sample data): at " << o.fs
+                 << " Hz at most " << secondsText(length.mostSeconds) << " seconds fit\n";
+        return 2;
     }
+    if (o.seconds) wav.setPlayLimit(static_cast<std::uint64_t>(length.bytes));
 
     g.btnONClick(nullptr);
     while (loop.pumpOne())
@@ -133,18 +201,23 @@ int Render(const Options& o, std::ostream& messages) {
         loop.pumpAll();
     }
     // A failed write ends the stream early: the file must not pass for the whole signal.
-    const bool ok = g.AudioOut1->FilledBuffers > 0 && wav.fileError().empty();
-    if (!wav.fileError().empty()) messages << "vpg-render: " << wav.fileError() << '\n';
-    if (ok && std::rename(partial.c_str(), o.output.c_str()) != 0) {
-        messages << "vpg-render: cannot write '" << o.output << "'\n";
-        std::remove(partial.c_str());
-        return 2;
-    }
-    if (!ok) {
-        std::remove(partial.c_str());
+    if (!wav.fileError().empty() || g.AudioOut1->FilledBuffers == 0) {
+        // Said once: the window may have shown the device's error already.
+        if (!wav.fileError().empty() && !dialogs.said(wav.fileError()))
+            messages << "vpg-render: " << wav.fileError() << '\n';
         return 1;
     }
-    return 0;
+    switch (output->Put(error)) {
+        case OutputFile::Commit::Done:
+            return 0;
+        case OutputFile::Commit::NotOnDisk:
+            messages << "vpg-render: cannot write '" << o.output << "': " << error << '\n';
+            return 1;
+        case OutputFile::Commit::NotInPlace:
+            break;
+    }
+    messages << "vpg-render: cannot write '" << o.output << "': " << error << '\n';
+    return 2;
 }
 
 }  // namespace render

@@ -107,6 +107,16 @@ TEST(RenderOptions, MisuseGivesOneClearLine) {
         {{"--sweep=yes", "-o", "x"}, "takes no value"},
         {{"--delta", "1", "--delta-position", "3", "-o", "x"},
          "either --delta or --delta-position"},
+        // A value that is missing is not taken from the next option.
+        {{"--freq", "--sweep", "-o", "x"}, "option '--freq' needs a value"},
+        {{"--freq", "-o", "x"}, "option '--freq' needs a value"},
+        {{"-o", "--freq", "100"}, "option '--output' needs a value"},
+        {{"-o", "-h"}, "option '--output' needs a value"},
+        {{"--duration", "--", "x"}, "option '--duration' needs a value"},
+        // After "--" there is one output file.
+        {{"-o", "x", "--", "y"}, "unexpected argument 'y'"},
+        {{"--", "x", "y"}, "unexpected argument 'y'"},
+        {{"--freq", "100", "--"}, "no output file"},
     };
     for (const auto& c : cases) {
         const auto r = Parse(c.args);
@@ -117,14 +127,56 @@ TEST(RenderOptions, MisuseGivesOneClearLine) {
     }
 }
 
+TEST(RenderOptions, DoubleDashEndsTheOptionsAndValuesMayBeNegative) {
+    const struct {
+        std::vector<std::string> args;
+        const char* output;
+        const char* freq;
+        const char* leftDb;
+    } cases[] = {
+        {{"--", "-weird.wav"}, "-weird.wav", "100", "0"},
+        {{"--freq", "5", "--", "--freq"}, "--freq", "5", "0"},
+        {{"--", "--help"}, "--help", "100", "0"},
+        {{"--", "-o"}, "-o", "100", "0"},
+        {{"--output=--x.wav"}, "--x.wav", "100", "0"},
+        {{"--freq=--5", "-o", "x"}, "x", "--5", "0"},
+        {{"--left-db", "-6", "-o", "x"}, "x", "100", "-6"},
+        {{"--left-db", "-", "-o", "x"}, "x", "100", "-"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        const Options o = parsed(c.args);
+        EXPECT_EQ(o.output, c.output);
+        EXPECT_EQ(o.freq, c.freq);
+        EXPECT_EQ(o.leftDb, c.leftDb);
+    }
+    EXPECT_EQ(parsed({"--delta", "-0.5", "-o", "x"}).delta, "-0.5");
+    EXPECT_EQ(parsed({"--delta-position", "-100", "--", "x"}).deltaPosition, -100);
+}
+
 TEST(RenderOptions, HelpListsEveryOptionWithItsUnitAndDefault) {
     EXPECT_TRUE(std::holds_alternative<render::ShowHelp>(Parse({"--freq", "1", "--help"})));
     const std::string help = render::HelpText();
-    for (const char* option :
-         {"--freq HZ", "--final-freq HZ", "--sweep", "--log", "--bidirectional", "--loop",
-          "--duration S", "--delta HZ", "--delta-position N", "--phase DEG", "--pulse-length N",
-          "--left-db DB", "--right-db DB", "--fs HZ", "--buffer-size BYTES", "--buffers N",
-          "--seconds S", "-o, --output FILE", "--help"})
+    for (const char* option : {"--freq HZ",
+                               "--final-freq HZ",
+                               "--sweep",
+                               "--log",
+                               "--bidirectional",
+                               "--loop",
+                               "--duration S",
+                               "--delta HZ",
+                               "--delta-position N",
+                               "--phase DEG",
+                               "--pulse-length N",
+                               "--left-db DB",
+                               "--right-db DB",
+                               "--fs HZ",
+                               "--buffer-size BYTES",
+                               "--buffers N",
+                               "--seconds S",
+                               "-o, --output FILE",
+                               "--help",
+                               "--   "})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     for (const char* fallback : {"(default 100)", "(default 1000)", "(default 10)",
                                  "(default 44100)", "(default 16384)", "(default 4)"})

@@ -1,42 +1,55 @@
 // vpg-render end to end: the WAV file holds exactly what the window plays, the sweep laws hold
 // in the rendered sine, and failures leave nothing behind.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "apps/vpg-render/render_options.h"
 #include "apps/vpg-render/renderer.h"
+#include "platform/headless/wav_file_wave_out.h"
+#include "support/child_process.h"
+#include "support/wav_reader.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ChildOptions;
+using testing_support::InChild;
+using testing_support::ReadWavFile;
+using testing_support::Spawn;
 
 struct Wav {
     int channels = 0, rate = 0, bits = 0;
     std::vector<std::int16_t> left, right;
 };
 
+// Reads a rendered file, whose header must describe exactly the data the file holds.
 Wav readWav(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), {});
+    const testing_support::WavFile file = ReadWavFile(path);
+    EXPECT_EQ(testing_support::HeaderFaults(file, 2, file.sampleRate, 16, file.fileSize - 44), "")
+        << path;
     Wav w;
-    if (b.size() < 44) return w;
-    auto u16 = [&](std::size_t o) { return b[o] | (b[o + 1] << 8); };
-    auto u32 = [&](std::size_t o) {
-        return static_cast<std::uint32_t>(u16(o)) | (static_cast<std::uint32_t>(u16(o + 2)) << 16);
-    };
-    w.channels = u16(22);
-    w.rate = static_cast<int>(u32(24));
-    w.bits = u16(34);
-    const std::uint32_t data = u32(40);
-    for (std::size_t o = 44; o + 3 < 44 + data && o + 3 < b.size(); o += 4) {
-        w.left.push_back(static_cast<std::int16_t>(u16(o)));
-        w.right.push_back(static_cast<std::int16_t>(u16(o + 2)));
+    w.channels = file.channels;
+    w.rate = static_cast<int>(file.sampleRate);
+    w.bits = file.bitsPerSample;
+    for (std::size_t i = 0; i + 1 < file.data.size() / 2; i += 2) {
+        w.left.push_back(file.sample16(i));
+        w.right.push_back(file.sample16(i + 1));
     }
     return w;
 }
@@ -76,9 +89,9 @@ TEST(Render, TheDefaultSignalHasTheEngineNumbers) {
     EXPECT_EQ(r.wav.channels, 2);
     EXPECT_EQ(r.wav.rate, 44100);
     EXPECT_EQ(r.wav.bits, 16);
-    // The whole second is signal; the last buffer is padded with silence.
-    ASSERT_GE(r.wav.left.size(), 44100u);
-    EXPECT_EQ(r.wav.left.size() % 4096, 0u);
+    // The whole second is signal; the last buffer is padded with silence: eleven buffers of
+    // 4096 frames.
+    EXPECT_EQ(r.wav.left.size(), 11u * 4096);
     EXPECT_EQ(r.wav.left[0], 467);
     for (std::size_t i = 0; i < 882; ++i)
         ASSERT_EQ(r.wav.right[i], (i % 441) <= 10 ? 32767 : 0) << i;
@@ -174,6 +187,575 @@ TEST(Render, AnUnwritableOutputPathFailsAtOnceAndLeavesNothing) {
     EXPECT_EQ(render::Render(o, messages), 2);
     EXPECT_NE(messages.str().find("cannot write '/nonexistent-dir/x.wav'"), std::string::npos);
     EXPECT_FALSE(fs::exists("/nonexistent-dir/x.wav.part"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The output path: judged before rendering, written through a temporary of our own
+
+// A folder of the test's own, and what lies in it.
+struct Folder {
+    Folder() {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        path = fs::temp_directory_path() / ("vpg-render-" + name);
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+
+    // Every entry with its kind and what it holds (a file's bytes, a link's target).
+    std::map<std::string, std::string> listing() const {
+        std::map<std::string, std::string> out;
+        for (const auto& e : fs::directory_iterator(path)) {
+            struct stat st {};
+            ::lstat(e.path().c_str(), &st);
+            std::string what;
+            if (S_ISLNK(st.st_mode))
+                what = "link to " + fs::read_symlink(e.path()).string();
+            else if (S_ISREG(st.st_mode))
+                what = "file of " + std::to_string(st.st_size) + " bytes, hash " +
+                       std::to_string(std::hash<std::string>()(slurp(e.path().string())));
+            else if (S_ISDIR(st.st_mode))
+                what = "folder";
+            else
+                what = "special " + std::to_string(st.st_mode & S_IFMT);
+            out[e.path().filename().string()] = what;
+        }
+        return out;
+    }
+    static std::string slurp(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    fs::path path;
+};
+
+void spit(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// Renders a short signal to `output` in this process.
+int renderTo(const std::string& output, std::string& messages,
+             std::vector<std::string> args = {"--duration", "0.2"}) {
+    args.push_back("-o");
+    args.push_back(output);
+    const auto parsed = render::Parse(args);
+    if (!std::holds_alternative<render::Options>(parsed)) {
+        messages = "unparsed";
+        return -1;
+    }
+    std::ostringstream out;
+    const int status = render::Render(std::get<render::Options>(parsed), out);
+    messages = out.str();
+    return status;
+}
+
+TEST(RenderOutput, WhatIsNoRegularFileIsRefusedBeforeAnythingIsRendered) {
+    struct Case {
+        const char* name;
+        std::function<std::string(const Folder&)> make;  // gives the -o path
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"directory",
+         [](const Folder& f) {
+             fs::create_directory(f / "adir");
+             return f / "adir";
+         },
+         "Is a directory"},
+        {"name ending in a slash", [](const Folder& f) { return f / "new/"; }, "Is a directory"},
+        {"FIFO",
+         [](const Folder& f) {
+             ::mkfifo((f / "fifo").c_str(), 0644);
+             return f / "fifo";
+         },
+         "it is a FIFO, not a regular file"},
+        {"socket",
+         [](const Folder& f) {
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             const std::string path = f / "sock";
+             std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+             ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+             ::close(fd);
+             return path;
+         },
+         "it is a socket, not a regular file"},
+        {"character device",
+         [](const Folder& f) {
+             // As root a node of our own (the old fault turned /dev/null into a file);
+             // otherwise /dev/null itself, which we could not replace anyway.
+             if (::geteuid() != 0) return std::string("/dev/null");
+             ::mknod((f / "null").c_str(), S_IFCHR | 0666, makedev(1, 3));
+             return f / "null";
+         },
+         "it is a character device, not a regular file"},
+        {"link to a folder",
+         [](const Folder& f) {
+             fs::create_directory(f / "adir");
+             fs::create_symlink("adir", f / "link");
+             return f / "link";
+         },
+         "Is a directory"},
+        {"dangling link",
+         [](const Folder& f) {
+             fs::create_symlink("missing.wav", f / "link.wav");
+             return f / "link.wav";
+         },
+         "it is a symbolic link to 'missing.wav', which does not exist"},
+        {"link loop",
+         [](const Folder& f) {
+             fs::create_symlink("loop.wav", f / "loop.wav");
+             return f / "loop.wav";
+         },
+         "Too many levels of symbolic links"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Folder folder;
+        const std::string output = c.make(folder);
+        const auto before = folder.listing();
+        const std::string result = InChild([&] {
+            std::string messages;
+            // "--freq abc" is reported once the window is built: the path is judged before.
+            const int status = renderTo(output, messages, {"--freq", "abc", "--duration", "0.2"});
+            const std::string expected =
+                "vpg-render: cannot write '" + output + "': " + c.reason + "\n";
+            return status == 2 && messages == expected
+                       ? std::string()
+                       : "status " + std::to_string(status) + ": " + messages;
+        });
+        EXPECT_EQ(result, "");
+        EXPECT_EQ(folder.listing(), before);
+        struct stat st {};
+        if (std::string(c.name) == "character device") {
+            EXPECT_TRUE(::stat(output.c_str(), &st) == 0 && S_ISCHR(st.st_mode));
+        }
+    }
+}
+
+TEST(RenderOutput, ALinkStaysAndTheFileItPointsToIsReplacedKeepingItsPermissionBits) {
+    Folder folder;
+    fs::create_directory(folder / "real");
+    spit(folder / "real/t.wav", "an earlier file");
+    ::chmod((folder / "real/t.wav").c_str(), 0640);
+    fs::create_symlink("real/t.wav", folder / "t.wav");
+    std::string messages;
+    ASSERT_EQ(renderTo(folder / "t.wav", messages), 0) << messages;
+    EXPECT_TRUE(fs::is_symlink(folder / "t.wav"));
+    EXPECT_EQ(fs::read_symlink(folder / "t.wav"), "real/t.wav");
+    EXPECT_EQ(readWav(folder / "real/t.wav").left.size(), 4u * 4096);
+    EXPECT_EQ(modeOf(folder / "real/t.wav"), 0640u);
+    EXPECT_EQ(folder.listing().size(), 2u);  // the link and the folder: no temporary
+    EXPECT_EQ(fs::directory_iterator(folder / "real")->path().filename(), "t.wav");
+}
+
+TEST(RenderOutput, AReplacedFileKeepsItsPermissionBitsAndANewOneFollowsTheUmask) {
+    for (const mode_t mode : {0604u, 0600u, 0664u, 0755u}) {
+        SCOPED_TRACE(mode);
+        Folder folder;
+        spit(folder / "t.wav", "an earlier file");
+        ::chmod((folder / "t.wav").c_str(), mode);
+        std::string messages;
+        ASSERT_EQ(renderTo(folder / "t.wav", messages), 0) << messages;
+        EXPECT_EQ(modeOf(folder / "t.wav"), mode);
+        EXPECT_EQ(readWav(folder / "t.wav").left.size(), 4u * 4096);
+    }
+    Folder folder;
+    const mode_t umask = ::umask(027);
+    std::string messages;
+    const int status = renderTo(folder / "new.wav", messages);
+    ::umask(umask);
+    ASSERT_EQ(status, 0) << messages;
+    EXPECT_EQ(modeOf(folder / "new.wav"), 0640u);
+}
+
+TEST(RenderOutput, TheTemporaryIsNeverAFileThatWasThereBefore) {
+    // What an earlier program version used as its temporary, FILE.part, is left alone.
+    struct Case {
+        const char* name;
+        std::function<void(const Folder&)> plant;
+    };
+    const Case cases[] = {
+        {"a link to someone's file",
+         [](const Folder& f) {
+             spit(f / "victim", "not yours");
+             fs::create_symlink(f / "victim", f / "t.wav.part");
+         }},
+        {"a partial download", [](const Folder& f) { spit(f / "t.wav.part", "half a file"); }},
+        {"a FIFO", [](const Folder& f) { ::mkfifo((f / "t.wav.part").c_str(), 0644); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Folder folder;
+        c.plant(folder);
+        auto expected = folder.listing();
+        const std::string result = InChild(
+            [&] {
+                std::string messages;
+                const int status = renderTo(folder / "t.wav", messages);
+                return status == 0 ? std::string() : messages;
+            },
+            ChildOptions{false, 20});
+        EXPECT_EQ(result, "");
+        const auto after = folder.listing();
+        ASSERT_EQ(after.count("t.wav"), 1u);
+        expected["t.wav"] = after.at("t.wav");
+        EXPECT_EQ(after, expected);
+        EXPECT_EQ(readWav(folder / "t.wav").left.size(), 4u * 4096);
+    }
+}
+
+// The vpg-render program itself, for what only a process shows: signals, limits, exit.
+const std::string kRenderProgram = VPG_RENDER_PROGRAM;
+
+// Waits until a temporary beside `output` holds at least `bytes`; its name, or "".
+std::string grownTemporary(const Folder& folder, const std::string& output, std::uintmax_t bytes) {
+    for (int i = 0; i < 2000; ++i) {
+        for (const auto& e : fs::directory_iterator(folder.path)) {
+            const std::string name = e.path().filename().string();
+            std::error_code ec;
+            if (name.rfind(output + ".", 0) == 0 && name.size() > 5 &&
+                name.compare(name.size() - 5, 5, ".part") == 0 &&
+                fs::file_size(e.path(), ec) >= bytes && !ec)
+                return name;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return "";
+}
+
+TEST(RenderOutput, ASignalRemovesTheTemporaryAndLeavesTheEarlierFile) {
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(sig));
+        Folder folder;
+        spit(folder / "t.wav", "the user's earlier file");
+        const auto before = folder.listing();
+        // Far longer than the test waits: the render is still running when the signal comes.
+        const auto child = Spawn({kRenderProgram, "--loop", "--seconds", "130000", "--fs", "8000",
+                                  "-o", folder / "t.wav"},
+                                 "", folder.path.string() + ".err");
+        const std::string temporary = grownTemporary(folder, "t.wav", 1 << 20);
+        EXPECT_NE(temporary, "");
+        ::kill(child.pid, sig);
+        const int status = child.wait();
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        EXPECT_EQ(folder.listing(), before);
+        fs::remove(folder.path.string() + ".err");
+    }
+}
+
+// Lowers the file size limit for one test; a write beyond it fails with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = old_;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit old_{};
+    void (*previous_)(int) = nullptr;
+};
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+    return n;
+}
+
+TEST(RenderOutput, AFailedWriteExitsOneSaysSoOnceAndLeavesTheEarlierFile) {
+    // The limit falls in the header, in the ring's first buffers, and in a later refill.
+    for (const rlim_t limit : {rlim_t{20}, rlim_t{44 + 16384 + 100}, rlim_t{44 + 9 * 16384}}) {
+        SCOPED_TRACE(limit);
+        Folder folder;
+        spit(folder / "t.wav", "the user's earlier file");
+        const auto before = folder.listing();
+        std::string messages;
+        int status = 0;
+        {
+            FileSizeLimit lowered(limit);
+            status = renderTo(folder / "t.wav", messages, {"--duration", "10"});
+        }
+        EXPECT_EQ(status, 1) << messages;
+        EXPECT_EQ(occurrences(messages, std::strerror(EFBIG)), 1u) << messages;
+        EXPECT_EQ(occurrences(messages, "'" + folder / "t.wav" + "'"), 1u) << messages;
+        EXPECT_EQ(folder.listing(), before);
+    }
+}
+
+TEST(RenderOutput, AFileSizeLimitIsAWriteErrorOfTheProgramNotItsEnd) {
+    Folder folder;
+    spit(folder / "t.wav", "the user's earlier file");
+    const auto before = folder.listing();
+    const std::string err = folder.path.string() + ".err";
+    const auto child =
+        Spawn({kRenderProgram, "--duration", "10", "-o", folder / "t.wav"}, "", err, [] {
+            rlimit limit{100000, 100000};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    const int status = child.wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(folder.listing(), before);
+    EXPECT_EQ(occurrences(Folder::slurp(err), std::strerror(EFBIG)), 1u) << Folder::slurp(err);
+    fs::remove(err);
+}
+
+TEST(RenderOutput, TwoRendersToOneFileLeaveOneWholeFile) {
+    Folder folder;
+    const std::vector<std::string> a{"--freq", "100", "--duration", "120"};
+    const std::vector<std::string> b{"--freq", "1000", "--duration", "120"};
+    std::string messages;
+    ASSERT_EQ(renderTo(folder / "a.wav", messages, a), 0) << messages;
+    ASSERT_EQ(renderTo(folder / "b.wav", messages, b), 0) << messages;
+    const auto with = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), kRenderProgram);
+        args.push_back("-o");
+        args.push_back(folder / "t.wav");
+        return args;
+    };
+    const auto first = Spawn(with(a), "", "");
+    const auto second = Spawn(with(b), "", "");
+    const int s1 = first.wait(), s2 = second.wait();
+    EXPECT_TRUE(WIFEXITED(s1) && WEXITSTATUS(s1) == 0) << s1;
+    EXPECT_TRUE(WIFEXITED(s2) && WEXITSTATUS(s2) == 0) << s2;
+    const std::string result = Folder::slurp(folder / "t.wav");
+    EXPECT_TRUE(result == Folder::slurp(folder / "a.wav") ||
+                result == Folder::slurp(folder / "b.wav"));
+    EXPECT_EQ(folder.listing().size(), 3u);
+}
+
+TEST(RenderCommandLine, HelpIntoAFullDiskFailsWithTheReason) {
+    Folder folder;
+    const std::string err = folder / "err";
+    const int status = Spawn({kRenderProgram, "--help"}, "/dev/full", err).wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << status;
+    EXPECT_NE(Folder::slurp(err).find(std::strerror(ENOSPC)), std::string::npos)
+        << Folder::slurp(err);
+    EXPECT_EQ(Spawn({kRenderProgram, "--help"}, folder / "out", err).wait(), 0);
+    EXPECT_EQ(Folder::slurp(folder / "out"), render::HelpText());
+}
+
+// ---------------------------------------------------------------------------------------------
+// What a WAV file holds: said before rendering
+
+TEST(RenderLimits, TheLengthIsHeldToWhatAWavFileHoldsAtItsBounds) {
+    const double most = headless::WavFileWaveOut::kMaxDataBytes;
+    struct Case {
+        const char* name;
+        int fs, bufferSize, buffers;
+        bool loop;
+        std::optional<double> seconds;
+        std::int32_t totalSamples;
+        double bytes;
+        bool bySeconds;
+    };
+    // 262143 buffers of 16384 bytes fit (4294967258 / 16384 = 262143.99); a frame more needs
+    // the next buffer. 1073741814 frames of 4 bytes fit; one more does not.
+    const Case cases[] = {
+        {"last whole buffer", 44100, 16384, 4, false, {}, 262143 * 4096, 262143.0 * 16384, false},
+        {"one frame more", 44100, 16384, 4, false, {}, 262143 * 4096 + 1, 262144.0 * 16384, false},
+        {"shorter than the ring", 8000, 4096, 3, false, {}, 1, 3.0 * 4096, false},
+        {"a second", 44100, 16384, 4, false, {}, 44100, 11.0 * 16384, false},
+        {"the longest signal", 44100, 16384, 4, false, {}, 2147483647, 524288.0 * 16384, false},
+        {"seconds cap the signal", 44100, 16384, 4, false, 0.5, 44100, 22050.0 * 4, true},
+        {"seconds beyond the signal", 44100, 16384, 4, false, 5.0, 44100, 11.0 * 16384, false},
+        {"looping: the last frame", 8000, 16384, 4, true, (1073741814 + 0.5) / 8000, 0,
+         1073741814.0 * 4, true},
+        {"looping: a frame more", 8000, 16384, 4, true, (1073741815 + 0.5) / 8000, 0,
+         1073741815.0 * 4, true},
+        {"looping: far beyond", 44100, 16384, 4, true, 1e308, 0, HUGE_VAL, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        render::Options o;
+        o.fs = c.fs;
+        o.bufferSize = c.bufferSize;
+        o.buffers = c.buffers;
+        o.loop = c.loop;
+        o.seconds = c.seconds;
+        const render::RenderLength length = render::LengthOf(o, c.totalSamples);
+        EXPECT_EQ(length.bytes, c.bytes);
+        EXPECT_EQ(length.bySeconds, c.bySeconds);
+    }
+    // The seconds said to fit do fit, and a tenth more does not, at every rate and buffer size.
+    for (const int fs : {8000, 11025, 22050, 44100, 48000, 96000}) {
+        for (const int bufferSize : {4096, 8192, 16384, 32768, 64536}) {
+            SCOPED_TRACE(testing::Message() << fs << " Hz, buffers of " << bufferSize);
+            render::Options o;
+            o.fs = fs;
+            o.bufferSize = bufferSize;
+            const auto samples = [&](double seconds) {
+                return static_cast<std::int32_t>(std::llround(seconds * fs));
+            };
+            const double signal = std::floor(render::LengthOf(o, 0).mostSeconds * 10) / 10;
+            EXPECT_LE(render::LengthOf(o, samples(signal)).bytes, most);
+            EXPECT_GT(render::LengthOf(o, samples(signal + 0.1)).bytes, most);
+            o.loop = true;
+            o.seconds = 1;
+            o.seconds = std::floor(render::LengthOf(o, 0).mostSeconds * 10) / 10;
+            EXPECT_LE(render::LengthOf(o, 0).bytes, most);
+            o.seconds = *o.seconds + 0.1;
+            EXPECT_GT(render::LengthOf(o, 0).bytes, most);
+        }
+    }
+}
+
+TEST(RenderLimits, ASignalLongerThanAWavFileHoldsIsRefusedBeforeRendering) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"--duration", "1000000"},
+         "vpg-render: --duration 1000000 is more than a WAV file holds (4 GiB of sample data): "
+         "at 44100 Hz at most 24347.7 seconds fit\n"},
+        {{"--loop", "--seconds", "1e308"},
+         "vpg-render: --seconds 1e+308 is more than a WAV file holds (4 GiB of sample data): at "
+         "44100 Hz at most 24347.8 seconds fit\n"},
+        {{"--loop", "--seconds", "134217.8", "--fs", "8000"},
+         "vpg-render: --seconds 134218 is more than a WAV file holds (4 GiB of sample data): at "
+         "8000 Hz at most 134217.7 seconds fit\n"},
+        {{"--duration", "1e38", "--fs", "96000"},
+         "vpg-render: --duration '1e38' became 922337203685478\nvpg-render: --duration "
+         "922337203685478 is more than a WAV file holds (4 GiB of sample data): at 96000 Hz at "
+         "most 11184.7 seconds fit\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        Folder folder;
+        spit(folder / "t.wav", "the user's earlier file");
+        const auto before = folder.listing();
+        std::string messages;
+        EXPECT_EQ(renderTo(folder / "t.wav", messages, c.args), 2);
+        EXPECT_EQ(messages, c.says);
+        EXPECT_EQ(folder.listing(), before);
+    }
+    // A cap that makes it fit is fine.
+    Folder folder;
+    std::string messages;
+    EXPECT_EQ(renderTo(folder / "t.wav", messages, {"--duration", "1000000", "--seconds", "0.1"}),
+              0)
+        << messages;
+    EXPECT_EQ(readWav(folder / "t.wav").left.size(), 4410u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// As an ordinary user: the tests run as root in CI, so these give up root in a child process
+
+TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds) {
+    struct Case {
+        const char* name;
+        std::function<std::string(const Folder&)> make;  // gives the -o path, as root
+        int status;
+        const char* reason;  // for a refusal
+        std::vector<std::string> args;
+    };
+    const std::vector<std::string> shortRender{"--duration", "0.2"};
+    const Case cases[] = {
+        {"a folder the user may not write",
+         [](const Folder& f) {
+             fs::create_directory(f / "theirs");
+             ::chmod((f / "theirs").c_str(), 0555);
+             return f / "theirs/t.wav";
+         },
+         2, "Permission denied", shortRender},
+        {"a read-only file of the user's",
+         [](const Folder& f) {
+             testing_support::GiveToOrdinaryUser(f.path.string());
+             spit(f / "t.wav", "read-only");
+             ::chmod((f / "t.wav").c_str(), 0444);
+             testing_support::GiveToOrdinaryUser(f / "t.wav");
+             return f / "t.wav";
+         },
+         2, "Permission denied", shortRender},
+        {"a file left by an earlier run as root",
+         [](const Folder& f) {
+             testing_support::GiveToOrdinaryUser(f.path.string());
+             spit(f / "t.wav", "root's");
+             ::chmod((f / "t.wav").c_str(), 0644);
+             return f / "t.wav";
+         },
+         2, "Permission denied", shortRender},
+        {"the user's own file",
+         [](const Folder& f) {
+             testing_support::GiveToOrdinaryUser(f.path.string());
+             spit(f / "t.wav", "mine");
+             ::chmod((f / "t.wav").c_str(), 0600);
+             testing_support::GiveToOrdinaryUser(f / "t.wav");
+             return f / "t.wav";
+         },
+         0, "", shortRender},
+        {"a write failure over the user's file",
+         [](const Folder& f) {
+             testing_support::GiveToOrdinaryUser(f.path.string());
+             spit(f / "t.wav", "mine");
+             testing_support::GiveToOrdinaryUser(f / "t.wav");
+             return f / "t.wav";
+         },
+         1,
+         "",
+         {"--duration", "10"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Only root can leave a file of root's; run as an ordinary user, the suite has no
+        // one else's file to offer.
+        if (::geteuid() != 0 && std::string(c.name).find("as root") != std::string::npos) continue;
+        Folder folder;
+        ::chmod(folder.path.c_str(), 0755);
+        const std::string output = c.make(folder);
+        const auto before = folder.listing();
+        const bool failsWriting = c.status == 1;
+        const std::string result = InChild(
+            [&] {
+                if (failsWriting) {
+                    std::signal(SIGXFSZ, SIG_IGN);
+                    rlimit limit{50000, 50000};
+                    ::setrlimit(RLIMIT_FSIZE, &limit);
+                }
+                std::string messages;
+                const int status = renderTo(output, messages, c.args);
+                const std::string refusal =
+                    "vpg-render: cannot write '" + output + "': " + c.reason + "\n";
+                if (status != c.status || (c.status == 2 && messages != refusal))
+                    return "status " + std::to_string(status) + ": " + messages;
+                return std::string();
+            },
+            ChildOptions{true, 30});
+        EXPECT_EQ(result, "");
+        if (c.status == 0) {
+            EXPECT_EQ(readWav(output).left.size(), 4u * 4096);
+            EXPECT_EQ(modeOf(output), 0600u);
+            EXPECT_EQ(folder.listing().size(), 1u);
+        } else {
+            EXPECT_EQ(folder.listing(), before);
+            if (fs::is_directory(folder / "theirs")) {
+                EXPECT_TRUE(fs::is_empty(folder / "theirs"));
+                ::chmod((folder / "theirs").c_str(), 0755);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -223,11 +223,19 @@ struct EndCase {
 
 TEST(FrequencyControls, LowerEndAcceptsAPositiveNumberBelowTheUpperEnd) {
     const EndCase cases[] = {
-        {"2.5", "2.5", 97},                        // accepted, the text stays as typed
-        {"30", "30", 1176},  {"2,5", "20", 1000},  // a comma is refused here
-        {"0", "20", 1000},   {"-1", "20", 1000},
-        {"abc", "20", 1000}, {"500", "20", 1000},  // not below the upper end
-        {"600", "20", 1000}, {"", "", 1000},       // an empty field is left alone
+        {"2.5", "2.5", 97},  // accepted, the text stays as typed
+        {"30", "30", 1176},
+        {"2,5", "20", 1000},  // a comma is refused here
+        {"0", "20", 1000},
+        {"-1", "20", 1000},
+        {"abc", "20", 1000},
+        {"500", "20", 1000},  // not below the upper end
+        {"600", "20", 1000},
+        {"", "", 1000},  // an empty field is left alone
+        // Just above and just below 0 (just below the upper end carries the start frequency
+        // along: see MovingAnEndPastTheStartFrequencyCarriesItAlong).
+        {"0.01", "0.01", -2301},
+        {"-0.01", "20", 1000},
     };
     for (const EndCase& c : cases) {
         SCOPED_TRACE(std::string("MinFreqEdit ") + c.typed);
@@ -243,10 +251,18 @@ TEST(FrequencyControls, LowerEndAcceptsAPositiveNumberBelowTheUpperEnd) {
 
 TEST(FrequencyControls, UpperEndMustStayBelowHalfTheSamplingRate) {
     const EndCase cases[] = {
-        {"22049", "22049", 4042}, {"1000", "1000", 2699},
-        {"22050", "500", 2398},                         // fs/2 itself is refused
-        {"30000", "500", 2398},   {"20", "500", 2398},  // not above the lower end
-        {"abc", "500", 2398},     {"1000,5", "500", 2398},
+        {"22049", "22049", 4042},
+        {"1000", "1000", 2699},
+        {"22050", "500", 2398},  // fs/2 itself is refused
+        {"30000", "500", 2398},
+        {"20", "500", 2398},  // not above the lower end
+        {"abc", "500", 2398},
+        {"1000,5", "500", 2398},
+        // The bounds: just above the lower end and just below fs/2.
+        {"20.5", "20.5", 1011},
+        {"22049.9", "22049.9", 4042},
+        {"22050.1", "500", 2398},
+        {"19.9", "500", 2398},
     };
     for (const EndCase& c : cases) {
         SCOPED_TRACE(std::string("MaxFreqEdit ") + c.typed);
@@ -408,6 +424,11 @@ TEST(FrequencyControls, StartFrequencyOnLeavingAt44100) {
         {"-3", false, "0.1"},
         {"1234.567891", false, "1234.56787"},
         {"440", false, "440"},
+        // The bounds and just outside them.
+        {"0.1", false, "0.1"},
+        {"0.09", false, "0.1"},
+        {"22049", false, "22049"},
+        {"22050.01", true, "22050"},
     };
     for (const ExitCase& c : cases) {
         SCOPED_TRACE(std::string("fInitLeft ") + c.typed);
@@ -453,6 +474,14 @@ TEST(FrequencyControls, FinalFrequencyFollowsTheSameRule) {
     p.typeAndLeave(p.gen().fFinalLeft, "abc");
     EXPECT_EQ(notices(p).size(), 1u);
     EXPECT_EQ(p.gen().fFinalLeft.Text(), "1000");
+    // The bounds and just outside them.
+    for (const auto& [typed, text] : {std::pair{"0.1", "0.1"}, std::pair{"0.09", "0.1"},
+                                      std::pair{"22050", "22050"}, std::pair{"-0.01", "0.1"}}) {
+        SCOPED_TRACE(typed);
+        p.typeAndLeave(p.gen().fFinalLeft, typed);
+        EXPECT_EQ(p.gen().fFinalLeft.Text(), text);
+    }
+    EXPECT_EQ(notices(p).size(), 1u);
 }
 
 TEST(FrequencyControls, YesOnTheNoticeStopsTheOutputAndShowsTheOutputSettings) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "controls/numeric_entry.h"
+#include "support/headless_program.h"
 
 namespace {
 
@@ -135,6 +136,37 @@ TEST(Cleanup, BoundsRoundsAndRewritesFieldTexts) {
         EXPECT_EQ(Cleanup(c.input, c.min, c.max, c.decimals, c.standard, '.'), c.expected)
             << '"' << c.input << '"';
     EXPECT_EQ(Cleanup("1.5", -100, 100, 1, 0, ','), "1,5");
+}
+
+TEST(DurationField, OnLeavingItIsAtLeastATenthOfASecondWithFourDecimals) {
+    const struct {
+        const char* typed;
+        const char* text;
+        std::int32_t samples;  // at 44100 Hz, without Loop
+    } cases[] = {
+        {"0.1", "0.1", 4410},
+        {"0.09", "0.1", 4410},  // just below the minimum
+        {"0.0999", "0.1", 4410},
+        {"0", "0.1", 4410},
+        {"-5", "0.1", 4410},
+        {"0.10004", "0.1", 4410},
+        {"0.10005", "0.1001", 4414},
+        {"abc", "1", 44100},
+        {"", "1", 44100},
+        {"7,25", "7.25", 319725},
+        {"48000", "48000", 2116800000},  // no upper bound; the samples still fit
+        {"48700", "48700", 2147483647},  // beyond 2147483647 samples: clamped
+        {"1e14", "100000000376832", 2147483647},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        testing_support::HeadlessProgram p;
+        p.startAt44100();
+        p.gen().Loop.setChecked(false);
+        p.typeAndLeave(p.gen().Duration, c.typed);
+        EXPECT_EQ(p.gen().Duration.Text(), c.text);
+        EXPECT_EQ(p.gen().Parameters.TotalSamples, c.samples);
+    }
 }
 
 TEST(WholeNumbers, OnlyDigitsWithAnOptionalSign) {

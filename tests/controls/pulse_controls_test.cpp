@@ -154,10 +154,24 @@ TEST(PulseControls, LevelOnLeavingIsAWholeNumberFromMinus100To0) {
     };
     const Case cases[] = {
         {"-20.5", "-20", 20},  // ties to even
-        {"-21.5", "-22", 22}, {"-6.5", "-6", 6},  {"abc", "0", 0},
-        {"", "0", 0},         {"12,5", "0", 0},   {"-150", "-100", 100},
-        {"-6", "-6", 6},      {"-30", "-30", 30},  // the text it already holds: the trackbar still
-                                                   // follows
+        {"-21.5", "-22", 22},
+        {"-6.5", "-6", 6},
+        {"abc", "0", 0},
+        {"", "0", 0},
+        {"12,5", "0", 0},
+        {"-150", "-100", 100},
+        {"-6", "-6", 6},
+        {"-30", "-30", 30},  // the text it already holds: the trackbar still
+                             // follows
+        // The bounds and just outside them.
+        {"-100", "-100", 100},
+        {"-101", "-100", 100},
+        {"-100.5", "-100", 100},
+        {"0", "0", 0},
+        {"1", "0", 0},
+        {"0.4", "0", 0},
+        {"-99.6", "-100", 100},
+        {"-0.6", "-1", 1},
     };
     for (const Channel& ch : kChannels) {
         for (const Case& c : cases) {
@@ -225,6 +239,13 @@ TEST(PulseControls, PhaseOnLeavingGoesToHundredthsAndTheTrackbarFollows) {
         {50, "45.678", "46", 46, 46.0f},
         {46, "45.678", "45.68", 46, 45.678f},
         {0, "90,5", "90", 90, 90.0f},  // 90.5 goes to 90, ties to even
+        // The trackbar's ends and just outside them.
+        {100, "360", "360", 360, 360.0f},
+        {100, "360.01", "360", 360, 360.0f},
+        {100, "0", "0", 0, 0.0f},
+        {100, "-0.01", "0", 0, 0.0f},
+        {100, "359.99", "360", 360, 360.0f},
+        {100, "0.01", "0", 0, 0.0f},
     };
     for (const PhaseCase& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " from " + std::to_string(c.trackbarBefore));
@@ -292,6 +313,11 @@ TEST(PulseControls, PulseLengthOnLeavingIsAWholeNumberAndTheTrackbarFollows) {
         {30, "2.5", "10", 10, 10},
         {10, "1e1", "10", 10, 10},
         {10, "020", "20", 20, 20},
+        // The trackbar's ends and just outside them.
+        {10, "1", "1", 1, 1},
+        {10, "50", "50", 50, 50},
+        {10, "51", "50", 50, 50},
+        {10, "0.9", "10", 10, 10},
         // Already at the bound the clamp gives: nothing is written back.
         {50, "80", "80", 50, 80},
         {1, "0", "0", 1, 0},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -329,6 +330,50 @@ TEST(TransportMessages, OptionMessagesSetTheBoxesAndRunTheirClickHandlers) {
     EXPECT_FALSE(g.BidirectionalLeft.Checked());
 }
 
+TEST(TransportMessages, OptionMessagesTakeAnyNonZeroWParamAsTicked) {
+    const struct {
+        std::uint32_t msg;
+        ui::CheckBox vpg::TfrmGenerator::*box;
+    } boxes[] = {{1035, &vpg::TfrmGenerator::Loop},
+                 {1036, &vpg::TfrmGenerator::LogarithmicLeft},
+                 {1037, &vpg::TfrmGenerator::BidirectionalLeft}};
+    for (const auto& b : boxes) {
+        for (const std::uint32_t wParam : {0u, 1u, 2u, 0x80000000u, 4294967295u}) {
+            for (const bool before : {false, true}) {
+                SCOPED_TRACE(testing::Message() << b.msg << " " << wParam << " from " << before);
+                At44100 p;
+                vpg::TfrmGenerator& g = p.gen();
+                (g.*b.box).setChecked(before);
+                g.WndProc(b.msg, wParam, 0);
+                EXPECT_EQ((g.*b.box).Checked(), wParam != 0);
+            }
+        }
+    }
+}
+
+TEST(TransportMessages, DeviceMessageAtTheEndsOfTheList) {
+    const struct {
+        std::uint32_t wParam;
+        int index;  // -1: no entry selected
+    } cases[] = {
+        {4294967295u, 0},  // -1: "Windows Default"
+        {0, 1},
+        {2, 3},             // the last device
+        {3, -1},            // beyond the list
+        {4294967294u, -1},  // -2
+        {2147483647u, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wParam);
+        At44100 p({"Alpha", "Beta", "Gamma"});
+        vpg::TfrmGenerator& g = p.gen();
+        g.WaveDevice.setItemIndex(2);
+        g.WndProc(1047, c.wParam, 0);
+        EXPECT_EQ(g.WaveDevice.ItemIndex(), c.index);
+        EXPECT_EQ(p.out().WaveDevice(), audio::WAVE_MAPPER);
+    }
+}
+
 // --- the output as the window sees it ---------------------------------------------------
 
 // A signal shorter than the ring: 1 s at 8000 Hz in four buffers of 64536 bytes. Once the one
@@ -502,7 +547,18 @@ TEST(TransportMessages, PresetMessageActsOnlyOnSlotsOneToFourWithRecallOrStore) 
     const struct {
         std::uint32_t wParam;
         std::intptr_t lParam;
-    } ignored[] = {{2, 1}, {2, 3}, {1, 0}, {1, 5}, {1, -1}, {0, 0}, {0, 5}, {0, -1}};
+    } ignored[] = {{2, 1},
+                   {2, 3},
+                   {1, 0},
+                   {1, 5},
+                   {1, -1},
+                   {0, 0},
+                   {0, 5},
+                   {0, -1},
+                   {4294967295u, 1},
+                   {4294967295u, 4},
+                   {1, 1LL << 32 | 1},
+                   {0, INTPTR_MIN}};
     for (const auto& c : ignored) {
         SCOPED_TRACE(testing::Message() << c.wParam << " " << c.lParam);
         At44100 p;
@@ -525,6 +581,20 @@ TEST(TransportMessages, PresetMessageActsOnlyOnSlotsOneToFourWithRecallOrStore) 
     bringTo(p, RunState::Playing);
     g.WndProc(1048, 0, 3);
     EXPECT_EQ(runOf(p), RunState::Stopped);
+
+    // The first and the last slot act; the slots just outside are in the table above.
+    for (const std::intptr_t slot : {1, 4}) {
+        SCOPED_TRACE(slot);
+        At44100 q;
+        vpg::TfrmGenerator& h = q.gen();
+        h.fInitLeft.setText("321");
+        h.WndProc(1048, 1, slot);
+        for (std::size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(slots(h)[i], i + 1 == static_cast<std::size_t>(slot) ? "321" : "100");
+        h.fInitLeft.setText("222");
+        h.WndProc(1048, 0, slot);
+        EXPECT_EQ(h.fInitLeft.Text(), "321");
+    }
 }
 
 }  // namespace

@@ -1,20 +1,28 @@
 // The settings file that stands in for the registry on Linux.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "persistence/reg_file.h"
 #include "persistence/settings_store.h"
 #include "platform/posix/file_registry.h"
+#include "support/child_process.h"
+#include "support/headless_program.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using persistence::RegistryValue;
 using persistence::ValueKind;
+using testing_support::ChildOptions;
+using testing_support::InChild;
 
 const std::string kKey = "\\Software\\Halvane\\Vimbrel Pulse Generator";
 
@@ -59,6 +67,40 @@ TEST(RegFile, KeepsEveryKindAcrossARoundTrip) {
     const auto back = persistence::ParseRegFile(text);
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, file);
+}
+
+TEST(RegFile, EveryEscapedCharacterAndTheNulSurviveARoundTrip) {
+    struct Case {
+        std::string text;     // as the control holds it
+        std::string written;  // between the quotes in the file
+    };
+    using namespace std::string_literals;
+    const Case cases[] = {
+        {"\\", "\\\\"},
+        {"\"", "\\\""},
+        {"\n", "\\n"},
+        {"\r", "\\r"},
+        {"\0"s, "\\0"},
+        {"a\0b\0"s, "a\\0b\\0"},
+        {"\r\n", "\\r\\n"},
+        {"\\0", "\\\\0"},  // a backslash before a zero is not a NUL
+        {"\\n\"\\", "\\\\n\\\"\\\\"},
+        {"tab\tand ;", "tab\tand ;"},  // written as they are
+        {"ends with a blank ", "ends with a blank "},
+        {"\"=\"", "\\\"=\\\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        persistence::RegFile file;
+        file.keys[kKey]["Value"] = {RegistryValue::Text(c.text), {}};
+        file.keys[kKey][c.text] = {RegistryValue::Text("named so"), {}};
+        const std::string text = persistence::SerializeRegFile(file);
+        EXPECT_NE(text.find("\"Value\"=\"" + c.written + "\"\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("\"" + c.written + "\"=\"named so\"\n"), std::string::npos) << text;
+        const auto back = persistence::ParseRegFile(text);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(*back, file);
+    }
 }
 
 TEST(RegFile, RefusesWhatIsNotWellFormed) {
@@ -201,6 +243,274 @@ TEST(FileRegistry, TheFileLivesInTheXdgConfigurationFolder) {
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     } else {
         unsetenv("XDG_CONFIG_HOME");
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whatever lies at the settings path
+
+// Pads a well-formed settings file with comment lines to exactly `bytes`.
+std::string settingsOfSize(std::size_t bytes) {
+    std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE" + kKey +
+                       "]\n\"Duration\"=\"7\"\n";
+    while (text.size() < bytes) {
+        const std::size_t room = bytes - text.size();
+        text +=
+            room >= 2 ? ";" + std::string(std::min<std::size_t>(room - 2, 1000), 'x') + "\n" : "\n";
+    }
+    return text;
+}
+
+// What a load and a save of the registry at `path` did: whether the key opened, and whether
+// the save went through.
+struct LoadAndSave {
+    bool opened = false;
+    bool saved = false;
+    std::string keptAside;
+};
+
+LoadAndSave loadAndSave(const std::string& path) {
+    LoadAndSave r;
+    posix::FileRegistry reg(path);
+    const auto k = reg.OpenKey(kKey);
+    r.opened = k != 0;
+    if (k) reg.CloseKey(k);
+    const auto key = reg.CreateKey(kKey);
+    r.saved = reg.SetValue(key, "Loop", RegistryValue::Integer(1));
+    reg.CloseKey(key);
+    r.keptAside = reg.keptAside();
+    return r;
+}
+
+std::string kindAt(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return "nothing";
+    if (S_ISLNK(st.st_mode)) return "link to " + fs::read_symlink(path).string();
+    if (S_ISREG(st.st_mode)) return "file";
+    if (S_ISDIR(st.st_mode)) return "folder";
+    if (S_ISFIFO(st.st_mode)) return "FIFO";
+    return "other";
+}
+
+TEST(FileRegistry, OnlyARegularFileOfSaneSizeIsReadAndAnythingElseIsKeptAside) {
+    const std::size_t limit = posix::FileRegistry::kMaxFileBytes;
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        const char* asideKind;  // what is kept aside, "" when the file is read
+    };
+    const Case cases[] = {
+        {"a FIFO", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); }, "FIFO"},
+        {"a link to /dev/zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); },
+         "link to /dev/zero"},
+        {"a folder", [](const std::string& p) { fs::create_directory(p); }, "folder"},
+        {"a link loop", [](const std::string& p) { fs::create_symlink(p, p); }, "link to "},
+        {"a file one byte over the limit",
+         [limit](const std::string& p) { spit(p, settingsOfSize(limit + 1)); }, "file"},
+        {"a file of 20 MB",
+         [](const std::string& p) {
+             std::ofstream(p, std::ios::binary) << "x";
+             fs::resize_file(p, 20u << 20);
+         },
+         "file"},
+        {"a file at the limit", [limit](const std::string& p) { spit(p, settingsOfSize(limit)); },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.file("settings.reg");
+        c.make(path);
+        const bool read = std::string(c.asideKind).empty();
+        const std::string before = kindAt(path) == "file" ? slurp(path) : "";
+        LoadAndSave r;
+        // In a child with a time limit: a FIFO or an endless file must not hold the start-up.
+        const std::string result = InChild(
+            [&] {
+                r = loadAndSave(path);
+                return r.opened == read && r.saved
+                           ? std::string()
+                           : std::string("opened ") + (r.opened ? "yes" : "no") + ", saved " +
+                                 (r.saved ? "yes" : "no");
+            },
+            ChildOptions{false, 10});
+        EXPECT_EQ(result, "");
+        // The child's registry is gone with it: look at the files.
+        ASSERT_EQ(kindAt(path), "file");
+        const auto saved = persistence::ParseRegFile(slurp(path));
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->keys.at(kKey).at("Loop").value, RegistryValue::Integer(1));
+        EXPECT_EQ(saved->keys.at(kKey).count("Duration"), read ? 1u : 0u);
+        const std::string aside = path + ".unreadable";
+        if (read) {
+            EXPECT_EQ(kindAt(aside), "nothing");
+        } else {
+            EXPECT_EQ(kindAt(aside).rfind(c.asideKind, 0), 0u) << kindAt(aside);
+            if (!before.empty()) {
+                EXPECT_TRUE(slurp(aside) == before);  // byte for byte
+            }
+        }
+    }
+    struct stat st {};
+    EXPECT_TRUE(::stat("/dev/zero", &st) == 0 && S_ISCHR(st.st_mode));
+}
+
+TEST(FileRegistry, AFileThatCannotBeReadIsKeptAsideOrLeftUntouched) {
+    // Left root-owned by an earlier run under sudo: the user may not read it. Where the user
+    // may write the folder it goes aside; where not, it stays as it is and the save fails
+    // with the store's message.
+    struct Case {
+        const char* name;
+        bool folderWritable;
+    };
+    for (const Case c :
+         {Case{"in the user's folder", true}, Case{"in a folder of root's", false}}) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.file("settings.reg");
+        const std::string theirs = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE" +
+                                   kKey + "]\n\"Duration\"=\"7\"\n";
+        spit(path, theirs);
+        ::chmod(path.c_str(), 0600);
+        if (::geteuid() != 0) ::chmod(path.c_str(), 0);  // not root: no one may read it
+        ::chmod(dir.path.c_str(), c.folderWritable ? 0755 : 0555);
+        if (c.folderWritable) testing_support::GiveToOrdinaryUser(dir.path.string());
+        const std::string result = InChild(
+            [&] {
+                headless::HeadlessPlatform hp;
+                posix::FileRegistry registry(path);
+                vpg::Platform platform{hp.loop,  hp.dialogs, hp.waveOut, hp.memory,  registry,
+                                       hp.shell, hp.hotKey,  '.',        "/opt/vpg/"};
+                vpg::Program program(platform, hp.timing);
+                program.Startup();
+                program.ShowMainWindow();
+                std::string out;
+                // The defaults load, as for a file that is not there.
+                if (program.frmGenerator->Duration.Text() != "10")
+                    out += "Duration " + program.frmGenerator->Duration.Text() + "\n";
+                const bool closed = program.frmGenerator->Close();
+                const auto messages = hp.dialogs.messages();
+                const bool failed =
+                    std::find(messages.begin(), messages.end(),
+                              "Failed to set data for 'fInitLeft'") != messages.end();
+                if (closed != c.folderWritable || failed == c.folderWritable)
+                    out += std::string("closed ") + (closed ? "yes" : "no") + ", message " +
+                           (failed ? "yes" : "no");
+                if (c.folderWritable && registry.keptAside() != path + ".unreadable")
+                    out += "kept aside at '" + registry.keptAside() + "'";
+                return out;
+            },
+            ChildOptions{true, 30});
+        EXPECT_EQ(result, "");
+        ::chmod(dir.path.c_str(), 0755);
+        ::chmod(path.c_str(), 0600);
+        ::chmod((path + ".unreadable").c_str(), 0600);
+        if (c.folderWritable) {
+            EXPECT_EQ(slurp(path + ".unreadable"), theirs);
+            const auto saved = persistence::ParseRegFile(slurp(path));
+            ASSERT_TRUE(saved);
+            EXPECT_EQ(saved->keys.at(kKey).at("Duration").value, RegistryValue::Text("10"));
+        } else {
+            EXPECT_EQ(slurp(path), theirs);
+            EXPECT_EQ(kindAt(path + ".unreadable"), "nothing");
+        }
+    }
+}
+
+TEST(FileRegistry, AFileSystemFailureNeverThrows) {
+    struct Case {
+        const char* name;
+        std::function<void(const TempDir&)> make;
+        bool saved;
+        const char* aside;
+    };
+    const Case cases[] = {
+        {"a link loop where the copy would go",
+         [](const TempDir& d) {
+             spit(d.file("settings.reg"), "junk");
+             fs::create_symlink("settings.reg.unreadable", d.file("settings.reg.unreadable"));
+         },
+         true, "settings.reg.unreadable-2"},
+        {"a settings path below a file",
+         [](const TempDir& d) { spit(d.file("settings.reg"), "a file, not a folder"); }, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        c.make(dir);
+        const std::string path = std::string(c.name).find("below") != std::string::npos
+                                     ? dir.file("settings.reg/settings.reg")
+                                     : dir.file("settings.reg");
+        LoadAndSave r;
+        EXPECT_NO_THROW(r = loadAndSave(path));
+        EXPECT_EQ(r.saved, c.saved);
+        EXPECT_EQ(r.keptAside, *c.aside ? dir.file(c.aside) : "");
+        if (*c.aside) {
+            EXPECT_EQ(slurp(dir.file(c.aside)), "junk");
+        }
+    }
+}
+
+TEST(FileRegistry, ASavesTemporaryIsItsOwnAndKilledSavesLeaveNoneBehind) {
+    TempDir dir;
+    const std::string path = dir.file("settings.reg");
+    // A process that has ended: its temporaries are stale.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = std::to_string(gone);
+    const std::vector<std::string> stale{"settings.reg.tmp-" + dead,
+                                         "settings.reg.tmp-" + dead + "-12345",
+                                         "settings.reg.tmp-" + std::to_string(::getpid())};
+    // Another save that runs (pid 1 always does), a name that only looks alike, another file.
+    const std::vector<std::string> kept{"settings.reg.tmp-1-777", "settings.reg.tmp-crash",
+                                        "other.reg.tmp-" + dead, "settings.reg.tmp-"};
+    for (const auto& name : stale) spit(dir.file(name), "half a save");
+    for (const auto& name : kept) spit(dir.file(name), "someone's");
+    // A link planted where an earlier version put its temporary must not be followed.
+    spit(dir.file("victim"), "not the settings");
+    fs::remove(dir.file(stale[2]));
+    fs::create_symlink(dir.file("victim"), dir.file(stale[2]));
+
+    posix::FileRegistry reg(path);
+    const auto key = reg.CreateKey(kKey);
+    ASSERT_TRUE(reg.SetValue(key, "Loop", RegistryValue::Integer(1)));
+    EXPECT_EQ(slurp(dir.file("victim")), "not the settings");
+    EXPECT_EQ(kindAt(path), "file");
+    for (const auto& name : stale) EXPECT_EQ(kindAt(dir.file(name)), "nothing") << name;
+    for (const auto& name : kept) EXPECT_EQ(slurp(dir.file(name)), "someone's") << name;
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++entries;
+    EXPECT_EQ(entries, kept.size() + 2);  // the settings, the victim: no temporary of ours
+}
+
+TEST(FileRegistry, ASettingsPathThatIsALinkIsWrittenThroughAndTheLinkStays) {
+    struct Case {
+        const char* name;
+        const char* target;  // what the link's target holds first, null: no target yet
+        const char* aside;   // where the unreadable target goes
+    };
+    const Case cases[] = {
+        {"a settings file", "Windows Registry Editor Version 5.00\n", ""},
+        {"no file yet", nullptr, ""},
+        {"an unreadable file", "junk", "synced/real.reg.unreadable"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        fs::create_directory(dir.file("synced"));
+        if (c.target) spit(dir.file("synced/real.reg"), c.target);
+        fs::create_symlink("synced/real.reg", dir.file("settings.reg"));
+        const LoadAndSave r = loadAndSave(dir.file("settings.reg"));
+        EXPECT_TRUE(r.saved);
+        EXPECT_EQ(kindAt(dir.file("settings.reg")), "link to synced/real.reg");
+        const auto saved = persistence::ParseRegFile(slurp(dir.file("synced/real.reg")));
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->keys.at(kKey).at("Loop").value, RegistryValue::Integer(1));
+        EXPECT_EQ(r.keptAside, *c.aside ? dir.file(c.aside) : "");
+        if (*c.aside) {
+            EXPECT_EQ(slurp(dir.file(c.aside)), c.target);
+        }
     }
 }
 

@@ -20,10 +20,13 @@
 #include "audio/audio_io.h"
 #include "platform/headless/headless_message_loop.h"
 #include "platform/headless/heap_wave_memory.h"
+#include "support/wav_reader.h"
 
 namespace {
 
 using headless::WavFileWaveOut;
+using testing_support::HeaderFaults;
+using testing_support::ReadWavFile;
 
 std::string run(const std::string& command) {
     std::string out;
@@ -144,6 +147,9 @@ TEST_F(WavFileStream, AThousandBuffersMakeAFileSoxReadsSampleForSample) {
     ASSERT_EQ(written.size(), 1000u * 4096);
     EXPECT_TRUE(soxRaw(path) == written);
     EXPECT_EQ(fileSize(), 44u + written.size());
+    const auto file = ReadWavFile(path);
+    EXPECT_EQ(HeaderFaults(file, 2, 44100, 16, written.size()), "");
+    EXPECT_TRUE(file.data == written);
 }
 
 struct FormatCase {
@@ -174,6 +180,10 @@ TEST_P(WavFileFormats, TheFileCarriesTheFormatOfTheOpen) {
     EXPECT_TRUE(soxRaw(path) == expected);
     // An odd data chunk is followed by its pad byte.
     EXPECT_EQ(fileSize(), 44u + expected.size() + (expected.size() & 1));
+    // Every header field, read by our own reader: sox ignores the byte rate and RIFF size.
+    const auto file = ReadWavFile(path);
+    EXPECT_EQ(HeaderFaults(file, c.stereo ? 2 : 1, c.rate, c.bits, expected.size()), "");
+    EXPECT_TRUE(file.data == expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -198,6 +208,11 @@ TEST_F(WavFileStream, TheHeaderNeverClaimsMoreThanTheFileHoldsAndIsCompleteAtClo
     ASSERT_TRUE(wav.isOpen());
     EXPECT_LE(claimed(), wav.dataBytes());
     EXPECT_GT(claimed() + (1u << 20), wav.dataBytes());
+    // The header written on the way is whole: each field agrees with the data size it claims.
+    const auto streaming = ReadWavFile(path);
+    EXPECT_EQ(HeaderFaults(streaming, 2, 48000, 16, streaming.dataSize).find("RIFF size"),
+              std::string::npos);
+    EXPECT_EQ(streaming.dataSize, claimed());
     loop.pumpAll();
     ASSERT_FALSE(wav.isOpen());
     EXPECT_EQ(claimed(), wav.dataBytes());
@@ -261,6 +276,7 @@ TEST_F(WavFileFailures, AFailedDiskWriteIsReportedAndTheStreamStillEnds) {
     const std::vector<std::uint8_t> data = soxRaw(path);
     ASSERT_EQ(data.size(), 6u * 4096);
     EXPECT_TRUE(std::equal(data.begin(), data.end(), written.begin()));
+    EXPECT_EQ(HeaderFaults(ReadWavFile(path), 2, 44100, 16, 6 * 4096), "");
 }
 
 TEST_F(WavFileFailures, AFileThatCannotBeCreatedFailsTheStart) {
@@ -281,6 +297,43 @@ TEST_F(WavFileFailures, TheSizeLimitRefusesAWriteInsteadOfWrapping) {
               "The WAV file '" + path + "' cannot hold more than 12288 bytes of sample data");
     EXPECT_EQ(events, (std::vector<std::string>{"OnStart", "OnStop"}));
     EXPECT_EQ(soxInfo(path).samples, std::to_string(3 * 1024));
+    EXPECT_EQ(HeaderFaults(ReadWavFile(path), 2, 44100, 16, 3 * 4096), "");
+}
+
+// A file opened by the caller (vpg-render's temporary): the device writes and trims it through
+// the open file, and never touches the file its messages name.
+TEST_F(WavFileFailures, AGivenFileIsWrittenAndTheFileOfItsNameIsLeftAlone) {
+    struct Case {
+        const char* name;
+        rlim_t limit;  // 0: none
+        int buffers;   // in the given file
+    };
+    for (const Case c : {Case{"complete", 0, 5}, Case{"a failed write", 44 + 6 * 4096 + 2000, 6}}) {
+        SCOPED_TRACE(c.name);
+        written.clear();
+        fills = 0;
+        const std::string given = path + ".given";
+        { std::ofstream(path, std::ios::binary) << "the user's file"; }
+        wav.setFile(std::fopen(given.c_str(), "wb"), path);
+        format(true, 16, 44100, 4096);
+        {
+            std::unique_ptr<FileSizeLimit> limit;
+            if (c.limit) limit = std::make_unique<FileSizeLimit>(c.limit);
+            EXPECT_TRUE(play(c.limit ? 100 : 5));
+        }
+        EXPECT_EQ(out.ErrorMessage, c.limit ? "Could not write to the WAV file '" + path +
+                                                  "': " + std::strerror(EFBIG)
+                                            : "");
+        const auto file = ReadWavFile(given);
+        EXPECT_EQ(HeaderFaults(file, 2, 44100, 16, c.buffers * 4096u), "");
+        EXPECT_TRUE(std::equal(file.data.begin(), file.data.end(), written.begin()));
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the user's file");
+        // The given file served its one open.
+        EXPECT_FALSE(out.Start(AudioOut1));
+        EXPECT_EQ(out.ErrorMessage, "The WAV file '" + path + "' was written and closed already");
+        std::filesystem::remove(given);
+    }
 }
 
 TEST(WavFileRiff, TheDataChunkAndItsPadByteMustKeepTheRiffSizeIn32Bits) {

@@ -6,6 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace headless {
 
 using namespace audio;
@@ -22,6 +28,16 @@ std::FILE* openForWriting(const std::filesystem::path& path) {
     return _wfopen(path.c_str(), L"wb");
 #else
     return std::fopen(path.c_str(), "wb");
+#endif
+}
+
+// Cuts the open file to `bytes`; 0 or the error number.
+int truncateTo(std::FILE* file, std::uint64_t bytes) {
+    if (std::fflush(file) != 0) return errno != 0 ? errno : EIO;
+#ifdef _WIN32
+    return _chsize_s(_fileno(file), static_cast<long long>(bytes));
+#else
+    return ::ftruncate(fileno(file), static_cast<off_t>(bytes)) == 0 ? 0 : errno;
 #endif
 }
 
@@ -47,10 +63,7 @@ std::uint64_t padded(std::uint64_t dataBytes) {
     return dataBytes + (dataBytes & 1);
 }
 
-// The largest data chunk whose RIFF size still fits 32 bits. RIFF size = "WAVE" + fmt chunk
-// (8 + 16) + data chunk header (8) + data + a pad byte after odd data: 36 + 4294967258 is the
-// last even total within 0xFFFFFFFF.
-constexpr std::uint64_t kMaxRiffData = 0xFFFFFFFFull - 37;
+constexpr std::uint64_t kMaxRiffData = WavFileWaveOut::kMaxDataBytes;
 
 }  // namespace
 
@@ -65,6 +78,21 @@ WavFileWaveOut::WavFileWaveOut(ui::IMessageLoop& loop, std::string path)
 
 WavFileWaveOut::~WavFileWaveOut() {
     closeFile();
+    if (given_ != nullptr) std::fclose(given_);
+}
+
+void WavFileWaveOut::setPath(std::string path) {
+    path_ = std::move(path);
+    if (given_ != nullptr) std::fclose(given_);
+    given_ = nullptr;
+    givenFiles_ = false;
+}
+
+void WavFileWaveOut::setFile(std::FILE* file, std::string name) {
+    if (given_ != nullptr) std::fclose(given_);
+    given_ = file;
+    givenFiles_ = true;
+    path_ = std::move(name);
 }
 
 MMRESULT WavFileWaveOut::fail(MMRESULT code, std::string text) {
@@ -116,15 +144,15 @@ void WavFileWaveOut::closeFile() {
     if (claimed_ != data_ && !writeHeader(data_, error) && fileError_.empty())
         fileError_ = "Could not write to the WAV file '" + path_ + "': " + reason(error);
     claimed_ = data_;
+    // Drop what a failed write may have left behind the data the header claims. Through the
+    // open file, not its name: the name may stand for a file this device must not touch.
+    if (const int trimError = truncateTo(file_, kHeaderBytes + padded(data_));
+        trimError != 0 && fileError_.empty())
+        fileError_ = "Could not trim the WAV file '" + path_ + "': " + reason(trimError);
     errno = 0;
     if (std::fclose(file_) != 0 && fileError_.empty())
         fileError_ = "Could not close the WAV file '" + path_ + "': " + reason(errno);
     file_ = nullptr;
-    // Drop what a failed write may have left behind the data the header claims.
-    std::error_code ec;
-    std::filesystem::resize_file(fsPath(path_), kHeaderBytes + padded(data_), ec);
-    if (ec && fileError_.empty())
-        fileError_ = "Could not trim the WAV file '" + path_ + "': " + ec.message();
 }
 
 std::uint64_t WavFileWaveOut::playLimitFrames() const {
@@ -160,11 +188,19 @@ MMRESULT WavFileWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WA
     fileError_.clear();
     data_ = 0;
     claimed_ = 0;
-    if (path_.empty()) return fail(kErrCreate, "No file name was given for the WAV output");
-    errno = 0;
-    file_ = openForWriting(fsPath(path_));
-    if (file_ == nullptr)
-        return fail(kErrCreate, "Could not create the WAV file '" + path_ + "': " + reason(errno));
+    if (givenFiles_) {
+        if (given_ == nullptr)
+            return fail(kErrCreate, "The WAV file '" + path_ + "' was written and closed already");
+        file_ = given_;
+        given_ = nullptr;
+    } else {
+        if (path_.empty()) return fail(kErrCreate, "No file name was given for the WAV output");
+        errno = 0;
+        file_ = openForWriting(fsPath(path_));
+        if (file_ == nullptr)
+            return fail(kErrCreate,
+                        "Could not create the WAV file '" + path_ + "': " + reason(errno));
+    }
     // Unbuffered: every write reaches the file, or fails, inside the call that makes it.
     std::setvbuf(file_, nullptr, _IONBF, 0);
     format_ = format;
@@ -172,8 +208,9 @@ MMRESULT WavFileWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WA
     if (!writeHeader(0, error)) {
         std::fclose(file_);
         file_ = nullptr;
+        // A file we created is ours to remove; a given one belongs to the caller.
         std::error_code ec;
-        std::filesystem::remove(fsPath(path_), ec);
+        if (!givenFiles_) std::filesystem::remove(fsPath(path_), ec);
         return fail(kErrWrite, "Could not write to the WAV file '" + path_ + "': " + reason(error));
     }
     handle_ = nextHandle_++;

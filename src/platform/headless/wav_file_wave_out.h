@@ -28,6 +28,10 @@ public:
     static constexpr std::uint32_t kHeaderBytes = 44;
     static constexpr audio::HWAVEOUT kFirstHandle = 0x5700;
 
+    // The largest data chunk whose RIFF size still fits 32 bits. RIFF size = "WAVE" + fmt chunk
+    // (8 + 16) + data chunk header (8) + data + a pad byte after odd data: 36 + 4294967258 is
+    // the last even total within 0xFFFFFFFF.
+    static constexpr std::uint64_t kMaxDataBytes = 0xFFFFFFFFull - 37;
     // True when a data chunk of `dataBytes` (plus its pad byte) keeps the RIFF size in 32 bits.
     static bool FitsInRiff(std::uint64_t dataBytes);
 
@@ -36,9 +40,14 @@ public:
     WavFileWaveOut& operator=(const WavFileWaveOut&) = delete;
     ~WavFileWaveOut() override;
 
-    // The file of the next open (UTF-8).
-    void setPath(std::string path) { path_ = std::move(path); }
+    // The file of the next open (UTF-8), created or truncated there.
+    void setPath(std::string path);
     const std::string& path() const { return path_; }
+    // The next open writes into `file` instead, a new empty file opened for writing by the
+    // caller, who chose where it lies; `name` is what the messages call it. The device closes
+    // it at Close (or when destroyed) and never touches the file at `name` itself. Only that
+    // one open is served: a later open without a new file fails.
+    void setFile(std::FILE* file, std::string name);
     // Caps the sample data below the RIFF limit: a write that would pass it fails with kErrFull.
     void setDataLimit(std::uint64_t bytes) { dataLimit_ = bytes; }
     // A render of a set length: the file takes the first `bytes` of sample data (whole frames)
@@ -81,6 +90,8 @@ private:
     ui::IMessageLoop& loop_;
     std::string path_;
     std::FILE* file_ = nullptr;
+    std::FILE* given_ = nullptr;  // from setFile, until an open takes it
+    bool givenFiles_ = false;     // files come from setFile, not from the path
     audio::HWAVEOUT handle_ = 0;
     audio::HWAVEOUT nextHandle_ = kFirstHandle;
     audio::WAVEFORMATEX format_{};

@@ -1,18 +1,19 @@
 #include "platform/posix/file_registry.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <random>
+#include <system_error>
 
 namespace posix {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -27,24 +28,108 @@ bool writeAll(int fd, const std::string& content) {
     return true;
 }
 
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A temporary of a save: "<name>.tmp-<pid>" or "<name>.tmp-<pid>-<suffix>". Gives the pid.
+bool temporaryOf(const std::string& entry, const std::string& name, long& pid) {
+    const std::string prefix = name + ".tmp-";
+    if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) return false;
+    pid = 0;
+    std::size_t i = prefix.size();
+    for (; i < entry.size() && entry[i] >= '0' && entry[i] <= '9'; ++i) {
+        if (pid > 99999999) return false;
+        pid = pid * 10 + (entry[i] - '0');
+    }
+    return i > prefix.size() && (i == entry.size() || entry[i] == '-');
+}
+
+// Temporaries that saves killed on the way left beside `path`: those of processes that no
+// longer run (and our own, since this process saves one file at a time). A save running in
+// another process keeps its own.
+void removeStaleTemporaries(const std::string& path) {
+    const std::string folder = folderOf(path), name = nameOf(path);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        long pid = 0;
+        if (!temporaryOf(entry->d_name, name, pid)) continue;
+        const bool gone = pid == ::getpid() || pid == 0 ||
+                          (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+        if (gone) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
+std::string FollowLinks(const std::string& path, int& error) {
+    error = 0;
+    std::string p = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0) {
+            if (errno != ENOENT) error = errno;
+            return p;
+        }
+        if (!S_ISLNK(st.st_mode)) return p;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
+        if (n < 0) {
+            error = errno;
+            return p;
+        }
+        if (static_cast<std::size_t>(n) >= target.size()) {
+            error = ENAMETOOLONG;  // the link changed while we read it
+            return p;
+        }
+        target.resize(static_cast<std::size_t>(n));
+        p = (target.front() == '/' || p.find('/') == std::string::npos)
+                ? target
+                : folderOf(p) + "/" + target;
+    }
+    error = ELOOP;
+    return p;
+}
+
 bool AtomicFileReplacer::replace(const std::string& path, const std::string& content) {
-    const fs::path target(path);
+    // A settings path that is a link is written through: the link stays.
+    int error = 0;
+    const std::string target = FollowLinks(path, error);
+    if (error != 0) return false;
     std::error_code ec;
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (target.find('/') != std::string::npos)
+        std::filesystem::create_directories(folderOf(target), ec);
+    removeStaleTemporaries(target);
+
+    // Our own name, created exclusively: never an existing file, never through a link.
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + ".tmp-" + std::to_string(::getpid()) + "-" +
+               std::to_string(random() % 1000000000u);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
     if (fd < 0) return false;
     const bool written = writeAll(fd, content) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
+    if (!written || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
         return false;
     }
     // Make the rename itself durable.
-    const std::string dir = target.has_parent_path() ? target.parent_path().string() : ".";
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -66,22 +151,73 @@ std::string DefaultSettingsPath() {
 FileRegistry::FileRegistry(std::string path, FileReplacer* replacer)
     : path_(std::move(path)), replacer_(replacer ? *replacer : atomic_) {}
 
+FileRegistry::Read FileRegistry::readFile(std::string& text) const {
+    // Only a regular file of sane size is read; opened without blocking, so that a FIFO
+    // or a device put at the path cannot hold the start-up.
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) return errno == ENOENT ? Read::Missing : Read::Unreadable;
+    if (!S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(kMaxFileBytes))
+        return Read::Unreadable;
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? Read::Missing : Read::Unreadable;
+    Read result = Read::Unreadable;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_size <= static_cast<off_t>(kMaxFileBytes)) {
+        text.reserve(static_cast<std::size_t>(st.st_size));
+        char chunk[8192];
+        for (;;) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) break;
+            if (n == 0) {
+                result = Read::Read;
+                break;
+            }
+            text.append(chunk, static_cast<std::size_t>(n));
+            if (text.size() > kMaxFileBytes) break;  // it grew since the fstat
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
 void FileRegistry::load() {
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) {
-        file_ = {};
-        unreadable_ = false;
-        return;
+    file_ = {};
+    unreadable_ = false;
+    std::string text;
+    switch (readFile(text)) {
+        case Read::Missing:
+            return;
+        case Read::Unreadable:
+            unreadable_ = true;
+            return;
+        case Read::Read:
+            break;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (auto parsed = persistence::ParseRegFile(text.str())) {
+    if (auto parsed = persistence::ParseRegFile(text))
         file_ = std::move(*parsed);
-        unreadable_ = false;
-    } else {
-        file_ = {};
+    else
         unreadable_ = true;
+}
+
+bool FileRegistry::keepAside() {
+    // The file a link points to goes aside beside itself, and the link stays for the new one;
+    // anything else at the path (a FIFO, a link to a device, a link loop) goes aside itself.
+    int error = 0;
+    std::string moved = FollowLinks(path_, error);
+    struct stat st {};
+    if (error != 0 || moved == path_ || ::lstat(moved.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        moved = path_;
+    // Under a name no earlier copy holds (lstat: whatever lies there, even a broken link).
+    for (int n = 1; n <= 1000; ++n) {
+        const std::string aside =
+            moved + ".unreadable" + (n == 1 ? std::string() : "-" + std::to_string(n));
+        if (::lstat(aside.c_str(), &st) == 0 || errno != ENOENT) continue;
+        if (std::rename(moved.c_str(), aside.c_str()) != 0) return false;
+        keptAside_ = aside;
+        return true;
     }
+    return false;
 }
 
 persistence::RegKey FileRegistry::handleFor(const std::string& keyPath) {
@@ -116,12 +252,9 @@ bool FileRegistry::SetValue(persistence::RegKey key, const std::string& name,
                             const persistence::RegistryValue& value) {
     const auto h = handles_.find(key);
     if (h == handles_.end()) return false;
+    // Keep what the user had before replacing it; what cannot be kept aside is not replaced.
     if (unreadable_) {
-        // Keep what the user had before replacing it: under a name no earlier copy holds.
-        std::string aside = path_ + ".unreadable";
-        for (int n = 2; fs::exists(aside); ++n) aside = path_ + ".unreadable-" + std::to_string(n);
-        if (std::rename(path_.c_str(), aside.c_str()) != 0) return false;
-        keptAside_ = aside;
+        if (!keepAside()) return false;
         unreadable_ = false;
     }
     persistence::RegFile next = file_;

@@ -16,7 +16,10 @@ public:
     virtual bool replace(const std::string& path, const std::string& content) = 0;
 };
 
-// Writes a temporary file beside the target, flushes it to disk, then renames it over.
+// Writes a temporary file of its own beside the target (created exclusively, removed on every
+// failure), flushes it to disk, then renames it over. A path that is a symbolic link is
+// written through to the file it points to; the link stays. Temporaries that killed saves
+// left beside the target are removed.
 class AtomicFileReplacer final : public FileReplacer {
 public:
     bool replace(const std::string& path, const std::string& content) override;
@@ -25,9 +28,15 @@ public:
 // $XDG_CONFIG_HOME (else ~/.config) + "/halvane/vimbrel-pulse-generator.reg".
 std::string DefaultSettingsPath();
 
+// Where `path` leads once its symbolic links are followed (the path itself when it is none,
+// and the missing file a dangling link names); `error` is set on a loop or a failed read.
+std::string FollowLinks(const std::string& path, int& error);
+
 // The settings store as one text file per user (the ".reg" format, which keeps each value's
-// kind). Every write replaces the file atomically. A file that cannot be parsed reads as a
-// missing key, and is kept aside under another name before the first write replaces it.
+// kind). Every write replaces the file atomically. Only a regular file of sane size is read.
+// A file that exists but cannot be read or parsed, or anything else at the path, reads as a
+// missing key and is kept aside under another name before the first write replaces it; when
+// it cannot be moved, it stays untouched and the write fails. No file system failure throws.
 class FileRegistry final : public persistence::IRegistry {
 public:
     explicit FileRegistry(std::string path, FileReplacer* replacer = nullptr);
@@ -44,8 +53,14 @@ public:
     // Where an unreadable file was kept aside (empty when none was).
     const std::string& keptAside() const { return keptAside_; }
 
+    // A settings file is a few kilobytes; anything larger is not ours.
+    static constexpr std::size_t kMaxFileBytes = 1 << 20;
+
 private:
+    enum class Read { Read, Missing, Unreadable };
+    Read readFile(std::string& text) const;
     void load();
+    bool keepAside();
     persistence::RegKey handleFor(const std::string& keyPath);
 
     std::string path_;
