@@ -211,7 +211,9 @@ bool Form::userKeyDown(std::uint16_t key, ShiftState shift) {
         }
         return false;
     }
-    return focused != nullptr && focused->OnKeyDown != nullptr;
+    // A key handler that leaves the key as it was did not take it: the control gets it (a
+    // letter typed into a rename field must reach the field).
+    return false;
 }
 
 }  // namespace ui
