@@ -79,6 +79,15 @@ void GroupBoxView::pushState() {
             if (ControlView* v = form_.viewOf(c)) v->push();
 }
 
+LRESULT GroupBoxView::message(UINT msg, WPARAM wParam, LPARAM, bool& handled) {
+    // The window paints around its controls only: inside the frame, where none of its
+    // controls lie, the group box paints the window's colour itself.
+    if (msg != WM_ERASEBKGND) return 0;
+    handled = true;
+    form_.paintUnder(reinterpret_cast<HDC>(wParam), placement());
+    return 1;
+}
+
 HBRUSH GroupBoxView::colors(HDC dc) {
     return WindowBackground(form_, dc);
 }

@@ -92,6 +92,7 @@ private:
     const wchar_t* className() const override { return L"BUTTON"; }
     DWORD style() const override { return BS_GROUPBOX; }
     void pushState() override;
+    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     bool reportsMouse() const override { return false; }
     ui::GroupBox& box_;
 };

@@ -1,6 +1,7 @@
 #include "platform/win32/form_window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/win32/control_views.h"
 #include "platform/win32/utf.h"
@@ -24,12 +25,18 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-// Drops the characters a key press that the model took would still type.
+// Drops the characters a key press that the model took would still type. PeekMessage hands
+// out WM_QUIT whatever the filter (the key may have been Exit's): that one goes back.
 void DropTypedCharacters(HWND window) {
     MSG m;
-    while (::PeekMessageW(&m, window, WM_CHAR, WM_DEADCHAR, PM_REMOVE)) {
-    }
-    while (::PeekMessageW(&m, window, WM_SYSCHAR, WM_SYSDEADCHAR, PM_REMOVE)) {
+    for (const auto& [first, last] : {std::pair<UINT, UINT>{WM_CHAR, WM_DEADCHAR},
+                                      std::pair<UINT, UINT>{WM_SYSCHAR, WM_SYSDEADCHAR}}) {
+        while (::PeekMessageW(&m, window, first, last, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(m.wParam));
+                return;
+            }
+        }
     }
 }
 
