@@ -354,6 +354,11 @@ activate "$main"
 keys "$main" ctrl+x
 wait_exit || fail "Ctrl+X did not end the program"
 pass "Ctrl+X (Exit) ends the program"
+status=0
+send 1024 2>"$work/send.err" || status=$?
+((status == 2)) && grep -q "no Vimbrel Pulse Generator is running" "$work/send.err" ||
+    fail "vpg-send with no program running: exit $status, $(cat "$work/send.err")"
+pass "vpg-send with no program running: exit 2, $(head -n 1 "$work/send.err")"
 
 query() { "$wine" reg query "$key" | tr -d '\r' | iconv -f CP437 -t UTF-8; }
 first=$(query)
