@@ -30,6 +30,7 @@ private:
     DWORD style() const override;
     DWORD exStyle() const override { return WS_EX_CLIENTEDGE; }
     void pushState() override;
+    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     ui::Edit& edit_;
 };
 

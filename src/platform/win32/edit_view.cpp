@@ -1,4 +1,7 @@
 #include "platform/win32/control_views.h"
+
+#include <commctrl.h>
+
 #include "platform/win32/form_window.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/views.h"
@@ -29,6 +32,16 @@ void EditView::pushState() {
 
 void EditView::command(WORD code) {
     if (code == EN_CHANGE && !ignoring()) edit_.userTyped(WideToUtf8(TextOf(hwnd_)));
+}
+
+LRESULT EditView::message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    // A field entered other than by a click has its whole text selected, so that typing
+    // replaces it (a rename field opened with the button's caption, a field tabbed into).
+    if (msg != WM_SETFOCUS) return 0;
+    handled = true;
+    const LRESULT result = ::DefSubclassProc(hwnd_, msg, wParam, lParam);
+    if (::GetKeyState(VK_LBUTTON) >= 0) ::SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+    return result;
 }
 
 HBRUSH EditView::colors(HDC dc) {

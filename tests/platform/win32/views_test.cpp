@@ -145,6 +145,19 @@ TEST_F(ViewsTest, TypingIntoAnEditReachesTheModelOnce) {
     EXPECT_TRUE(edit.Focused());  // what the person types into has the focus
 }
 
+TEST_F(ViewsTest, AFieldEnteredWithoutTheMouseHasItsTextSelectedForTyping) {
+    // As a rename field opened with the button's caption: what the person types replaces it.
+    ::SetFocus(hwndOf(edit));
+    DWORD from = 1, to = 0;
+    ::SendMessageW(hwndOf(edit), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                   reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 3u);
+    EXPECT_TRUE(edit.Focused());  // and the model knows where the focus is
+    ::SendMessageW(hwndOf(edit), WM_CHAR, L'B', 1);
+    EXPECT_EQ(edit.Text(), "B");
+}
+
 TEST_F(ViewsTest, ModelChangesShowInTheControlsAndFireNothingBack) {
     edit.setText("250");
     EXPECT_EQ(TextOf(hwndOf(edit)), L"250");
