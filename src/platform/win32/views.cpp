@@ -44,10 +44,12 @@ Views::Views(ui::Application& app, HINSTANCE inst) : application(app), instance(
         c.lpszClassName = kAppClass;
         ::RegisterClassExW(&c);
     }
-    // A window of no size whose only part is its task-bar button: the program's title.
+    // A window whose only visible part is its task-bar button: the program's title. It stands
+    // off the screen with a size of one pixel (a window of no size is never mapped under Wine,
+    // which then waits for it at every showing).
     appWindow_ = ::CreateWindowExW(0, kAppClass, Utf8ToWide(app.Title()).c_str(),
-                                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
-                                   nullptr, nullptr, instance, this);
+                                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, -32000,
+                                   -32000, 1, 1, nullptr, nullptr, instance, this);
     if (appWindow_ != nullptr) ::ShowWindow(appWindow_, SW_SHOWNOACTIVATE);
     application.viewChanged = [this] { pushTitle(); };
 }
