@@ -72,6 +72,8 @@ cleanup() {
     exit "$status"
 }
 trap cleanup EXIT
+# Interrupted, or its reader gone: the clean-up still ends what it started.
+trap 'exit 1' INT TERM HUP PIPE
 
 fail() {
     echo "FAIL: $*" >&2
