@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(wine64 libasound2)
+packages=(wine64 libasound2 xvfb x11-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -35,9 +35,31 @@ export WINEPREFIX=$build/wine-prefix
 export HOME=$build/wine-home
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml='  # no Mono or Gecko installer
-unset DISPLAY WAYLAND_DISPLAY              # winmm and the registry need no windows
+unset WAYLAND_DISPLAY
 mkdir -p "$HOME"
-trap '"$wineserver" -k 2>/dev/null || true' EXIT
+
+# The views' tests make real windows: an X display of their own, ended by its id.
+xvfb_pid=
+cleanup() {
+    "$wineserver" -k 2>/dev/null || true
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
+for n in $(seq 150 199); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=:$n
+    break
+done
+for _ in $(seq 200); do
+    kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
 
 if [[ ! -f $WINEPREFIX/.vpg-ready ]]; then
     echo "== preparing the Wine prefix $WINEPREFIX"

@@ -45,7 +45,8 @@ void TfrmAbout::OKButtonClick(ui::Object*) {
 }
 
 void TfrmAbout::HomepageClick(ui::Object*) {
-    frmGenerator.platform.shell.ShellExecute("open", Homepage.Caption());
+    frmGenerator.platform.shell.ShellExecute(this, "open", Homepage.Caption(),
+                                             shell::ShowMode::Show);
 }
 
 void TfrmAbout::AboutHelpClick(ui::Object*) {
@@ -61,11 +62,13 @@ void TfrmGenerator::About2Click(ui::Object*) {
 }
 
 void TfrmGenerator::MoreSoftware1Click(ui::Object*) {
-    platform.shell.ShellExecute("open", MoreSoftware1.Hint);
+    platform.shell.ShellExecute(this, "open", MoreSoftware1.Hint, shell::ShowMode::Show);
 }
 
 void TfrmGenerator::WindowsVolumeControl1Click(ui::Object*) {
-    platform.shell.ShellExecute("open", platform.volumeControlProgram);
+    // The volume control is the system's, not this window's: no owner, no working folder.
+    platform.shell.ShellExecute(nullptr, "open", platform.volumeControlProgram,
+                                shell::ShowMode::ShowNormal);
 }
 
 }  // namespace vpg

@@ -7,7 +7,9 @@
 
 namespace ui {
 
+#ifndef WM_HOTKEY  // <windows.h> may have defined it first, with the same value
 inline constexpr std::uint32_t WM_HOTKEY = 0x0312;
+#endif
 
 // A system-wide hot key: pressed anywhere, it reaches `window` as WM_HOTKEY with wParam = id.
 class IHotKey {

@@ -42,23 +42,55 @@ struct Font {
 enum class Alignment { Left, Right, Center };
 enum class Cursor { Default, HandPoint };
 
-// Virtual-key codes, as the keyboard reports them.
+// Virtual-key codes, as the keyboard reports them. Each is guarded, so that a Windows source may
+// include <windows.h> (whose macros carry the same names and values) first.
 enum : std::uint16_t {
+#ifndef VK_BACK
     VK_BACK = 0x08,
+#endif
+#ifndef VK_TAB
     VK_TAB = 0x09,
+#endif
+#ifndef VK_RETURN
     VK_RETURN = 0x0D,
+#endif
+#ifndef VK_ESCAPE
     VK_ESCAPE = 0x1B,
+#endif
+#ifndef VK_SPACE
     VK_SPACE = 0x20,
+#endif
+#ifndef VK_INSERT
     VK_INSERT = 0x2D,
+#endif
+#ifndef VK_DELETE
     VK_DELETE = 0x2E,
+#endif
+#ifndef VK_F1
     VK_F1 = 0x70,
+#endif
+#ifndef VK_F5
     VK_F5 = 0x74,
+#endif
+#ifndef VK_F6
     VK_F6 = 0x75,
+#endif
+#ifndef VK_F7
     VK_F7 = 0x76,
+#endif
+#ifndef VK_F8
     VK_F8 = 0x77,
+#endif
+#ifndef VK_F9
     VK_F9 = 0x78,
+#endif
+#ifndef VK_F10
     VK_F10 = 0x79,
+#endif
+#ifndef VK_F11
     VK_F11 = 0x7A,
+#endif
+    NoKey = 0,  // a shortcut of none; also keeps the list from being empty
 };
 
 struct ShiftState {

@@ -13,7 +13,8 @@ namespace {
 using testing_support::HeadlessProgram;
 
 constexpr const char* kHelpFile = "/opt/vpg/vpg.chm";
-using Opened = std::vector<std::pair<std::string, std::string>>;
+using Opened = std::vector<headless::RecordedShell::Execution>;
+using shell::ShowMode;
 using HelpCalls = std::vector<std::pair<std::string, int>>;
 
 vpg::TfrmAbout& about(HeadlessProgram& p) {
@@ -160,13 +161,13 @@ TEST(HelpAbout, ThePictureHomepageAndLabel1OpenTheAddressShownByHomepage) {
         EXPECT_EQ(box.Homepage.Caption(), vpg::kHomepage);
         EXPECT_EQ(box.Label1.Caption(), vpg::kHomepage);
         c.control(box).userClicked();
-        EXPECT_EQ(p.hp.shell.opened, (Opened{{"open", vpg::kHomepage}}));
+        // Opened for the About box, which is the window the user is in.
+        EXPECT_EQ(p.hp.shell.opened, (Opened{{&box, "open", vpg::kHomepage, ShowMode::Show}}));
 
         // The address is the one Homepage shows, not the one Label1 was designed with.
         box.Homepage.setCaption("https://elsewhere.example/");
         c.control(box).userClicked();
-        EXPECT_EQ(p.hp.shell.opened.back(),
-                  (std::pair<std::string, std::string>{"open", "https://elsewhere.example/"}));
+        EXPECT_EQ(p.hp.shell.opened.back().file, "https://elsewhere.example/");
         EXPECT_EQ(box.Label1.Caption(), vpg::kHomepage);
     }
 }
@@ -177,19 +178,21 @@ TEST(HelpAbout, MoreAudioSoftwareOpensTheAddressInItsHint) {
     vpg::TfrmGenerator& g = p.gen();
     EXPECT_EQ(g.MoreSoftware1.Hint, vpg::kHomepage);
     EXPECT_TRUE(g.userKeyDown('M', ui::ShiftState{false, true, false}));  // Ctrl+M
-    EXPECT_EQ(p.hp.shell.opened, (Opened{{"open", vpg::kHomepage}}));
+    EXPECT_EQ(p.hp.shell.opened, (Opened{{&g, "open", vpg::kHomepage, ShowMode::Show}}));
 
     g.MoreSoftware1.Hint = "https://other.example/more";
     g.MoreSoftware1.Click();
     EXPECT_EQ(p.hp.shell.opened.back(),
-              (std::pair<std::string, std::string>{"open", "https://other.example/more"}));
+              (headless::RecordedShell::Execution{&g, "open", "https://other.example/more",
+                                                  ShowMode::Show}));
 }
 
 TEST(HelpAbout, TheVolumeControlCommandOpensSndvol32) {
     HeadlessProgram p;
     p.start();
     p.gen().WindowsVolumeControl1.Click();
-    EXPECT_EQ(p.hp.shell.opened, (Opened{{"open", "sndvol32.exe"}}));
+    // The system's mixer belongs to no window of ours.
+    EXPECT_EQ(p.hp.shell.opened, (Opened{{nullptr, "open", "sndvol32.exe", ShowMode::ShowNormal}}));
     EXPECT_TRUE(p.program.Running());
 }
 

@@ -268,6 +268,32 @@ TEST(FormKit, AKeyIsTakenOnlyWhenAHandlerOrAButtonUsesIt) {
     EXPECT_EQ(seen.size(), 3u);
 }
 
+TEST(FormKit, AKeyHandlerTakesOnlyTheKeysItClears) {
+    // What userKeyDown answers tells a front-end whether the control still gets the key.
+    struct Case {
+        const char* what;
+        std::uint16_t key;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"a letter the handler leaves", 'A', false},
+        {"Delete the handler leaves", VK_DELETE, false},
+        {"Enter the handler clears", VK_RETURN, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        std::vector<std::uint16_t> seen;
+        f.edit.OnKeyDown = [&](Object*, std::uint16_t& key, ShiftState) {
+            seen.push_back(key);
+            if (key == VK_RETURN) key = 0;
+        };
+        f.edit.SetFocus();
+        EXPECT_EQ(f.form.userKeyDown(c.key), c.taken);
+        EXPECT_EQ(seen, std::vector<std::uint16_t>{c.key});
+    }
+}
+
 TEST(FormKit, ShortcutsWorkOnlyWhileTheirMenuIsEnabled) {
     Fixture f;
     MenuItem presets{"Presets1", "&Presets"};

@@ -52,7 +52,8 @@ QString QtShell::helpPagePath(int context) const {
     return {};
 }
 
-void QtShell::ShellExecute(const std::string& verb, const std::string& file) {
+void QtShell::ShellExecute(const ui::Form*, const std::string& verb, const std::string& file,
+                           shell::ShowMode) {
     if (verb != "open" || file.empty()) return;
     const QString target = ToQString(file);
     const QUrl url(target, QUrl::StrictMode);

@@ -26,7 +26,10 @@ public:
     // The page of a help topic; index.html for a topic without a page of its own.
     static QString HelpPage(int context);
 
-    void ShellExecute(const std::string& verb, const std::string& file) override;
+    // The owner and the show mode mean nothing to a Linux desktop: a browser or a program opens
+    // its own window.
+    void ShellExecute(const ui::Form* owner, const std::string& verb, const std::string& file,
+                      shell::ShowMode show) override;
     void ShowHelp(const std::string& helpFile, int context) override;
 
     // Programs to try, in order, when `program` is not installed (the desktops' mixers for

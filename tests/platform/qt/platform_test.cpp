@@ -106,7 +106,7 @@ TEST(QtShell, TheVolumeControlFallsBackToTheDesktopsMixerOrToNothing) {
         Desktop desktop;
         desktop.installed = c.installed;
         desktop.wire(shell);
-        shell.ShellExecute("open", "pavucontrol");
+        shell.ShellExecute(nullptr, "open", "pavucontrol", shell::ShowMode::Show);
         EXPECT_EQ(desktop.started, c.started);
         EXPECT_TRUE(desktop.opened.empty());
     }
@@ -117,10 +117,12 @@ TEST(QtShell, WebAddressesGoToTheBrowserAndNothingElseDoes) {
     Desktop desktop;
     desktop.installed = {"sh"};
     desktop.wire(shell);
-    shell.ShellExecute("open", "https://www.halvane.example/audio");
-    shell.ShellExecute("open", "file:///etc/passwd");
-    shell.ShellExecute("open", "sh -c 'echo hi'");  // a name, never a command line
-    shell.ShellExecute("print", "https://www.halvane.example/audio");
+    shell.ShellExecute(nullptr, "open", "https://www.halvane.example/audio", shell::ShowMode::Show);
+    shell.ShellExecute(nullptr, "open", "file:///etc/passwd", shell::ShowMode::Show);
+    shell.ShellExecute(nullptr, "open", "sh -c 'echo hi'",
+                       shell::ShowMode::Show);  // a name, never a command line
+    shell.ShellExecute(nullptr, "print", "https://www.halvane.example/audio",
+                       shell::ShowMode::Show);
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened[0], QUrl("https://www.halvane.example/audio"));
     EXPECT_TRUE(desktop.started.empty());

@@ -1,0 +1,394 @@
+#!/usr/bin/env bash
+# The Windows program end to end, under wine64 and Xvfb: vpg.exe starts with its splash and the
+# welcome notice (its box ticked), shows its main window, plays (the sound captured through
+# ALSA's file plugin and measured), obeys vpg-send.exe and the hot key, opens each window and
+# its help topic, saves every setting in the registry at Exit and restores them at the next
+# start. Screenshots of every window go to the folder given.
+#
+#   bash tests/e2e/windows.sh SCREENSHOT_FOLDER
+#
+# It uses build-win64/ (made with scripts/build-windows.sh win64 when missing), a private Wine
+# prefix and HOME, and an Xvfb display of its own; it ends every process it starts by its id.
+set -euo pipefail
+
+if [[ $# -ne 1 || $1 == -h || $1 == --help ]]; then
+    echo "usage: $0 SCREENSHOT_FOLDER" >&2
+    exit 2
+fi
+root=$(cd "$(dirname "$0")/../.." && pwd)
+mkdir -p "$1"
+shots=$(cd "$1" && pwd)
+build=$root/build-win64
+measure=$root/tests/e2e/measure_capture.py
+
+packages=(wine64 fonts-wine libasound2 xvfb xdotool x11-utils x11-apps imagemagick python3
+          fonts-liberation)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+if [[ ! -x $build/vpg.exe || ! -x $build/vpg-send.exe || ! -f $build/vpg.chm ]]; then
+    bash "$root/scripts/build-windows.sh" win64
+fi
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+work=$(mktemp -d /tmp/vpg-e2e-windows.XXXXXX)
+export WINEPREFIX=$work/prefix
+export HOME=$work/home
+# No Mono or Gecko installer, and no web browser control: the help viewer has no page to show
+# here and waits for one; HtmlHelpW's trace shows each call all the same.
+export WINEDLLOVERRIDES='mscoree,mshtml,ieframe,shdocvw='
+# Only the help viewer's calls are traced: they show HtmlHelpW's file, command and topic.
+export WINEDEBUG=-all,+htmlhelp
+mkdir -p "$HOME"
+capture=$work/capture.raw
+log=$work/vpg.log
+fs=44100
+
+pids=()
+xvfb_pid=
+cleanup() {
+    local status=$?
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    "$wineserver" -k 2>/dev/null || true
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if ((status != 0)) && [[ -f $log ]]; then
+        tr -d '\r' <"$log" >"$shots/vpg-failure.log"
+        echo "--- vpg.exe's output: $shots/vpg-failure.log" >&2
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+# Interrupted, or its reader gone: the clean-up still ends what it started.
+trap 'exit 1' INT TERM HUP PIPE
+
+fail() {
+    echo "FAIL: $*" >&2
+    [[ -n ${DISPLAY:-} ]] && import -window root "$shots/failure.png" 2>/dev/null || true
+    exit 1
+}
+pass() { echo "ok: $*"; }
+
+# --- a display of our own ---------------------------------------------------------------------
+display=
+for n in $(seq 90 140); do
+    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then
+        display=$n
+        break
+    fi
+done
+[[ -n $display ]] || fail "no free X display"
+# Large enough that the centred windows stand clear of the help viewer's place (80,60-980,700).
+Xvfb ":$display" -screen 0 2560x1920x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=:$display
+# Ours, not one that is going away on the same display: the server must still run once it answers.
+for _ in $(seq 200); do
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+sleep 0.3
+kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo >/dev/null 2>&1 ||
+    fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+
+# --- the Wine prefix: sound through ALSA into a file; Wine draws the window frames itself (there
+# is no window manager); the Windows fonts' names lead to their metric twins -------------------
+"$wine" wineboot -i >"$work/wineboot.log" 2>&1
+reg_add() { "$wine" reg add "$@" /f >/dev/null; }
+reg_add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa
+reg_add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
+reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans'
+reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono'
+cat >"$HOME/.asoundrc" <<ALSA
+pcm.!default {
+    type file
+    slave.pcm "null"
+    file "$capture"
+    format "raw"
+}
+ALSA
+key='HKLM\Software\Halvane\Vimbrel Pulse Generator'
+# The output settings as that window stores them: 44100 Hz, four buffers of 16384 bytes.
+reg_add "$key" /v Fs /t REG_DWORD /d 3
+reg_add "$key" /v Buffers /t REG_DWORD /d 2
+reg_add "$key" /v BufferSize /t REG_DWORD /d 2
+
+# --- helpers --------------------------------------------------------------------------------
+# The X window of a Windows window whose caption matches (an anchored regular expression).
+window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+wait_window() {
+    local w
+    for _ in $(seq 150); do
+        w=$(window "$1")
+        [[ -n $w ]] && { echo "$w"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+focus() { xdotool windowfocus --sync "$1" && sleep 0.3; }
+# A click into the window's bottom left corner, where no control lies in any of our windows:
+# makes it Wine's active window even while another window of the program (the help viewer)
+# stands over most of it.
+activate() {
+    local height
+    height=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
+    focus "$1"
+    xdotool mousemove --window "$1" 20 "$((height - 4))" click 1
+    sleep 0.5
+}
+keys() {
+    local w=$1
+    shift
+    focus "$w"
+    xdotool key --delay 120 "$@"
+    sleep 0.8
+}
+shot() { import -window "$1" "$shots/$2.png"; }
+size() { stat -c %s "$capture" 2>/dev/null || echo 0; }
+playing() {
+    local a b
+    a=$(size)
+    sleep 1
+    b=$(size)
+    ((b > a))
+}
+# Measures the last second of the capture; prints the measurement.
+measure_last() {
+    sleep 1.5
+    local seconds
+    seconds=$(python3 -c "import os;print(os.path.getsize('$capture')/4/$fs)")
+    python3 "$measure" "$capture" "$fs" --from "$(python3 -c "print(max(0,$seconds-1.0))")"
+}
+# Checks the measurement against the frequency: the sine within 0.5 %, the pulses within one
+# sample of their period (the pulse period is a whole number of samples).
+expect_tone() {
+    local line=$1 hz=$2
+    python3 - "$line" "$hz" "$fs" <<'PY' || fail "expected $2 Hz, measured: $1"
+import sys
+fields = dict(kv.split("=") for kv in sys.argv[1].split())
+hz, fs = float(sys.argv[2]), float(sys.argv[3])
+left, right = float(fields["left_hz"]), float(fields["right_pulses_hz"])
+period = fs / hz
+ok = abs(left - hz) <= hz * 0.005 and fs / (period + 1) <= right <= fs / (period - 1)
+sys.exit(0 if ok else 1)
+PY
+}
+wait_gone() {
+    for _ in $(seq 100); do
+        [[ -z $(window "$1") ]] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+send() { "$wine" "$build/vpg-send.exe" "$@"; }
+start_vpg() {
+    rm -f "$capture"
+    (cd "$build" && exec "$wine" "$build/vpg.exe") >"$log" 2>&1 &
+    vpg_pid=$!
+    pids+=("$vpg_pid")
+}
+wait_exit() {
+    for _ in $(seq 100); do
+        kill -0 "$vpg_pid" 2>/dev/null || return 0
+        sleep 0.2
+    done
+    return 1
+}
+help_calls() { tr -d '\r' <"$log" | grep -o 'HtmlHelpW (.*' || true; }
+expect_help() {
+    local topic=$1 what=$2 before=$3
+    sleep 1
+    local calls
+    calls=$(help_calls | tail -n +"$((before + 1))")
+    grep -q "vpg.chm\", command=HH_HELP_CONTEXT, data=$topic)" <<<"$calls" ||
+        fail "F1 in $what: no HtmlHelpW call for topic $topic (calls: ${calls:-none})"
+    pass "F1 in $what: $(head -n 1 <<<"$calls")"
+}
+main_caption='^Vimbrel Pulse Generator 1\.2$'
+
+# --- first start: the splash, the welcome notice, the main window ----------------------------
+start_vpg
+splash=
+for _ in $(seq 100); do
+    # The splash is the borderless window of the picture's size.
+    splash=$(xwininfo -root -tree | awk '/"vpg.exe"/ && / 384x256\+/ {print $1; exit}')
+    [[ -n $splash ]] && xwininfo -id "$splash" | grep -q IsViewable && break
+    splash=
+    sleep 0.1
+done
+[[ -n $splash ]] || fail "no splash window appeared"
+sleep 0.4
+shot "$splash" splash
+pass "the splash is shown ($shots/splash.png)"
+
+welcome=$(wait_window '^Welcome$') || fail "the welcome notice did not appear"
+sleep 0.5
+shot "$welcome" notice
+# Tab past Yes and No to the check box, tick it, and answer with Escape (No).
+keys "$welcome" Tab Tab space
+shot "$welcome" notice-ticked
+keys "$welcome" Escape
+main=$(wait_window "$main_caption") || fail "the main window did not appear"
+sleep 1
+shot "$main" main
+pass "the main window is shown ($shots/main.png)"
+
+# --- it plays -------------------------------------------------------------------------------
+keys "$main" F11
+playing || fail "F11 did not start the output"
+m=$(measure_last)
+expect_tone "$m" 100
+pass "F11 plays 100 Hz: $m"
+
+send 1031 44100 || fail "vpg-send 1031 44100 failed"
+m=$(measure_last)
+expect_tone "$m" 441
+pass "vpg-send 1031 44100 retunes to 441 Hz: $m"
+
+send 1025
+sleep 0.5
+playing && fail "vpg-send 1025 did not stop the output"
+pass "vpg-send 1025 stops"
+send 1024
+playing || fail "vpg-send 1024 did not start the output"
+m=$(measure_last)
+expect_tone "$m" 441
+pass "vpg-send 1024 starts again: $m"
+
+# --- the frequency display while it plays ---------------------------------------------------
+keys "$main" ctrl+d
+display_window=$(wait_window '^Frequency$') || fail "Ctrl+D did not show the frequency display"
+sleep 1
+shot "$display_window" display
+pass "Ctrl+D shows the frequency display ($shots/display.png)"
+
+# --- the hot key ----------------------------------------------------------------------------
+# Pressed while another window (the display) has the focus: Wine hands the registered hot key
+# to the main window.
+keys "$display_window" ctrl+Insert
+playing && fail "Ctrl+Insert (hot key) did not stop the output"
+pass "Ctrl+Insert from xdotool with the display focused stops the output (WM_HOTKEY)"
+# Pressed while a program that is not Wine's has the focus, Wine does not see the key at all.
+xmessage -geometry 240x60+900+40 "another program" >/dev/null 2>&1 &
+other=$!
+pids+=("$other")
+other_window=$(wait_window '^xmessage$') || fail "xmessage did not appear"
+keys "$other_window" ctrl+Insert
+if playing; then
+    pass "Ctrl+Insert with a non-Wine window focused started the output"
+    send 1025
+else
+    echo "note: Ctrl+Insert with a non-Wine window focused reaches no Wine program (Wine grabs no keys)"
+fi
+kill "$other" 2>/dev/null || true
+# The message itself: id 1 toggles, any other id does nothing.
+send 786 1
+playing || fail "WM_HOTKEY with id 1 did not start the output"
+send 786 2
+playing || fail "WM_HOTKEY with id 2 stopped the output"
+send 786 1
+sleep 0.5
+playing && fail "WM_HOTKEY with id 1 did not stop the output"
+pass "WM_HOTKEY (786) with id 1 toggles, with id 2 does nothing"
+
+# --- help: F1 in each window ------------------------------------------------------------------
+# The File menu first: the help viewer that the first call opens stands over the menu bar.
+n=$(help_calls | wc -l)
+keys "$main" alt+f
+shot root file-menu
+keys "$main" F1
+expect_help 5 "the File menu" "$n"
+keys "$main" Escape Escape
+
+n=$(help_calls | wc -l)
+activate "$main"
+keys "$main" F1
+expect_help 1 "the main window" "$n"
+
+activate "$main"
+keys "$main" ctrl+c
+settings=$(wait_window '^Output Settings$') || fail "Ctrl+C did not show the output settings"
+shot "$settings" settings
+pass "Ctrl+C shows the output settings ($shots/settings.png)"
+n=$(help_calls | wc -l)
+activate "$settings"
+keys "$settings" F1
+expect_help 2 "the output settings" "$n"
+# Tab to Close and press it: the window stores its settings as it closes.
+activate "$settings"
+keys "$settings" Tab Tab Tab Tab space
+wait_gone '^Output Settings$' || fail "Close did not close the output settings"
+
+activate "$main"
+keys "$main" alt+h a
+about=$(wait_window '^About$') || fail "the Help menu did not show the About box"
+sleep 0.5
+shot "$about" about
+pass "Help > About shows the About box ($shots/about.png)"
+n=$(help_calls | wc -l)
+activate "$about"
+keys "$about" F1
+expect_help 3 "the About box" "$n"
+activate "$about"
+keys "$about" Return
+wait_gone '^About$' || fail "Enter (OK) did not close the About box"
+
+# --- some fields changed by other programs' messages, then Exit --------------------------------
+send 1031 12345  # start frequency 123.45 Hz
+send 1033 200000 # final frequency 2000 Hz
+send 1034 25     # duration 2.5 s
+send 1035 0      # no loop
+activate "$main"
+keys "$main" ctrl+x
+wait_exit || fail "Ctrl+X did not end the program"
+pass "Ctrl+X (Exit) ends the program"
+status=0
+send 1024 2>"$work/send.err" || status=$?
+((status == 2)) && grep -q "no Vimbrel Pulse Generator is running" "$work/send.err" ||
+    fail "vpg-send with no program running: exit $status, $(cat "$work/send.err")"
+pass "vpg-send with no program running: exit 2, $(head -n 1 "$work/send.err")"
+
+query() { "$wine" reg query "$key" | tr -d '\r' | iconv -f CP437 -t UTF-8; }
+first=$(query)
+echo "$first" | tee "$shots/registry.txt"
+values=(fInitLeft fFinalLeft AmplitudeLeft chkConstantLeft LogarithmicLeft BidirectionalLeft
+        AmplitudeRight PhaseEdit FreqSliderRight txtPulseLength Duration Loop WaveDevice
+        PresetAutoStart frmFrequencyDisplay FormX FormY DisplayX DisplayY DisplayW MinFreqEdit
+        MaxFreqEdit txtRound Fs Buffers BufferSize Welcome)
+for v in "${values[@]}"; do
+    grep -Eq "^ +$v +REG_(SZ|DWORD) " <<<"$first" || fail "reg query lacks $v as REG_SZ or REG_DWORD"
+done
+grep -Eq '^ +fInitLeft +REG_SZ +123\.45$' <<<"$first" || fail "the start frequency was not saved"
+grep -Eq '^ +Welcome +REG_DWORD +0x1$' <<<"$first" || fail "the ticked notice left no flag"
+pass "reg query lists all ${#values[@]} values with their kinds; the welcome flag is there"
+
+# --- second start: no welcome, everything restored --------------------------------------------
+start_vpg
+main=$(wait_window "$main_caption") || fail "the main window did not appear at the second start"
+[[ -z $(window '^Welcome$') ]] || fail "the suppressed welcome notice appeared again"
+wait_window '^Frequency$' >/dev/null || fail "the frequency display was not restored"
+sleep 1
+shot root restored
+keys "$main" ctrl+x
+wait_exit || fail "Ctrl+X did not end the second run"
+second=$(query)
+[[ $first == "$second" ]] || {
+    diff <(echo "$first") <(echo "$second") >&2
+    fail "the second run did not restore what the first saved"
+}
+pass "a second start restores every value (its Exit writes the same values back)"
+echo "screenshots and registry.txt in $shots"
