@@ -57,7 +57,7 @@ void LayOut(TfrmGenerator& f, const ui::Application& app) {
         {&f.lblSpeakerFrequency, nullptr, 12, 10, 200, 18},
         {&f.FreqSliderLeft, nullptr, 12, 30, 736, 34},
         {&f.MinFreqEdit, nullptr, 12, 68, 64, 24},
-        {&f.lblRound, nullptr, 180, 72, 210, 18},
+        {&f.lblRound, nullptr, 166, 72, 224, 18},
         {&f.txtRound, nullptr, 396, 68, 56, 24},
         {&f.lblRoundHertz, nullptr, 458, 72, 50, 18},
         {&f.MaxFreqEdit, nullptr, 684, 68, 64, 24},
@@ -137,7 +137,7 @@ void LayOut(TfrmGenerator& f, const ui::Application& app) {
         // The bottom line: the sampling rate at the left, the maker at the right. These two
         // fix the window's size.
         {&f.lblFS, nullptr, 12, 528, 220, 18},
-        {&f.lblBottomRight, nullptr, 600, 528, 133, 18},
+        {&f.lblBottomRight, nullptr, 592, 528, 140, 18},
     });
 
     f.lblRound.alignment = ui::Alignment::Right;

@@ -557,7 +557,7 @@ TEST(TransportMessages, PresetMessageActsOnlyOnSlotsOneToFourWithRecallOrStore) 
                    {0, -1},
                    {4294967295u, 1},
                    {4294967295u, 4},
-                   {1, 1LL << 32 | 1},
+                   {1, std::intptr_t{1} << (sizeof(std::intptr_t) * 8 - 2) | 1},
                    {0, INTPTR_MIN}};
     for (const auto& c : ignored) {
         SCOPED_TRACE(testing::Message() << c.wParam << " " << c.lParam);
