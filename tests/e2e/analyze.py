@@ -8,6 +8,8 @@ sound server's sink, and vpg's settings file.
           left_hz       sine frequency from its rising zero crossings (interpolated)
           left_dbfs     sine peak against full scale (32767)
           right_hz      pulse rate from the pulses' rising edges
+          right_period  the usual spacing of the pulses in samples
+          right_odd     how many spacings differ from it, and the first few (time:samples)
           right_width   pulse width in samples: min and max over the segment
           right_dbfs    pulse height against full scale (the median of the pulses' tops)
           right_base    the largest magnitude between pulses (0 for a clean baseline)
@@ -95,6 +97,13 @@ def cmd_signal(args):
     inner = widths[1:-1] if len(widths) > 2 else widths
     if len(edges) >= 3:
         print("right_hz", f"{(len(edges) - 1) * args.rate / (edges[-1] - edges[0]):.3f}")
+        intervals = [b - a for a, b in zip(edges, edges[1:])]
+        period = statistics.mode(intervals)
+        odd = [(round((args.start or 0) + edges[i] / args.rate, 4), v)
+               for i, v in enumerate(intervals) if v != period]
+        print("right_period", period)
+        # Where the pulse spacing differs from the usual one: (seconds into the capture, samples).
+        print("right_odd", len(odd), " ".join(f"{t}:{v}" for t, v in odd[:8]))
         print("right_width", min(inner), max(inner))
         print("right_dbfs", f"{db(statistics.median(tops)):.2f}")
         threshold = max(right) / 2

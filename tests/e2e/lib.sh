@@ -340,3 +340,19 @@ set_field() {
     # shellcheck disable=SC2086 # the field's two coordinates
     type_field "$1" ${FIELD[$2]} "$3"
 }
+
+# start_vpg_readonly_config: vpg with its configuration folder read-only. Permission bits do
+# not stop root, so as root the folder is bound read-only in a mount namespace of vpg's own.
+start_vpg_readonly_config() {
+    local dir=$XDG_CONFIG_HOME/halvane
+    if (($(id -u) == 0)); then
+        # shellcheck disable=SC2016 # expanded by the inner shell
+        unshare --mount sh -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" "$1" &&
+            exec "$2"' sh "$dir" "$vpg" >>"$work/logs/vpg.log" 2>&1 &
+        vpg_pid=$!
+        E2E_PIDS+=("$vpg_pid")
+    else
+        chmod a-w "$dir"
+        start_vpg
+    fi
+}
