@@ -66,7 +66,9 @@ e2e_cleanup() {
     rm -rf "$work"
 }
 
+# fail MESSAGE: on standard error, so that it shows from inside $(...) as well.
 fail() {
+    exec >&2
     echo "FAIL ($E2E_NAME): $*"
     if [[ -n ${DISPLAY:-} ]] && command -v import >/dev/null; then
         import -window root "$work/logs/failure.png" 2>/dev/null &&
@@ -355,4 +357,18 @@ start_vpg_readonly_config() {
         chmod a-w "$dir"
         start_vpg
     fi
+}
+
+# message_box MAIN [SECONDS]: the id of a plain message box, a visible window that carries the
+# program's title (with or without the version) and is not the main window.
+message_box() {
+    local id deadline=$((SECONDS + ${2:-20}))
+    while :; do
+        id=$(xdotool search --onlyvisible --name '^Vimbrel Pulse Generator' 2>/dev/null |
+            grep -vx "$1" | tail -n1 || true)
+        [[ -n $id ]] && { echo "$id"; return 0; }
+        ((SECONDS < deadline)) || break
+        sleep 0.1
+    done
+    fail "no message box appeared"
 }

@@ -46,7 +46,10 @@ echo "1031 44100: sine ${before} Hz before, ${M[left_hz]} Hz after; pulses ${M[r
     "(period ${M[right_period]}, odd spacings: ${M[right_odd]})"
 expect_within "the sine before 1031" "$before" 99.99 100.01
 expect_within "the sine after 1031" "${M[left_hz]}" 440.98 441.02
-expect_within "the pulses after 1031" "${M[right_hz]}" 440.98 441.02
+# 441 Hz is a whole period of 100 samples. One spacing off (once in some dozen runs, a few
+# samples short while the sine ran on) is allowed and shown; a wrong rate changes them all.
+[[ ${M[right_period]} == 100 ]] || fail "the pulses after 1031 are ${M[right_period]} samples apart"
+((${M[right_odd]%% *} <= 1)) || fail "the pulses after 1031 are irregular: ${M[right_odd]}"
 pass "vpg-send 1031 44100 retunes a playing 100 Hz to 441 Hz"
 analyze silent-after "$work/retune.raw" --rate 44100 --start "$(add "$stop_at" 1.0)" ||
     fail "sound went on more than a second after 1025"

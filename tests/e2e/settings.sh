@@ -71,7 +71,7 @@ start_vpg_readonly_config
 main=$(main_window)
 set_field "$main" fInitLeft 555
 keys "$main" ctrl+x
-box=$(window '^Vimbrel Pulse Generator$')
+box=$(message_box "$main")
 wait_for 5 dialog_seen "Failed to set data for '" || fail "no 'Failed to set data' message"
 grep -o "Failed to set data for '[^']*'" "$work/logs/vpg.log" | head -n1
 keys "$box" Return
@@ -86,7 +86,7 @@ main=$(main_window)
     fail "the question stayed open"
 pass "read-only folder, Exit: the message, then No keeps the window open"
 keys "$main" ctrl+x
-box=$(window '^Vimbrel Pulse Generator$')
+box=$(message_box "$main")
 keys "$box" Return
 confirm=$(window '^Confirm$')
 keys "$confirm" Return  # Yes
