@@ -311,6 +311,10 @@ measure() {
 within() {
     python3 -c 'import sys; v, lo, hi = map(float, sys.argv[1:]); sys.exit(0 if lo <= v <= hi else 1)' "$@" 2>/dev/null
 }
+# The bounds are what every measurement rests on: a comparison that accepted anything would
+# pass every check, so it proves itself once before it is used.
+within 1 0 2 && ! within 3 0 2 && ! within -1 0 2 && ! within "" 0 2 ||
+    { echo "lib.sh: within() does not compare" >&2; exit 1; }
 # expect_within WHAT VALUE LOW HIGH
 expect_within() {
     within "$2" "$3" "$4" || fail "$1 is ${2:-nothing}, not within $3 .. $4"
