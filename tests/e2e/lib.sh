@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2034 # the colours, M, LAST, LENGTH, ... are read by the scripts
 # Shared by the end-to-end scripts: a private X server, a private PulseAudio server with a null
 # sink (a sound card that plays in real time into nothing; its monitor is recorded), vpg with a
 # configuration folder of its own, and the helpers that drive and read them. Everything lives
@@ -101,8 +102,8 @@ start_x() {
         3>"$work/display" 2>"$work/logs/xvfb.log" &
     E2E_PIDS+=($!)
     wait_for 15 test -s "$work/display" || fail "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$work/display")"
-    export QT_QPA_PLATFORM=xcb
+    DISPLAY=":$(head -n1 "$work/display")"
+    export DISPLAY QT_QPA_PLATFORM=xcb
     # Qt takes the logical resolution from the desktop's font setting, which a bare X server
     # lacks: at 120 dpi one screen pixel is one design pixel of the layout.
     export QT_FONT_DPI=$DPI
@@ -255,12 +256,17 @@ click() {
     xdotool mousemove --window "$1" "$(($2 * DPI / 120))" "$(($3 * DPI / 120))" click 1
     sleep 0.2
 }
-# click_main WINDOW X Y: the same in the main window, whose menu bar lies above the client area.
-click_main() {
+# point_main WINDOW X Y: the mouse to X, Y of the main window's client area, whose menu bar
+# lies above it; click_main also clicks there.
+point_main() {
     local height
     height=$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p')
     xdotool mousemove --window "$1" "$(($2 * DPI / 120))" \
-        "$((height - (MAIN_CLIENT_H - $3) * DPI / 120))" click 1
+        "$((height - (MAIN_CLIENT_H - $3) * DPI / 120))"
+}
+click_main() {
+    point_main "$@"
+    xdotool click 1
     sleep 0.2
 }
 # type_field WINDOW X Y TEXT: click into a field of the main window, select what it holds, type
@@ -313,8 +319,10 @@ within() {
 }
 # The bounds are what every measurement rests on: a comparison that accepted anything would
 # pass every check, so it proves itself once before it is used.
-within 1 0 2 && ! within 3 0 2 && ! within -1 0 2 && ! within "" 0 2 ||
-    { echo "lib.sh: within() does not compare" >&2; exit 1; }
+if ! within 1 0 2 || within 3 0 2 || within -1 0 2 || within "" 0 2; then
+    echo "lib.sh: within() does not compare" >&2
+    exit 1
+fi
 # expect_within WHAT VALUE LOW HIGH
 expect_within() {
     within "$2" "$3" "$4" || fail "$1 is ${2:-nothing}, not within $3 .. $4"

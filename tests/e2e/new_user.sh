@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tried as a new user would: letters, an empty text, 10,000 characters (pasted) and huge numbers
 # typed into every number field of the main window. The program never crashes, and each field
-# ends in the value that its exit rule gives, read back from the settings file after Exit.
+# ends in the value that its exit rule gives, read back from the settings file after Exit. The
+# same texts become the name of memory preset 1 (a name, any text goes; names are not stored).
 # Every round starts from the same stored settings (fs 44100, slider ends 20 and 500 Hz).
 # Usage: new_user.sh PATH/TO/vpg PATH/TO/vpg-send   (exit 77: skipped, a tool is missing)
 set -euo pipefail
@@ -54,6 +55,21 @@ round() {
         fi
         vpg_running || fail "$label: vpg ended after typing into $name"
     done
+    # The name field of memory preset 1 (right-click, Rename): any text is a name.
+    point_main "$main" 613 355
+    xdotool click 3
+    sleep 0.4
+    xdotool key Down Down Return
+    sleep 0.3
+    xdotool key ctrl+a BackSpace
+    if [[ $input == @long ]]; then
+        xdotool key ctrl+v
+    elif [[ -n $input ]]; then
+        xdotool type --delay 2 -- "$input"
+    fi
+    xdotool key Return
+    sleep 0.3
+    vpg_running || fail "$label: vpg ended after renaming memory preset 1"
     [[ -n $clip_pid ]] && stop "$clip_pid"
     keys "$main" ctrl+x
     wait_vpg_exit 10 || fail "$label: vpg ended with status $?"
