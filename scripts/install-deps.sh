@@ -10,7 +10,7 @@ packages=(
     sox python3 time
     libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
     qt6-base-dev libxcb1-dev
-    xvfb xdotool x11-utils
+    xvfb xdotool x11-utils xclip util-linux
     fonts-liberation imagemagick
 )
 

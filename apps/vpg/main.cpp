@@ -4,10 +4,13 @@
 #include <QScreen>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/alsa/alsa_wave_out.h"
+#include "platform/alsa/pcm_rules.h"
 #include "platform/headless/heap_wave_memory.h"
 #include "platform/posix/file_registry.h"
 #include "platform/posix/remote_control.h"
@@ -77,6 +80,17 @@ std::unique_ptr<qtui::QtShell> MakeShell(const QString& programFolder) {
     return shell;
 }
 
+// At the end: how often the sound card ran dry, when it did (or always, with
+// VPG_REPORT_UNDERRUNS=1), so that a user who heard gaps, and the benchmark, can see it.
+void ReportUnderruns(const audio::IWaveOut& waveOut) {
+    const auto* alsaOut = dynamic_cast<const alsa::AlsaWaveOut*>(&waveOut);
+    if (alsaOut == nullptr) return;
+    const char* always = std::getenv("VPG_REPORT_UNDERRUNS");
+    const std::string report = alsa::UnderrunReport(
+        alsaOut->underruns(), always != nullptr && std::string_view(always) == "1");
+    if (!report.empty()) std::fprintf(stderr, "%s\n", report.c_str());
+}
+
 char LocaleDecimalSeparator() {
     const QString point = QLocale().decimalPoint();
     return point == "," ? ',' : '.';
@@ -128,5 +142,7 @@ int main(int argc, char** argv) {
     program.Startup();
     const std::unique_ptr<RemoteControl> remoteControl = StartRemoteControl(program);
     program.ShowMainWindow();
-    return program.Running() ? QApplication::exec() : 0;
+    const int status = program.Running() ? QApplication::exec() : 0;
+    ReportUnderruns(*waveOut);
+    return status;
 }

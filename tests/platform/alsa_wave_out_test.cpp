@@ -88,6 +88,24 @@ WAVEFORMATEX Format(std::uint16_t channels, std::uint16_t bits, std::uint32_t ra
     return f;
 }
 
+// Said at the program's end: only when the card ran dry, unless asked for always.
+TEST(AlsaPcmRules, TheUnderrunReportSpeaksWhenTheCardRanDryOrWhenAsked) {
+    const struct {
+        std::uint64_t underruns;
+        bool always;
+        const char* report;
+    } cases[] = {
+        {0, false, ""},
+        {0, true, "vpg: the sound card ran dry 0 times"},
+        {1, false, "vpg: the sound card ran dry 1 time"},
+        {7, false, "vpg: the sound card ran dry 7 times"},
+        {18446744073709551615u, true, "vpg: the sound card ran dry 18446744073709551615 times"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(alsa::UnderrunReport(c.underruns, c.always), c.report)
+            << c.underruns << (c.always ? " always" : "");
+}
+
 TEST(AlsaPcmRules, EachPcmFormatHasItsAlsaSampleFormat) {
     struct Case {
         WAVEFORMATEX format;

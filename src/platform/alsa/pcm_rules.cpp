@@ -58,4 +58,10 @@ snd_pcm_format_t SampleFormatOf(const audio::WAVEFORMATEX& format) {
     }
 }
 
+std::string UnderrunReport(std::uint64_t underruns, bool always) {
+    if (underruns == 0 && !always) return {};
+    return "vpg: the sound card ran dry " + std::to_string(underruns) +
+           (underruns == 1 ? " time" : " times");
+}
+
 }  // namespace alsa

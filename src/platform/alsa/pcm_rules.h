@@ -6,6 +6,8 @@
 
 #include <alsa/asoundlib.h>
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "audio/wave_out.h"
@@ -27,5 +29,10 @@ audio::MMRESULT OpenErrorCode(int alsaError, audio::MMRESULT other);
 // The ALSA sample format of a PCM wave format, or SND_PCM_FORMAT_UNKNOWN when the format is not
 // one that a sound card plays as it is (whole bytes per sample, a block of one frame).
 snd_pcm_format_t SampleFormatOf(const audio::WAVEFORMATEX& format);
+
+// What the program says at its end about the sound card running dry (underruns: the card
+// played everything it had before the next buffer came, and the listener heard a gap): a line
+// when it happened, or always when `always` is set (VPG_REPORT_UNDERRUNS=1); empty otherwise.
+std::string UnderrunReport(std::uint64_t underruns, bool always);
 
 }  // namespace alsa

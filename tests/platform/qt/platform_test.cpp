@@ -248,3 +248,69 @@ TEST(QtNoticeDialog, TheAnswerIsTheButtonOrKeyOrCancelForTheCloseBox) {
 }
 
 }  // namespace
+
+// VPG_TRACE_DIALOGS=1: each dialog says what it shows as it opens, one line per dialog, so a
+// script can read a message that only a person would otherwise see.
+TEST(QtDialogsTrace, EachDialogReportsItsCaptionAndTextAsItOpens) {
+    struct Case {
+        const char* what;
+        std::function<void(qtui::QtDialogs&)> open;
+        std::string line;
+    };
+    ui::NoticeDialogRequest notice = Request(ui::mbYes | ui::mbNo, ui::mrYes, ui::mrNo);
+    notice.caption = "Welcome";
+    notice.text = "Hello";
+    const Case cases[] = {
+        {"message box", [](qtui::QtDialogs& d) { d.ShowMessage("Sound Device Error: \rgone"); },
+         "vpg: dialog \"Vimbrel Pulse Generator\": Sound Device Error: \\rgone"},
+        {"question",
+         [](qtui::QtDialogs& d) {
+             d.MessageDlg("Failed to set data for 'fInitLeft'\nClose?",
+                          ui::MsgDlgType::Confirmation, ui::mbYes | ui::mbNo);
+         },
+         "vpg: dialog \"Confirm\": Failed to set data for 'fInitLeft'\\nClose?"},
+        {"notice",
+         [&notice](qtui::QtDialogs& d) {
+             bool ticked = false;
+             d.ShowNoticeDialog(notice, ticked);
+         },
+         "vpg: dialog \"Welcome\": Hello"},
+    };
+    ui::Application app;
+    app.setTitle("Vimbrel Pulse Generator");
+    qtui::QtDialogs dialogs(app);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> lines;
+        dialogs.trace = [&lines](const std::string& line) { lines.push_back(line); };
+        // The line is written before the dialog waits for its answer.
+        QTimer::singleShot(0, [&lines] {
+            EXPECT_EQ(lines.size(), 1u);
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        c.open(dialogs);
+        EXPECT_EQ(lines, std::vector<std::string>{c.line});
+    }
+}
+
+TEST(QtDialogsTrace, ControlCharactersAreEscapedSoOneDialogIsOneLine) {
+    EXPECT_EQ(qtui::DialogTraceLine("A", "x\ty\\z\x7f"), "vpg: dialog \"A\": x\\x09y\\\\z\\x7f");
+    EXPECT_EQ(qtui::DialogTraceLine("", ""), "vpg: dialog \"\": ");
+}
+
+TEST(QtDialogsTrace, OnlyTheValueOneSwitchesItOn) {
+    const struct {
+        const char* value;  // nullptr: unset
+        bool on;
+    } cases[] = {{nullptr, false}, {"0", false}, {"", false}, {"yes", false}, {"1", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "(unset)");
+        if (c.value)
+            qputenv("VPG_TRACE_DIALOGS", c.value);
+        else
+            qunsetenv("VPG_TRACE_DIALOGS");
+        EXPECT_EQ(static_cast<bool>(qtui::TraceFromEnvironment()), c.on);
+        EXPECT_EQ(static_cast<bool>(qtui::QtDialogs().trace), c.on);
+    }
+    qunsetenv("VPG_TRACE_DIALOGS");
+}
