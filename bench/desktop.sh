@@ -20,13 +20,7 @@ send_path=${2:-$root/build/apps/vpg-send}
     exit 2
 }
 bash "$root/scripts/install-deps.sh" >/dev/null
-for p in stress-ng libsox-fmt-alsa; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || {
-        sudo_cmd=()
-        [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-        DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "$p" </dev/null
-    }
-done
+bash "$root/scripts/install-deps.sh" stress-ng libsox-fmt-alsa
 
 # shellcheck source=../tests/e2e/lib.sh
 source "$root/tests/e2e/lib.sh"

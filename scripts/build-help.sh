@@ -15,17 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 help="$root/help"
 
 # --- what the build needs ---------------------------------------------------------------------
-missing=()
-command -v chmcmd >/dev/null && command -v chmls >/dev/null || missing+=(fp-utils)
-command -v python3 >/dev/null || missing+=(python3)
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
-fi
+bash "$root/scripts/install-deps.sh" fp-utils python3
 
 # The context map: number -> page. The program opens these numbers; vpg.hhp must map them so.
 expected_map=$'1=/main-window.html\n2=/output-settings.html\n3=/about.html\n5=/file-menu.html\n10=/introduction.html'

@@ -11,18 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake make ccache googletest zip g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
-fi
+bash scripts/install-deps.sh "${packages[@]}"
 
 builds=("$@")
 ((${#builds[@]})) || builds=(win32 win64)

@@ -22,9 +22,7 @@ if [[ -z $deb ]]; then
     deb=$(ls build-pkg/vimbrel-pulse-generator_*_amd64.deb)
 fi
 [[ -f $deb ]] || { echo "check-deb: no package at $deb" >&2; exit 2; }
-command -v debootstrap >/dev/null || {
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap </dev/null
-}
+bash scripts/install-deps.sh debootstrap
 mkdir -p "$(dirname "$shot")"
 shot=$(cd "$(dirname "$shot")" && pwd)/$(basename "$shot")
 

@@ -10,18 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 art="$root/art"
 
 packages=(librsvg2-bin imagemagick fonts-dejavu-core python3)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
-fi
+bash "$root/scripts/install-deps.sh" "${packages[@]}"
 
 # ImageMagick's own convert (another "convert" may come first on PATH).
 im=""

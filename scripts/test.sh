@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the unit tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then again in the optimised build, plus the format check.
+# Installs what is missing, builds, and runs every test: the format check; the unit tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then again in the optimised build with
+# the desktop program's end-to-end checks (Xvfb, a PulseAudio null sink) and its screenshots;
+# then the Windows program, cross-built for i686 (zipped) and x86_64, tested under wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,3 +28,8 @@ echo "== the desktop program under a virtual X server"
 if [[ -x build/apps/vpg ]]; then
     bash tests/e2e/screenshots.sh build/screenshots build/apps/vpg
 fi
+
+echo "== the Windows program: cross-built with mingw-w64, tested under wine64"
+bash scripts/build-windows.sh
+bash scripts/test-windows.sh
+bash tests/e2e/windows.sh build-win64/screenshots

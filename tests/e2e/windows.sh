@@ -23,18 +23,7 @@ measure=$root/tests/e2e/measure_capture.py
 
 packages=(wine64 fonts-wine libasound2 xvfb xdotool x11-utils x11-apps imagemagick python3
           fonts-liberation)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
-fi
+bash "$root/scripts/install-deps.sh" "${packages[@]}"
 if [[ ! -x $build/vpg.exe || ! -x $build/vpg-send.exe || ! -f $build/vpg.chm ]]; then
     bash "$root/scripts/build-windows.sh" win64
 fi
