@@ -1,7 +1,6 @@
 #include "platform/win32/win32_message_loop.h"
 
-#include <stdexcept>
-#include <string>
+#include "platform/win32/message_window.h"
 
 namespace win32 {
 
@@ -9,47 +8,21 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VimbrelPulseGeneratorMessageLoop";
 
-// One window class for every loop of the process, registered at first use.
-ATOM LoopWindowClass(WNDPROC procedure) {
-    static const ATOM atom = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kClassName;
-        return ::RegisterClassExW(&windowClass);
-    }();
-    return atom;
-}
-
 }  // namespace
 
 Win32MessageLoop::Win32MessageLoop(std::size_t capacity) : ring_(capacity ? capacity : 1) {
-    if (LoopWindowClass(&WindowProc) == 0)
-        throw std::runtime_error("RegisterClassExW failed, error " +
-                                 std::to_string(::GetLastError()));
-    // Message-only: never shown, never enumerated, but it has a queue on this thread.
-    window_ = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                ::GetModuleHandleW(nullptr), this);
-    if (window_ == nullptr)
-        throw std::runtime_error("CreateWindowExW failed, error " +
-                                 std::to_string(::GetLastError()));
+    // Message-only: never shown, but it has a queue on this thread.
+    window_ = CreateMessageWindow(kClassName, &WindowProc, this);
 }
 
 Win32MessageLoop::~Win32MessageLoop() {
     // A wake still in the thread's queue finds no loop behind the window any more.
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    ::DestroyWindow(window_);
+    DestroyMessageWindow(window_);
 }
 
 LRESULT CALLBACK Win32MessageLoop::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (msg == kWakeMessage) {
-        auto* loop =
-            reinterpret_cast<Win32MessageLoop*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* loop = MessageWindowOwner<Win32MessageLoop>(window, msg, lParam);
+    if (msg == kWakeMessage) {
         if (loop != nullptr) {
             loop->wakePosted_ = false;
             loop->dispatchPending();

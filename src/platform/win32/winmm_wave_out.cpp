@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/message_window.h"
 #include "platform/win32/utf.h"
 
 namespace win32 {
@@ -41,44 +42,20 @@ bool IsNotification(UINT msg) {
     return msg == MM_WOM_OPEN || msg == MM_WOM_DONE || msg == MM_WOM_CLOSE;
 }
 
-ATOM DeviceWindowClass(WNDPROC procedure) {
-    static const ATOM atom = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kClassName;
-        return ::RegisterClassExW(&windowClass);
-    }();
-    return atom;
-}
-
 }  // namespace
 
 WinmmWaveOut::WinmmWaveOut(ui::IMessageLoop& loop) : loop_(loop) {
     routes_.reserve(8);
-    if (DeviceWindowClass(&WindowProc) == 0)
-        throw std::runtime_error("RegisterClassExW failed, error " +
-                                 std::to_string(::GetLastError()));
-    window_ = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                ::GetModuleHandleW(nullptr), this);
-    if (window_ == nullptr)
-        throw std::runtime_error("CreateWindowExW failed, error " +
-                                 std::to_string(::GetLastError()));
+    window_ = CreateMessageWindow(kClassName, &WindowProc, this);
 }
 
 WinmmWaveOut::~WinmmWaveOut() {
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    ::DestroyWindow(window_);
+    DestroyMessageWindow(window_);
 }
 
 LRESULT CALLBACK WinmmWaveOut::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (IsNotification(msg)) {
-        auto* device = reinterpret_cast<WinmmWaveOut*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* device = MessageWindowOwner<WinmmWaveOut>(window, msg, lParam);
+    if (IsNotification(msg)) {
         if (device != nullptr) device->notify(msg, wParam, lParam);
         return 0;
     }
