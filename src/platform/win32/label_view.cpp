@@ -5,6 +5,10 @@
 
 namespace win32 {
 
+namespace {
+constexpr int kRightInset = 3;  // design pixels
+}  // namespace
+
 void LabelView::pushState() {
     // The text, font, colour and alignment are painted from the model: repaint.
     ::InvalidateRect(hwnd_, nullptr, TRUE);
@@ -25,13 +29,17 @@ void LabelView::paint(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc,
                    label_.Enabled() ? ColorRef(label_.font.color) : ::GetSysColor(COLOR_GRAYTEXT));
-    UINT format = DT_NOPREFIX | DT_TOP | DT_EXPANDTABS;
+    // No clipping to the text's rectangle: the label's own window bounds it, and DrawText's clip
+    // would cut what hinted glyphs draw past their advance.
+    UINT format = DT_NOPREFIX | DT_TOP | DT_EXPANDTABS | DT_NOCLIP;
     switch (label_.alignment) {
         case ui::Alignment::Left:
             format |= DT_LEFT;
             break;
         case ui::Alignment::Right:
+            // Room inside the window for those pixels of the last letter.
             format |= DT_RIGHT;
+            r.right -= form_.scale(kRightInset);
             break;
         case ui::Alignment::Center:
             format |= DT_CENTER;
