@@ -1,18 +1,3 @@
-# Cross build for Windows (i686) with the mingw-w64 compilers of the posix thread model
-# (std::thread and std::mutex need it). The C++ runtime is linked statically, so the .exe runs
-# without the compiler's DLLs beside it.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for Windows (i686) with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(VPG_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${VPG_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VPG_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${VPG_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VPG_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)
