@@ -68,6 +68,10 @@ int indexOf(const ui::ComboBox& list, int value) {
 
 constexpr double kMostWavData = headless::WavFileWaveOut::kMaxDataBytes;
 
+constexpr double frameBytesOf(double frames) {
+    return frames * 4;
+}
+
 std::string numberText(double value) {
     std::ostringstream s;
     s << value;
@@ -87,14 +91,11 @@ std::string secondsText(double seconds) {
 
 RenderLength LengthOf(const Options& o, std::int32_t totalSamples) {
     const double frameBytes = 4;
-    const double bufferBytes = o.bufferSize;
     RenderLength length;
     if (!o.loop) {
-        // Whole buffers, the last one filled up with silence; never fewer than the ring.
-        const double buffers = std::ceil(totalSamples / (bufferBytes / frameBytes));
-        length.bytes = std::max<double>(buffers, o.buffers) * bufferBytes;
-        length.mostSeconds =
-            std::floor(kMostWavData / bufferBytes) * (bufferBytes / frameBytes) / o.fs;
+        // The signal's own frames: the silence that fills its last buffer is not signal.
+        length.bytes = static_cast<double>(totalSamples) * frameBytes;
+        length.mostSeconds = std::floor(kMostWavData / frameBytes) / o.fs;
     }
     if (o.seconds) {
         const double capped = std::floor(*o.seconds * o.fs) * frameBytes;
@@ -189,7 +190,12 @@ int Render(const Options& o, std::ostream& messages) {
                  << " Hz at most " << secondsText(length.mostSeconds) << " seconds fit\n";
         return 2;
     }
-    if (o.seconds) wav.setPlayLimit(static_cast<std::uint64_t>(length.bytes));
+    if (!(length.bytes >= frameBytesOf(1))) {
+        messages << "vpg-render: --seconds " << numberText(o.seconds.value_or(0))
+                 << " gives no frame at " << o.fs << " Hz: nothing to write\n";
+        return 2;
+    }
+    wav.setPlayLimit(static_cast<std::uint64_t>(length.bytes));
 
     g.btnONClick(nullptr);
     while (loop.pumpOne())

@@ -15,8 +15,8 @@ namespace render {
 // at the output path unless the whole file was written.
 int Render(const Options& options, std::ostream& messages);
 
-// What a render writes: the signal's whole buffers (never fewer than the ring), or what
-// --seconds keeps of it. In double, since a request may exceed every integer.
+// What a render writes: the signal's frames, or what --seconds keeps of it. In double, since a
+// request may exceed every integer.
 struct RenderLength {
     double bytes = 0;        // sample data
     bool bySeconds = false;  // --seconds decides the length, else the signal's duration

@@ -17,8 +17,12 @@ ParseResult Parse(const std::vector<std::string>& args) {
     }
     if (words.empty()) return UsageError{"no message number given (try --help)"};
     std::string error;
-    if (auto message = vpg::ParseRemoteWords(words, &error)) return *message;
-    return UsageError{error + " (try --help)"};
+    const auto message = vpg::ParseRemoteWords(words, &error);
+    if (!message) return UsageError{error + " (try --help)"};
+    // Only the generator's own messages go out, with values it could take.
+    if (std::string problem = vpg::RemoteMessageProblem(*message); !problem.empty())
+        return UsageError{problem};
+    return *message;
 }
 
 std::string HelpText() {
@@ -39,25 +43,31 @@ Messages of the main window:
   1024              start the output (as the ON button)
   1025              stop the output at once
   1026              pause or resume (as the Pause button)
-  1031 F            speaker frequency := F / 100 Hz (vpg-send 1031 44100: 441 Hz)
+  1031 F            speaker frequency := F / 100 Hz (vpg-send 1031 44100: 441 Hz);
+                    F from 10 (0.1 Hz) to below half the sampling rate (2205000 at
+                    44100 Hz, so at most 2204999; 4799999 at 96000 Hz)
   1032 F            the same as 1031
-  1033 F            final frequency of the sweep := F / 100 Hz
-  1034 D            duration := D / 10 seconds
+  1033 F            final frequency of the sweep := F / 100 Hz, the same range
+  1034 D            duration := D / 10 seconds; D from 1 (0.1 s) to the longest signal,
+                    2147483647 samples (486957 at 44100 Hz, 2684354 at 8000 Hz)
   1035 B            Loop on (B not 0) or off (B = 0)
   1036 B            logarithmic sweep on or off
   1037 B            bi-directional sweep on or off
   1047 N            select output device N in the list (0 = the first device, -1 = the
-                    system default); the output keeps its device until the next start-up
-                    or until the user changes the selector
+                    system default; a device the list does not have is refused); the
+                    output keeps its device until the next start-up or until the user
+                    changes the selector
   1048 0 S          recall memory preset S (1 to 4); it stops a playing output first
   1048 1 S          store the current settings as memory preset S (1 to 4)
-Other numbers reach the main window too, which ignores those it does not know.
+Other numbers are not sent. A value outside its range is refused, and the field keeps
+its value.
 
 Exit status:
-  0   the generator took the message
-  1   the message was sent but no answer came within 5 seconds (the generator is busy, for
-      instance showing a message box; it may still act on the message)
-  2   malformed command line, no generator running, or the message was refused
+  0   the generator acted on the message
+  1   no answer came within 5 seconds, or the generator was busy (for instance showing a
+      message box); it may still act on the message
+  2   malformed command line, an unknown message or a value out of range (the reason is
+      printed), no generator running, or the generator refused the message
 )";
 }
 

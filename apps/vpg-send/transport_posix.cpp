@@ -69,7 +69,7 @@ Delivery Deliver(const vpg::RemoteMessage& message, int timeoutMs) {
     // A program that hung up may have said why: read that; anything else ends here.
     if (!sent && sendError != EPIPE && sendError != ECONNRESET) return notDelivered(sendProblem);
 
-    // The answer is one short line: "ok" or "error: <reason>".
+    // The answer is one short line: "ok", "busy" or "error: <reason>".
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string answer;
@@ -96,6 +96,8 @@ Delivery Deliver(const vpg::RemoteMessage& message, int timeoutMs) {
     }
     answer = answer.substr(0, answer.find('\n'));
     if (answer == "ok") return {kDelivered, {}};
+    if (answer == "busy")
+        return {kNoAnswer, "the generator is busy and did not take the message; try again"};
     if (answer.rfind("error: ", 0) == 0)
         return notDelivered("the generator refused the message: " + answer.substr(7));
     return notDelivered("unexpected answer from " + path);

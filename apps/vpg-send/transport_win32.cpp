@@ -19,7 +19,17 @@ Delivery Deliver(const vpg::RemoteMessage& message, int timeoutMs) {
                               static_cast<UINT>(timeoutMs), &result) == 0)
         return {kNoAnswer, "the generator did not answer within " +
                                std::to_string(timeoutMs / 1000) + " s; it may still act on it"};
-    return {kDelivered, {}};
+    // The generator's window procedure says what it did; 0 is a generator that does not say.
+    switch (static_cast<std::intptr_t>(result)) {
+        case vpg::kRemoteRefused:
+            return {kNotDelivered,
+                    "the generator refused the message (a value its settings do not allow; "
+                    "see vpg-send --help)"};
+        case vpg::kRemoteBusy:
+            return {kNoAnswer, "the generator is busy and did not take the message; try again"};
+        default:
+            return {kDelivered, {}};
+    }
 }
 
 }  // namespace sender

@@ -51,9 +51,10 @@ struct RemoteControl {
 std::unique_ptr<RemoteControl> StartRemoteControl(vpg::Program& program) {
     auto remote = std::make_unique<RemoteControl>();
     remote->server = std::make_unique<posix::RemoteControlServer>(
-        remote->watcher,
-        [&program](std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam) {
-            if (program.frmGenerator) program.frmGenerator->WndProc(message, wParam, lParam);
+        remote->watcher, [&program](std::uint32_t message, std::uint32_t wParam,
+                                    std::intptr_t lParam, std::string& reason) {
+            if (!program.frmGenerator) return vpg::RemoteOutcome::Busy;
+            return program.frmGenerator->WndProc(message, wParam, lParam, &reason);
         });
     if (!remote->server->listen())
         std::fprintf(stderr, "vpg: no remote control: %s\n", remote->server->error().c_str());

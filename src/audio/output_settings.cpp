@@ -70,7 +70,8 @@ void TfrmSettings::FsListChange(ui::Object* Sender) {
     const int fs = toInt(FsList.Text(), 11025);
     frmGenerator.Parameters.SampleRate = fs;
     frmGenerator.SliderEndBelowHalfRate();
-    const int limit = fs / 2;
+    // The highest frequency at the new rate: strictly below its half (3999 Hz at 8000 Hz).
+    const float limit = frmGenerator.HighestFrequency();
     // Each field is brought under the new limit on its own; one that cannot be read is left
     // for its exit rule.
     for (ui::Edit* field : {&frmGenerator.fInitLeft, &frmGenerator.fFinalLeft}) {

@@ -65,15 +65,41 @@ void TfrmGenerator::FreqSliderLeftChange(ui::Object*) {
     // has the focus: a rounded, range-clamped slider value must not replace a value that
     // another road has set.
     if (!FreqSliderLeft.UserMoving()) return;
-    const auto f = static_cast<float>(SliderFrequency(FreqSliderLeft.Position()));
+    // The ends give the ends' own values, which their positions only approximate.
+    const int position = FreqSliderLeft.Position();
+    const ui::Edit* end = position == FreqSliderLeft.Max()   ? &MaxFreqEdit
+                          : position == FreqSliderLeft.Min() ? &MinFreqEdit
+                                                             : nullptr;
+    if (end) {
+        if (const auto v = controls::ReadPeriodDecimal(end->Text())) {
+            fInitLeft.setText(PlayableFrequency(SingleToStr(*v)));
+            return;
+        }
+    }
+    const auto f = static_cast<float>(SliderFrequency(position));
     const auto step = TryIntlStrToFloat(txtRound.Text());
     float v = f;
     // A step of 0 (or one that cannot be read) leaves the frequency unrounded.
     if (step && *step != 0) {
         const double n = controls::RoundHalfEven(static_cast<double>(f) / *step);
         v = static_cast<float>(n * static_cast<double>(*step));
+        // A step larger than twice the frequency rounds it to nothing: its first multiple.
+        if (!(v > 0)) v = std::fabs(*step);
     }
-    fInitLeft.setText(FloatToStr(v));
+    // Written as played: a multiple beyond the range is brought into it.
+    fInitLeft.setText(PlayableFrequency(SingleToStr(v)));
+}
+
+float TfrmGenerator::HighestFrequency() const {
+    return static_cast<float>((Parameters.SampleRate - 1) / 2);
+}
+
+std::string TfrmGenerator::PlayableFrequency(const std::string& text) const {
+    const auto v = TryIntlStrToFloatOrInfinity(text);
+    const double half = Parameters.SampleRate / 2.0;
+    // Nothing at half the rate or above: the sine would be all zeros there.
+    if (v && *v >= half) return FloatToStr(HighestFrequency());
+    return Cleanup(text, 0.1f, static_cast<float>(half), 5, 1000);
 }
 
 void TfrmGenerator::FreqSliderLeftMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {
@@ -164,13 +190,12 @@ void TfrmGenerator::MaxFreqEditKeyPress(ui::Object*, char& Key) {
 
 void TfrmGenerator::txtRoundExit(ui::Object*) {
     const auto step = TryIntlStrToFloat(txtRound.Text());
-    txtRound.setText(step ? FloatToStr(*step) : "1");
+    txtRound.setText(step ? SingleToStr(*step) : "1");
 }
 
 void TfrmGenerator::frequencyExit(ui::Edit& field) {
-    const auto v = TryIntlStrToFloat(field.Text());
-    const float half = static_cast<float>(Parameters.SampleRate / 2.0);
-    if (v && *v > half) {
+    const auto v = TryIntlStrToFloatOrInfinity(field.Text());
+    if (v && *v >= Parameters.SampleRate / 2.0) {
         const int answer = ShowNotice(
             "The output frequency can never be higher than half the sampling rate. If you "
             "would like to generate a higher frequency signal, please adjust the sampling rate "
@@ -178,7 +203,7 @@ void TfrmGenerator::frequencyExit(ui::Edit& field) {
             "Information", ui::mbYes | ui::mbNo, "AboveNyquistLimit");
         if (answer == ui::mrYes) Compatibilitysettings1Click(&field);
     }
-    field.setText(Cleanup(field.Text(), 0.1f, half, 5, 1000));
+    field.setText(PlayableFrequency(field.Text()));
 }
 
 void TfrmGenerator::fInitLeftExit(ui::Object*) {
@@ -189,21 +214,25 @@ void TfrmGenerator::fFinalLeftExit(ui::Object*) {
     frequencyExit(fFinalLeft);
 }
 
+void TfrmGenerator::fineStep(std::optional<float> to) {
+    // A step that would leave the playable range does nothing; one within it is written as
+    // the field's rule writes it.
+    if (to && *to >= 0.1f && *to < Parameters.SampleRate / 2.0)
+        fInitLeft.setText(PlayableFrequency(SingleToStr(*to)));
+}
+
 void TfrmGenerator::fInitLeftPlusMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {
-    const auto v = TryIntlStrToFloat(fInitLeft.Text());
-    if (v && *v < Parameters.SampleRate / 2.0) fInitLeft.setText(FloatToStr(*v + 1.0));
+    if (const auto v = TryIntlStrToFloat(fInitLeft.Text())) fineStep(*v + 1.0f);
 }
 
 void TfrmGenerator::fInitLeftMinusMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {
-    const auto v = TryIntlStrToFloat(fInitLeft.Text());
-    if (v && *v > 0) fInitLeft.setText(FloatToStr(*v - 1.0));
+    if (const auto v = TryIntlStrToFloat(fInitLeft.Text())) fineStep(*v - 1.0f);
 }
 
 void TfrmGenerator::SemiUpLeftClick(ui::Object* Sender) {
     const auto v = TryIntlStrToFloat(fInitLeft.Text());
     if (!v) return;
-    const auto r = static_cast<float>(Sender == &SemiUpLeft ? *v * kSemitone : *v / kSemitone);
-    if (r < Parameters.SampleRate / 2.0) fInitLeft.setText(FloatToStr(r));
+    fineStep(static_cast<float>(Sender == &SemiUpLeft ? *v * kSemitone : *v / kSemitone));
 }
 
 std::array<ui::Control*, 4> TfrmGenerator::constantModeControls() {

@@ -86,6 +86,10 @@ long long decimalOrder(const std::string& text) {
     return order + exponent;
 }
 
+// Digits and the power of ten of the first one, laid out as the general format writes them.
+std::string layoutGeneral(bool negative, const std::string& digits, int exponent,
+                          bool atLeastSmallest, char decimalSeparator);
+
 std::optional<float> parseNormalised(const std::string& text) {
     float value = 0;
     const char* first = text.data();
@@ -116,6 +120,19 @@ std::optional<float> TryIntlStrToFloat(std::string_view Str, char decimalSeparat
     const auto normalised = normalise(text, decimalSeparator);
     if (!normalised) return std::nullopt;
     return parseNormalised(*normalised);
+}
+
+std::optional<float> TryIntlStrToFloatOrInfinity(std::string_view Str, char decimalSeparator) {
+    if (auto v = TryIntlStrToFloat(Str, decimalSeparator)) return v;
+    std::string text(Str);
+    if (text.find_first_of(",.") != std::string::npos)
+        for (char& c : text)
+            if (c == ',' || c == '.') c = decimalSeparator;
+    const auto normalised = normalise(text, decimalSeparator);
+    // Well-formed but not read: it overflows (an underflow reads as zero).
+    if (!normalised) return std::nullopt;
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    return (*normalised)[0] == '-' ? -inf : inf;
 }
 
 float IntlStrToFloat(std::string_view Str, char decimalSeparator) {
@@ -164,9 +181,34 @@ std::string FloatToStrGeneral(double value, char decimalSeparator) {
         if (isDigit(s[i])) digits += s[i];
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
+    return layoutGeneral(negative, digits, exponent, std::fabs(value) >= 0.00001, decimalSeparator);
+}
+
+std::string FloatToStrShortest(float value, char decimalSeparator) {
+    if (!std::isfinite(value) || value == 0) return FloatToStrGeneral(value, decimalSeparator);
+    // The shortest digits that read back as the same float, in scientific notation.
+    char buf[40];
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    if (ec != std::errc()) return FloatToStrGeneral(value, decimalSeparator);
+    const std::string s(buf, end);
+    const auto ePos = s.find('e');
+    const int exponent = std::stoi(s.substr(ePos + 1));
+    const bool negative = s[0] == '-';
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < ePos; ++i)
+        if (isDigit(s[i])) digits += s[i];
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    return layoutGeneral(negative, digits, exponent, std::fabs(value) >= 0.00001f,
+                         decimalSeparator);
+}
+
+namespace {
+
+std::string layoutGeneral(bool negative, const std::string& digits, int exponent,
+                          bool atLeastSmallest, char decimalSeparator) {
     std::string out = negative ? "-" : "";
-    const double magnitude = std::fabs(value);
-    const bool fixed = magnitude >= 0.00001 && exponent < 15;
+    const bool fixed = atLeastSmallest && exponent < 15;
     if (fixed) {
         if (exponent < 0) {
             out += '0';
@@ -196,6 +238,8 @@ std::string FloatToStrGeneral(double value, char decimalSeparator) {
     return out;
 }
 
+}  // namespace
+
 double RoundHalfEven(double value) {
     return std::nearbyint(value);
 }
@@ -220,7 +264,8 @@ std::int32_t RoundToInt32(double value) {
 
 std::string Cleanup(std::string_view Input, float Minimum, float Maximum, float decimals,
                     float Standard, char decimalSeparator) {
-    float value = TryIntlStrToFloat(Input, decimalSeparator).value_or(Standard);
+    // A number too large for a float is bounded like any other: 1e300 s is the longest.
+    float value = TryIntlStrToFloatOrInfinity(Input, decimalSeparator).value_or(Standard);
     if (value > Maximum) value = Maximum;
     if (!(value >= Minimum)) value = Minimum;
     const long double scale = std::pow(10.0L, static_cast<long double>(decimals));
@@ -253,6 +298,14 @@ std::string TfrmGenerator::Cleanup(const std::string& Input, float Minimum, floa
 
 std::string TfrmGenerator::FloatToStr(double value) const {
     return controls::FloatToStrGeneral(value, platform.decimalSeparator);
+}
+
+std::string TfrmGenerator::SingleToStr(float value) const {
+    return controls::FloatToStrShortest(value, platform.decimalSeparator);
+}
+
+std::optional<float> TfrmGenerator::TryIntlStrToFloatOrInfinity(const std::string& Str) const {
+    return controls::TryIntlStrToFloatOrInfinity(Str, platform.decimalSeparator);
 }
 
 }  // namespace vpg

@@ -20,6 +20,10 @@ public:
 float IntlStrToFloat(std::string_view Str, char decimalSeparator);
 std::optional<float> TryIntlStrToFloat(std::string_view Str, char decimalSeparator);
 
+// The same, but a well-formed number too large for a 32-bit float reads as an infinity of its
+// sign, so that a rule can bound it instead of treating it as unreadable.
+std::optional<float> TryIntlStrToFloatOrInfinity(std::string_view Str, char decimalSeparator);
+
 // A whole number: decimal digits with an optional sign, nothing else, within 32 bits.
 std::optional<std::int32_t> ReadWholeNumber(std::string_view text);
 
@@ -29,6 +33,10 @@ std::optional<float> ReadPeriodDecimal(std::string_view text);
 // The general number format used for every number the program writes into a field: at most
 // 15 significant digits, no trailing zeros, fixed notation from 0.00001 up to 15 integer digits.
 std::string FloatToStrGeneral(double value, char decimalSeparator);
+
+// A single-precision value in the general format, with the fewest digits that read back as
+// the same float: 0.1f gives "0.1", not "0.100000001490116".
+std::string FloatToStrShortest(float value, char decimalSeparator);
 
 // A field's exit rule: read, bound (upper bound first), round to `decimals` places with ties
 // to even, write back in the general format; an unreadable text becomes `Standard`.

@@ -1,5 +1,6 @@
 // The delta, phase, pulse length and level controls: each value is shown as a slider and as a
 // number, each side updates the other, and the value goes straight into the engine's inputs.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -38,25 +39,29 @@ void TfrmGenerator::FreqSliderRightMouseDown(ui::Object*, ui::MouseButton, ui::S
 void TfrmGenerator::FreqSliderRightMouseUp(ui::Object*, ui::MouseButton, ui::ShiftState) {}
 
 void TfrmGenerator::trkPhaseChange(ui::Object* Sender) {
+    // Only the user's move writes the whole degree into the field; a position the field's
+    // own rule set (the nearest whole degree of 45.5) must not replace the field's value.
+    if (!trkPhase.UserMoving()) return;
     PhaseEdit.setText(std::to_string(trkPhase.Position()));
     PhaseEditExit(Sender);
 }
 
 void TfrmGenerator::PhaseEditExit(ui::Object*) {
-    const auto degrees = TryIntlStrToFloat(PhaseEdit.Text());
+    const auto degrees = TryIntlStrToFloatOrInfinity(PhaseEdit.Text());
     if (!degrees) {
         PhaseEdit.setText("0");
         Parameters.PhaseOffset = 0;
         trkPhase.setPosition(0);
         return;
     }
-    Parameters.PhaseOffset = *degrees * engine::Pi / 180.0;
-    const double hundredths =
-        controls::RoundHalfEven(Parameters.PhaseOffset * 18000.0 / engine::Pi);
-    const double shown = hundredths / 100.0;
+    // The trackbar's range, to hundredths of a degree, on every road; the offset in use is
+    // the value shown.
+    const double bounded =
+        std::clamp(static_cast<double>(*degrees), static_cast<double>(trkPhase.Min()),
+                   static_cast<double>(trkPhase.Max()));
+    const double shown = controls::RoundHalfEven(bounded * 100.0) / 100.0;
     PhaseEdit.setText(FloatToStr(shown));
-    // The trackbar holds whole degrees: it takes the nearest one. When that moves it, its
-    // change writes the whole degree back into the field, as it does for a clamped value.
+    Parameters.PhaseOffset = shown * engine::Pi / 180.0;
     trkPhase.setPosition(controls::RoundToInt32(shown));
 }
 
@@ -66,20 +71,30 @@ void TfrmGenerator::trkPulseLengthChange(ui::Object* Sender) {
 }
 
 void TfrmGenerator::txtPulseLengthExit(ui::Object*) {
-    const auto samples = TryIntlStrToFloat(txtPulseLength.Text());
-    std::optional<std::int32_t> whole;
-    if (samples) {
-        Parameters.PulseLength = *samples;
-        txtPulseLength.setText(FloatToStr(*samples));
-        whole = controls::ReadWholeNumber(txtPulseLength.Text());
-    }
-    if (!whole) {
-        txtPulseLength.setText("10");
-        Parameters.PulseLength = 10;
-        trkPulseLength.setPosition(10);
-        return;
-    }
-    trkPulseLength.setPosition(*whole);
+    const auto samples = TryIntlStrToFloatOrInfinity(txtPulseLength.Text());
+    // Whole samples within the trackbar's range, on every road; anything else is the default.
+    int whole = 10;
+    if (samples && std::floor(*samples) == *samples)
+        whole = static_cast<int>(std::clamp(static_cast<double>(*samples),
+                                            static_cast<double>(trkPulseLength.Min()),
+                                            static_cast<double>(trkPulseLength.Max())));
+    txtPulseLength.setText(std::to_string(whole));
+    Parameters.PulseLength = whole;
+    trkPulseLength.setPosition(whole);
+    ShowPulseLengthLimit();
+}
+
+void TfrmGenerator::ShowPulseLengthLimit() {
+    const std::int64_t period = engine::PulsePeriod(engine::TwoPi * Parameters.InitStepRight);
+    const double span = engine::HighSpan(Parameters.PulseLength, period);
+    std::string hint = "Pulse length in samples";
+    if (period != 0 && span < Parameters.PulseLength)
+        hint += ": limited to " + std::to_string(static_cast<long long>(span) + 1) +
+                " samples, since every period of " +
+                std::to_string(static_cast<long long>(period < 0 ? -period : period)) +
+                " samples keeps at least one without a pulse";
+    txtPulseLength.setHint(hint);
+    trkPulseLength.setHint(hint);
 }
 
 namespace {

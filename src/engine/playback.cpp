@@ -1,5 +1,6 @@
 // One run of the output: the start, the buffer fill, the end of the duration and the loop,
 // and what the main window shows while the output is open.
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -35,8 +36,10 @@ bool TfrmGenerator::OutputOpen() const {
     return AudioOut1->IsWaveDeviceOpen();
 }
 
-void TfrmGenerator::startsignal() {
-    if (OutputOpen()) return;
+bool TfrmGenerator::startsignal() {
+    if (OutputOpen()) return true;
+    // A field typed into and not yet left (Enter presses ON) plays as it will be shown.
+    ApplyEntryRules();
     fConstLeftChange(this);
     txtPulseLengthExit(this);
     State.FillBusy = false;
@@ -48,7 +51,8 @@ void TfrmGenerator::startsignal() {
     AudioOut1->setFrameRate(Parameters.SampleRate);
     AudioOut1->setNumBuffers(frmSettings ? frmSettings->SelectedBufferCount() : 4);
     AudioOut1->setBufferSize(frmSettings ? frmSettings->SelectedBufferSize() : 16384);
-    if (!AudioOut1->Start(AudioOut1)) {
+    const bool started = AudioOut1->Start(AudioOut1);
+    if (!started) {
         if (AudioOut1->ErrorMessage == kNoFilledBuffer)
             platform.dialogs.ShowMessage(
                 "For very short signals please decrease the buffer number and size in the "
@@ -57,6 +61,29 @@ void TfrmGenerator::startsignal() {
             platform.dialogs.ShowMessage("Sound Device Error: \r" + AudioOut1->ErrorMessage);
     }
     btnOFF.SetFocus();
+    return started;
+}
+
+float TfrmGenerator::LongestDuration() const {
+    const double exact = static_cast<double>(engine::MaxTotalSamples) / Parameters.SampleRate;
+    // The float just below, never above: a longer text would play shorter than it says.
+    auto longest = static_cast<float>(exact);
+    if (static_cast<double>(longest) > exact) longest = std::nextafter(longest, 0.0f);
+    return longest;
+}
+
+void TfrmGenerator::DurationRule() {
+    Duration.setText(Cleanup(Duration.Text(), 0.1f, LongestDuration(), 4, 1));
+}
+
+void TfrmGenerator::ApplyEntryRules() {
+    fInitLeft.setText(PlayableFrequency(fInitLeft.Text()));
+    fFinalLeft.setText(PlayableFrequency(fFinalLeft.Text()));
+    DurationRule();
+    PhaseEditExit(this);
+    txtPulseLengthExit(this);
+    AmplitudeLeftExit(this);
+    AmplitudeRightExit(this);
 }
 
 bool TfrmGenerator::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size) {
@@ -153,7 +180,7 @@ void TfrmGenerator::LoopClick(ui::Object*) {
 }
 
 void TfrmGenerator::DurationExit(ui::Object* Sender) {
-    Duration.setText(Cleanup(Duration.Text(), 0.1f, std::numeric_limits<float>::infinity(), 4, 1));
+    DurationRule();
     fInitLeftExit(Sender);
 }
 

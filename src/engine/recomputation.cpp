@@ -21,7 +21,8 @@ void TfrmGenerator::fConstLeftChange(ui::Object*) {
     }
     const double fs = Parameters.SampleRate;
     const double half = fs / 2.0;
-    const auto valid = [half](float f) { return f > 0 && f <= half; };
+    // Strictly below half the rate: at fs/2 the sine would be all zeros.
+    const auto valid = [half](float f) { return f > 0 && f < half; };
     if (!valid(f0) || !valid(f1)) {
         stopOutputAtOnce();
         State.FillBusy = false;
@@ -69,6 +70,7 @@ void TfrmGenerator::fConstLeftChange(ui::Object*) {
         engine::ApplySweep(p, LogarithmicLeft.Checked());
     }
     State.FillBusy = false;
+    ShowPulseLengthLimit();
 }
 
 void TfrmGenerator::SweepRestart() {

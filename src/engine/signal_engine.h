@@ -125,7 +125,15 @@ inline std::int32_t SineSample(const SignalParameters& p, SignalState& s, bool c
 // The pulse period in samples for a pulse step: Round(2 pi / step), 0 when there is none.
 std::int64_t PulsePeriod(double stepRight);
 
-// Channel 1: the pulse train, high while (its sample count) mod period <= PulseLength.
+// The last remainder of a period at which the pulse is high: the pulse length, but never so
+// long that the period has no low sample left, or the lamp would see a steady level. A period
+// of one sample has no room for both, so it stays low.
+inline double HighSpan(double pulseLength, std::int64_t period) {
+    const double longest = static_cast<double>((period < 0 ? -period : period) - 2);
+    return pulseLength < longest ? pulseLength : longest;
+}
+
+// Channel 1: the pulse train, high while (its sample count) mod period <= the high span.
 inline std::int32_t PulseSample(const SignalParameters& p, SignalState& s) {
     if (s.StepRight != p.TargetRight) s.StepRight = 0.995 * s.StepRight + 0.005 * p.TargetRight;
     if (s.StepRight != s.periodStep) {
@@ -145,7 +153,7 @@ inline std::int32_t PulseSample(const SignalParameters& p, SignalState& s) {
     }
     s.remainderCount = count;
     s.remainder = r;
-    if (static_cast<double>(r) > p.PulseLength) return 0;
+    if (static_cast<double>(r) > HighSpan(p.PulseLength, s.period)) return 0;
     return ToSample(FullScale * static_cast<double>(p.GainRight));
 }
 

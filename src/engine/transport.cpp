@@ -46,10 +46,42 @@ void TfrmGenerator::handleMessage(const ui::Message& message) {
     WndProc(message.msg, static_cast<std::uint32_t>(message.wParam), message.lParam);
 }
 
-void TfrmGenerator::WndProc(std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam) {
+std::intptr_t TfrmGenerator::answerMessage(const ui::Message& message) {
+    switch (WndProc(message.msg, static_cast<std::uint32_t>(message.wParam), message.lParam)) {
+        case RemoteOutcome::Acted:
+            return kRemoteActed;
+        case RemoteOutcome::Refused:
+            return kRemoteRefused;
+        case RemoteOutcome::Busy:
+            return kRemoteBusy;
+    }
+    return 0;
+}
+
+RemoteOutcome TfrmGenerator::WndProc(std::uint32_t message, std::uint32_t wParam,
+                                     std::intptr_t lParam, std::string* reason) {
+    const auto refuse = [reason](std::string why) {
+        if (reason) *reason = std::move(why);
+        return RemoteOutcome::Refused;
+    };
+    // The program's own messages first: they are no other program's to send.
+    if (message == 1100) {
+        State.FillAcknowledged = true;
+        return RemoteOutcome::Acted;
+    }
+    if (message == ui::WM_HOTKEY) {
+        if (wParam == 1) ONOFF2Click(this);
+        return RemoteOutcome::Acted;
+    }
+    // A value is taken only when it is playable, and goes in through its field's rule, so the
+    // field shows what plays; anything else leaves the field as it was.
+    if (std::string problem = RemoteMessageProblem({message, wParam, lParam}); !problem.empty())
+        return refuse(std::move(problem));
+    const double half = Parameters.SampleRate / 2.0;
     switch (message) {
         case 1024:
-            startsignal();
+            if (!startsignal())
+                return refuse("the output did not start: " + AudioOut1->ErrorMessage);
             break;
         case 1025:
             AudioOut1->StopAtOnce();
@@ -59,14 +91,23 @@ void TfrmGenerator::WndProc(std::uint32_t message, std::uint32_t wParam, std::in
             break;
         case 1031:
         case 1032:
-            fInitLeft.setText(FloatToStr(wParam / 100.0));
+        case 1033: {
+            const double hz = wParam / 100.0;
+            if (hz >= half)
+                return refuse("the frequency must be below " + FloatToStr(half) +
+                              " Hz (half the sampling rate)");
+            ui::Edit& field = message == 1033 ? fFinalLeft : fInitLeft;
+            field.setText(PlayableFrequency(FloatToStr(hz)));
             break;
-        case 1033:
-            fFinalLeft.setText(FloatToStr(wParam / 100.0));
+        }
+        case 1034: {
+            const double seconds = wParam / 10.0;
+            if (seconds > LongestDuration())
+                return refuse("the duration must be at most " + FloatToStr(LongestDuration()) +
+                              " s at this sampling rate");
+            Duration.setText(Cleanup(FloatToStr(seconds), 0.1f, LongestDuration(), 4, 1));
             break;
-        case 1034:
-            Duration.setText(FloatToStr(wParam / 10.0));
-            break;
+        }
         case 1035:
             Loop.setChecked(wParam != 0);
             break;
@@ -76,27 +117,30 @@ void TfrmGenerator::WndProc(std::uint32_t message, std::uint32_t wParam, std::in
         case 1037:
             BidirectionalLeft.setChecked(wParam != 0);
             break;
-        case 1047:
-            // Unsigned: 0xFFFFFFFF (-1) selects "Windows Default". The device in use changes
+        case 1047: {
+            // Unsigned: 0xFFFFFFFF (-1) selects the system default. The device in use changes
             // only through the selector's own change.
-            WaveDevice.setItemIndex(static_cast<int>(static_cast<std::uint32_t>(wParam + 1)));
+            const auto index = static_cast<std::int64_t>(wParam) + 1 > 0xFFFFFFFFLL
+                                   ? 0
+                                   : static_cast<std::int64_t>(wParam) + 1;
+            const auto items = static_cast<std::int64_t>(WaveDevice.Items().size());
+            if (index >= items)
+                return refuse("there is no output device " + std::to_string(wParam) + " (" +
+                              (items > 1
+                                   ? "the devices are 0 to " + std::to_string(items - 2) + ", "
+                                   : std::string()) +
+                              "-1 is the system default)");
+            WaveDevice.setItemIndex(static_cast<int>(index));
             break;
+        }
         case 1048:
-            // Only the slots 1 to 4 exist; anything else is ignored.
-            if (lParam >= 1 && lParam <= 4) {
-                if (wParam == 0) MemRecall(static_cast<int>(lParam));
-                if (wParam == 1) MemStore(static_cast<int>(lParam));
-            }
-            break;
-        case 1100:
-            State.FillAcknowledged = true;
-            break;
-        case ui::WM_HOTKEY:
-            if (wParam == 1) ONOFF2Click(this);
+            if (wParam == 0) MemRecall(static_cast<int>(lParam));
+            if (wParam == 1) MemStore(static_cast<int>(lParam));
             break;
         default:
             break;
     }
+    return RemoteOutcome::Acted;
 }
 
 }  // namespace vpg

@@ -56,17 +56,31 @@ void TfrmGenerator::RestoreSettings() {
     try {
         WaveDevice.setItemIndex(ReadInteger(reg, key, "WaveDevice"));
         Duration.setText(ReadText(reg, key, "Duration"));
+        // Every restored value goes through its field's rule, as a typed one does.
+        DurationRule();
         Loop.setChecked(ReadFlag(reg, key, "Loop"));
         BidirectionalLeft.setChecked(ReadFlag(reg, key, "BidirectionalLeft"));
         LogarithmicLeft.setChecked(ReadFlag(reg, key, "LogarithmicLeft"));
         AmplitudeLeft.setText(ReadText(reg, key, "AmplitudeLeft"));
+        AmplitudeLeftExit(this);
         txtPulseLength.setText(ReadText(reg, key, "txtPulseLength"));
+        txtPulseLengthExit(this);
         AmplitudeRight.setText(ReadText(reg, key, "AmplitudeRight"));
+        AmplitudeRightExit(this);
         PhaseEdit.setText(ReadText(reg, key, "PhaseEdit"));
         PhaseEditExit(this);
         FreqSliderRight.setPosition(ReadInteger(reg, key, "FreqSliderRight"));
         FreqSliderRightChange(this);
-        WaveDevice.setItemIndex(ReadInteger(reg, key, "WaveDevice"));
+        const std::int32_t device = ReadInteger(reg, key, "WaveDevice");
+        WaveDevice.setItemIndex(device);
+        if (WaveDevice.ItemIndex() != device || device < 0) {
+            // The device it was set to is gone: the system default plays instead, and the
+            // user learns why the list changed.
+            WaveDevice.setItemIndex(0);
+            platform.dialogs.ShowMessage(
+                "The output device used last time is no longer available; the system default "
+                "is used instead.");
+        }
         WaveDeviceChange(this);
         PresetRecallAutostart1.setChecked(ReadFlag(reg, key, "PresetAutoStart"));
         if (ReadFlag(reg, key, "frmFrequencyDisplay")) FrequencyDisplay1Click(this);
@@ -86,6 +100,7 @@ void TfrmGenerator::RestoreSettings() {
         MaxFreqEdit.setText(ReadText(reg, key, "MaxFreqEdit"));
         SliderEndsExit();
         txtRound.setText(ReadText(reg, key, "txtRound"));
+        txtRoundExit(this);
         chkConstantLeftClick(this);
         fInitLeft.setText(ReadText(reg, key, "fInitLeft"));
         fInitLeftExit(this);

@@ -10,6 +10,7 @@
 #include "engine/signal_engine.h"
 #include "persistence/memory_presets.h"
 #include "shell/platform.h"
+#include "shell/remote_message.h"
 #include "ui/application.h"
 #include "ui/button.h"
 #include "ui/check_box.h"
@@ -176,6 +177,24 @@ public:
     std::string Cleanup(const std::string& Input, float Minimum, float Maximum, float decimals,
                         float Standard) const;
     std::string FloatToStr(double value) const;
+    // A 32-bit value written back with the fewest digits that read as the same value.
+    std::string SingleToStr(float value) const;
+    std::optional<float> TryIntlStrToFloatOrInfinity(const std::string& Str) const;
+
+    // --- The one rule for a value, whatever road it comes by (controls/numeric_entry.cpp,
+    //     controls/frequency_controls.cpp, engine/playback.cpp) ---
+    // The highest start or final frequency: the largest whole hertz below half the rate.
+    float HighestFrequency() const;
+    // A start or final frequency text made playable: from 0.1 Hz to below fs/2, five
+    // decimals; an unreadable text is 1000.
+    std::string PlayableFrequency(const std::string& text) const;
+    // The longest duration at the current rate: 2147483647 samples.
+    float LongestDuration() const;
+    // The duration field's rule: 0.1 s to the longest, four decimals; unreadable is 1.
+    void DurationRule();
+    // Every field whose value the sound uses is brought under its rule, without questions,
+    // so that what the fields show is what plays.
+    void ApplyEntryRules();
 
     // --- Recomputation and samples (engine/recomputation.cpp) ---
     void fConstLeftChange(ui::Object* Sender);
@@ -217,6 +236,9 @@ public:
     void PhaseEditExit(ui::Object* Sender);
     void trkPulseLengthChange(ui::Object* Sender);
     void txtPulseLengthExit(ui::Object* Sender);
+    // The pulse length field's hint says when the pulse rate leaves no room for the whole
+    // length (every period keeps a sample without a pulse).
+    void ShowPulseLengthLimit();
     void AmplitudeLeftChange(ui::Object* Sender);
     void AmplitudeRightChange(ui::Object* Sender);
     void AmplitudeLeftExit(ui::Object* Sender);
@@ -233,7 +255,8 @@ public:
     // open from the device's open to its close, as OnStart and OnStop report them: also while
     // the silent buffers after a short signal's end still play.
     bool OutputOpen() const;
-    void startsignal();
+    // False when the output did not start (its message has been shown).
+    bool startsignal();
     bool AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size);
     void AudioOut1Start(ui::Object* Sender);
     void AudioOut1Stop(ui::Object* Sender);
@@ -248,8 +271,11 @@ public:
     void ONOFF2Click(ui::Object* Sender);
     // The window procedure: other programs' messages, the hot key, the fill acknowledgement.
     // wParam is an unsigned 32-bit value.
-    void WndProc(std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam);
+    // Returns what it did with the message; a refusal says why in `reason` (when given).
+    RemoteOutcome WndProc(std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam,
+                          std::string* reason = nullptr);
     void handleMessage(const ui::Message& message) override;
+    std::intptr_t answerMessage(const ui::Message& message) override;
 
     // --- Output settings and devices (audio/output_settings.cpp) ---
     void FillDeviceList();
@@ -300,6 +326,7 @@ private:
     void registerHotKey();  // id 1, Ctrl+Insert, for this window
     void setRunControlsEnabled(bool enabled);
     void frequencyExit(ui::Edit& field);
+    void fineStep(std::optional<float> to);
     // The controls that only constant mode shows, and those that only sweep mode shows.
     std::array<ui::Control*, 4> constantModeControls();
     std::array<ui::Control*, 6> sweepModeControls();

@@ -17,6 +17,20 @@ struct RemoteMessage {
     friend bool operator==(const RemoteMessage&, const RemoteMessage&) = default;
 };
 
+// What the generator did with another program's message. Acted: it did what the message asks
+// (also when that changed nothing); Refused: an unknown message or a value out of range, with
+// the field as it was; Busy: it could not take the message now.
+enum class RemoteOutcome { Acted, Refused, Busy };
+
+// The outcome as a window procedure returns it on Windows; 0 is what a generator that does
+// not report answers.
+constexpr std::intptr_t kRemoteActed = 1, kRemoteRefused = 2, kRemoteBusy = 3;
+
+// Why `message` can never be acted on, whatever the generator's state: a number that is not
+// one of the main window's messages, or a value outside every range it could take. Empty
+// when the message may be sent; the generator then judges it against its own state.
+std::string RemoteMessageProblem(const RemoteMessage& message);
+
 // Reads the words MESSAGE [WPARAM [LPARAM]], each a decimal integer; the missing ones are 0.
 // MESSAGE: 0..4294967295. WPARAM: an unsigned 32-bit number; a negative 32-bit number stands
 // for its unsigned value (-1 is 4294967295), as a window message carries it. LPARAM: a signed

@@ -36,6 +36,13 @@ public:
     KeyEvent OnKeyDown;
     KeyPressEvent OnKeyPress;
 
+    // A hint that changes while the window is shown: the view shows the new text.
+    void setHint(std::string value) {
+        if (Hint == value) return;
+        Hint = std::move(value);
+        changed();
+    }
+
     bool Enabled() const { return enabled_; }
     void setEnabled(bool value);
     bool Visible() const { return visible_; }

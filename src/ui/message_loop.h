@@ -18,6 +18,11 @@ struct Message {
 class MessageTarget {
 public:
     virtual void handleMessage(const Message& message) = 0;
+    // A message sent to the window, whose sender waits for the window procedure's answer.
+    virtual std::intptr_t answerMessage(const Message& message) {
+        handleMessage(message);
+        return 0;
+    }
 
 protected:
     ~MessageTarget() = default;

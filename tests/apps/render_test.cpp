@@ -89,9 +89,8 @@ TEST(Render, TheDefaultSignalHasTheEngineNumbers) {
     EXPECT_EQ(r.wav.channels, 2);
     EXPECT_EQ(r.wav.rate, 44100);
     EXPECT_EQ(r.wav.bits, 16);
-    // The whole second is signal; the last buffer is padded with silence: eleven buffers of
-    // 4096 frames.
-    EXPECT_EQ(r.wav.left.size(), 11u * 4096);
+    // The whole second and nothing more: the silence that pads the last buffer is not signal.
+    EXPECT_EQ(r.wav.left.size(), 44100u);
     EXPECT_EQ(r.wav.left[0], 467);
     for (std::size_t i = 0; i < 882; ++i)
         ASSERT_EQ(r.wav.right[i], (i % 441) <= 10 ? 32767 : 0) << i;
@@ -173,11 +172,34 @@ TEST(Render, ValuesGoThroughTheEntryRulesAndSayWhatTheyBecame) {
     EXPECT_GE(high, 32760);
 }
 
+TEST(Render, TheFileHoldsExactlyTheSignalsFrames) {
+    const struct {
+        const char* duration;
+        const char* fs;
+        const char* bufferSize;
+        std::size_t frames;
+    } cases[] = {
+        {"1", "44100", "16384", 44100},      {"0.1", "44100", "16384", 4410},
+        {"0.1", "44100", "64536", 4410},     {"2.5", "8000", "4096", 20000},
+        {"0.3333", "48000", "32768", 15998},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.duration << " s at " << c.fs);
+        const Rendered r =
+            run({"--duration", c.duration, "--fs", c.fs, "--buffer-size", c.bufferSize});
+        ASSERT_EQ(r.status, 0) << r.messages;
+        EXPECT_EQ(r.wav.left.size(), c.frames);
+        // The last frame is still signal: the sine is not silent at its end.
+        const std::size_t n = r.wav.left.size();
+        EXPECT_NE(std::abs(r.wav.left[n - 1]) + std::abs(r.wav.left[n - 2]), 0);
+    }
+}
+
 TEST(Render, AFrequencyAboveHalfTheRateBecomesTheLimitWithTheNotice) {
     const Rendered r = run({"--freq", "30000", "--duration", "0.2"});
     ASSERT_EQ(r.status, 0) << r.messages;
     EXPECT_NE(r.messages.find("half the sampling rate"), std::string::npos);
-    EXPECT_NE(r.messages.find("became 22050"), std::string::npos);
+    EXPECT_NE(r.messages.find("became 22049"), std::string::npos);
 }
 
 TEST(Render, AnUnwritableOutputPathFailsAtOnceAndLeavesNothing) {
@@ -357,7 +379,7 @@ TEST(RenderOutput, ALinkStaysAndTheFileItPointsToIsReplacedKeepingItsPermissionB
     ASSERT_EQ(renderTo(folder / "t.wav", messages), 0) << messages;
     EXPECT_TRUE(fs::is_symlink(folder / "t.wav"));
     EXPECT_EQ(fs::read_symlink(folder / "t.wav"), "real/t.wav");
-    EXPECT_EQ(readWav(folder / "real/t.wav").left.size(), 4u * 4096);
+    EXPECT_EQ(readWav(folder / "real/t.wav").left.size(), 8820u);
     EXPECT_EQ(modeOf(folder / "real/t.wav"), 0640u);
     EXPECT_EQ(folder.listing().size(), 2u);  // the link and the folder: no temporary
     EXPECT_EQ(fs::directory_iterator(folder / "real")->path().filename(), "t.wav");
@@ -372,7 +394,7 @@ TEST(RenderOutput, AReplacedFileKeepsItsPermissionBitsAndANewOneFollowsTheUmask)
         std::string messages;
         ASSERT_EQ(renderTo(folder / "t.wav", messages), 0) << messages;
         EXPECT_EQ(modeOf(folder / "t.wav"), mode);
-        EXPECT_EQ(readWav(folder / "t.wav").left.size(), 4u * 4096);
+        EXPECT_EQ(readWav(folder / "t.wav").left.size(), 8820u);
     }
     Folder folder;
     const mode_t umask = ::umask(027);
@@ -415,7 +437,7 @@ TEST(RenderOutput, TheTemporaryIsNeverAFileThatWasThereBefore) {
         ASSERT_EQ(after.count("t.wav"), 1u);
         expected["t.wav"] = after.at("t.wav");
         EXPECT_EQ(after, expected);
-        EXPECT_EQ(readWav(folder / "t.wav").left.size(), 4u * 4096);
+        EXPECT_EQ(readWav(folder / "t.wav").left.size(), 8820u);
     }
 }
 
@@ -570,16 +592,25 @@ TEST(RenderLimits, TheLengthIsHeldToWhatAWavFileHoldsAtItsBounds) {
         double bytes;
         bool bySeconds;
     };
-    // 262143 buffers of 16384 bytes fit (4294967258 / 16384 = 262143.99); a frame more needs
-    // the next buffer. 1073741814 frames of 4 bytes fit; one more does not.
+    // The signal's own frames, whatever the buffers. 1073741814 frames of 4 bytes fit; one
+    // more does not.
     const Case cases[] = {
-        {"last whole buffer", 44100, 16384, 4, false, {}, 262143 * 4096, 262143.0 * 16384, false},
-        {"one frame more", 44100, 16384, 4, false, {}, 262143 * 4096 + 1, 262144.0 * 16384, false},
-        {"shorter than the ring", 8000, 4096, 3, false, {}, 1, 3.0 * 4096, false},
-        {"a second", 44100, 16384, 4, false, {}, 44100, 11.0 * 16384, false},
-        {"the longest signal", 44100, 16384, 4, false, {}, 2147483647, 524288.0 * 16384, false},
+        {"whole buffers", 44100, 16384, 4, false, {}, 262143 * 4096, 262143.0 * 16384, false},
+        {"one frame more",
+         44100,
+         16384,
+         4,
+         false,
+         {},
+         262143 * 4096 + 1,
+         262143.0 * 16384 + 4,
+         false},
+        {"shorter than the ring", 8000, 4096, 3, false, {}, 1, 4.0, false},
+        {"a second", 44100, 16384, 4, false, {}, 44100, 44100.0 * 4, false},
+        {"the longest signal", 44100, 16384, 4, false, {}, 2147483647, 2147483647.0 * 4, false},
         {"seconds cap the signal", 44100, 16384, 4, false, 0.5, 44100, 22050.0 * 4, true},
-        {"seconds beyond the signal", 44100, 16384, 4, false, 5.0, 44100, 11.0 * 16384, false},
+        {"seconds beyond the signal", 44100, 16384, 4, false, 5.0, 44100, 44100.0 * 4, false},
+        {"seconds that give no frame", 44100, 16384, 4, true, 1e-300, 0, 0.0, true},
         {"looping: the last frame", 8000, 16384, 4, true, (1073741814 + 0.5) / 8000, 0,
          1073741814.0 * 4, true},
         {"looping: a frame more", 8000, 16384, 4, true, (1073741815 + 0.5) / 8000, 0,
@@ -627,9 +658,11 @@ TEST(RenderLimits, ASignalLongerThanAWavFileHoldsIsRefusedBeforeRendering) {
         const char* says;
     };
     const Case cases[] = {
+        // The longest signal (2147483647 samples) is more than a WAV file holds.
         {{"--duration", "1000000"},
-         "vpg-render: --duration 1000000 is more than a WAV file holds (4 GiB of sample data): "
-         "at 44100 Hz at most 24347.7 seconds fit\n"},
+         "vpg-render: --duration '1000000' became 48695.7734\nvpg-render: --duration 48695.7734 "
+         "is more than a WAV file holds (4 GiB of sample data): at 44100 Hz at most 24347.8 "
+         "seconds fit\n"},
         {{"--loop", "--seconds", "1e308"},
          "vpg-render: --seconds 1e+308 is more than a WAV file holds (4 GiB of sample data): at "
          "44100 Hz at most 24347.8 seconds fit\n"},
@@ -637,9 +670,9 @@ TEST(RenderLimits, ASignalLongerThanAWavFileHoldsIsRefusedBeforeRendering) {
          "vpg-render: --seconds 134218 is more than a WAV file holds (4 GiB of sample data): at "
          "8000 Hz at most 134217.7 seconds fit\n"},
         {{"--duration", "1e38", "--fs", "96000"},
-         "vpg-render: --duration '1e38' became 922337203685478\nvpg-render: --duration "
-         "922337203685478 is more than a WAV file holds (4 GiB of sample data): at 96000 Hz at "
-         "most 11184.7 seconds fit\n"},
+         "vpg-render: --duration '1e38' became 22369.6211\nvpg-render: --duration 22369.6211 "
+         "is more than a WAV file holds (4 GiB of sample data): at 96000 Hz at most 11184.8 "
+         "seconds fit\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.says);
@@ -649,6 +682,18 @@ TEST(RenderLimits, ASignalLongerThanAWavFileHoldsIsRefusedBeforeRendering) {
         std::string messages;
         EXPECT_EQ(renderTo(folder / "t.wav", messages, c.args), 2);
         EXPECT_EQ(messages, c.says);
+        EXPECT_EQ(folder.listing(), before);
+    }
+    // A cap that leaves no frame is refused too: there would be nothing to write.
+    {
+        Folder folder;
+        spit(folder / "t.wav", "the user's earlier file");
+        const auto before = folder.listing();
+        std::string messages;
+        EXPECT_EQ(renderTo(folder / "t.wav", messages, {"--loop", "--seconds", "1e-300"}), 2);
+        EXPECT_EQ(messages,
+                  "vpg-render: --seconds 1e-300 gives no frame at 44100 Hz: nothing "
+                  "to write\n");
         EXPECT_EQ(folder.listing(), before);
     }
     // A cap that makes it fit is fine.
@@ -745,7 +790,7 @@ TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds
             ChildOptions{true, 30});
         EXPECT_EQ(result, "");
         if (c.status == 0) {
-            EXPECT_EQ(readWav(output).left.size(), 4u * 4096);
+            EXPECT_EQ(readWav(output).left.size(), 8820u);
             EXPECT_EQ(modeOf(output), 0600u);
             EXPECT_EQ(folder.listing().size(), 1u);
         } else {

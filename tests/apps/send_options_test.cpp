@@ -9,11 +9,9 @@ using Args = std::vector<std::string>;
 
 TEST(SendOptions, NumbersBecomeTheMessageWithMissingOnesZero) {
     const std::pair<Args, vpg::RemoteMessage> cases[] = {
-        {{"1025"}, {1025, 0, 0}},
-        {{"1031", "44100"}, {1031, 44100, 0}},
-        {{"1048", "0", "3"}, {1048, 0, 3}},
-        {{"1047", "-1"}, {1047, 4294967295u, 0}},
-        {{"1048", "1", "-4"}, {1048, 1, -4}},
+        {{"1025"}, {1025, 0, 0}},           {{"1031", "44100"}, {1031, 44100, 0}},
+        {{"1048", "0", "3"}, {1048, 0, 3}}, {{"1047", "-1"}, {1047, 4294967295u, 0}},
+        {{"1048", "1", "4"}, {1048, 1, 4}},
     };
     for (const auto& [args, expected] : cases) {
         const auto parsed = sender::Parse(args);

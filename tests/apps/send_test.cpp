@@ -93,10 +93,14 @@ protected:
     std::string socketPath;
     posix::PollFdWatcher watcher;
     std::vector<RemoteMessage> received;
-    posix::RemoteControlServer server{watcher,
-                                      [this](std::uint32_t m, std::uint32_t w, std::intptr_t l) {
-                                          received.push_back({m, w, l});
-                                      }};
+    // The generator's answer to the next messages.
+    vpg::RemoteOutcome outcome = vpg::RemoteOutcome::Acted;
+    posix::RemoteControlServer server{
+        watcher, [this](std::uint32_t m, std::uint32_t w, std::intptr_t l, std::string& reason) {
+            received.push_back({m, w, l});
+            if (outcome == vpg::RemoteOutcome::Refused) reason = "the frequency is too high";
+            return outcome;
+        }};
 };
 
 TEST_F(VpgSend, DeliversTheMessageAndExitsZero) {
@@ -151,12 +155,52 @@ TEST_F(VpgSend, RefusesAMalformedCommandLineWithoutSendingAnything) {
     EXPECT_TRUE(received.empty());
 }
 
+TEST_F(VpgSend, SendsOnlyTheGeneratorsOwnMessagesWithValuesItCouldTake) {
+    startServer();
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"99999"}, "unknown message number 99999"},
+        {{"16"}, "unknown message number 16"},
+        {{"1027"}, "unknown message number 1027"},
+        {{"1048", "0", "5"}, "the preset slot (LPARAM) must be 1 to 4"},
+        {{"1048", "2", "1"}, "1048 takes WPARAM 0 (recall) or 1 (store)"},
+        {{"1031", "4294967295"}, "the frequency must be from 0.1 Hz"},
+        {{"1031", "9"}, "the frequency must be from 0.1 Hz"},
+        {{"1034", "0"}, "the duration must be from 0.1 s"},
+        {{"1034", "-1"}, "the duration must be from 0.1 s"},
+    };
+    for (const auto& [args, reason] : cases) {
+        const Finished f = run(args);
+        EXPECT_EQ(f.status, 2) << args[0];
+        EXPECT_EQ(f.err.rfind(std::string("vpg-send: ") + reason, 0), 0u) << f.err;
+    }
+    EXPECT_TRUE(received.empty());
+}
+
+TEST_F(VpgSend, TheGeneratorsAnswerDecidesTheExitStatus) {
+    startServer();
+    outcome = vpg::RemoteOutcome::Refused;
+    const Finished refused = run({"1031", "3000000"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "vpg-send: the generator refused the message: the frequency is too high\n");
+    outcome = vpg::RemoteOutcome::Busy;
+    const Finished busy = run({"1024"});
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_NE(busy.err.find("busy"), std::string::npos) << busy.err;
+    outcome = vpg::RemoteOutcome::Acted;
+    EXPECT_EQ(run({"1024"}).status, 0);
+    EXPECT_EQ(received.size(), 3u);
+}
+
 TEST_F(VpgSend, HelpExitsZeroWithoutSending) {
     startServer();
     const Finished f = run({"--help"});
     EXPECT_EQ(f.status, 0);
     EXPECT_EQ(f.out.rfind("Usage: vpg-send MESSAGE [WPARAM [LPARAM]]", 0), 0u);
     EXPECT_NE(f.out.find("1048 0 S"), std::string::npos);
+    // The ranges the generator takes.
+    EXPECT_NE(f.out.find("F from 10 (0.1 Hz) to below half the sampling rate"), std::string::npos);
+    EXPECT_NE(f.out.find("D from 1 (0.1 s) to the longest signal"), std::string::npos);
     EXPECT_EQ(f.err, "");
     EXPECT_TRUE(received.empty());
 }

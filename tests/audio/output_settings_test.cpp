@@ -111,9 +111,9 @@ TEST(OutputSettingsChange, ANewRateStopsTheOutputAndClampsTheFrequencyFields) {
         const char *start, *final;
         const char *startAfter, *finalAfter;
     } cases[] = {
-        {1, 0, "5000", "3000", "4000", "3000"},
-        {3, 1, "5512.5", "1000", "5512", "1000"},
-        {3, 1, "20000", "22050", "5512", "5512"},
+        // Strictly below half the new rate: 4000 Hz at 8000 Hz would be a silent sine.
+        {1, 0, "5000", "3000", "3999", "3000"},   {4, 0, "20000", "4000", "3999", "3999"},
+        {3, 1, "5512.5", "1000", "5512", "1000"}, {3, 1, "20000", "22050", "5512", "5512"},
         {1, 3, "5000", "3000", "5000", "3000"},
     };
     for (const auto& c : cases) {
@@ -291,30 +291,51 @@ TEST(OutputSettingsDevices, TheListNamesEveryDeviceAfterWindowsDefault) {
     EXPECT_EQ(p.out().WaveDevice(), 1u);
 }
 
-TEST(OutputSettingsDevices, AStoredDeviceBeyondTheListFailsAtTheNextStart) {
-    // Every setting stored by a first run, then the device position moved past the list.
-    HeadlessProgram first;
-    first.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
-    first.start();
-    first.gen().WaveDevice.userSelected(2);
-    ASSERT_TRUE(first.gen().SaveSettings());
+TEST(OutputSettingsDevices, AStoredDeviceThatIsGoneFallsBackToTheSystemDefault) {
+    // Every setting stored by a first run, then the device position moved past the list (a
+    // device unplugged, or -1 saved by an older version).
+    for (const std::int32_t stored : {5, 2, -1, 99999}) {
+        SCOPED_TRACE(stored);
+        HeadlessProgram first;
+        first.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
+        first.start();
+        first.gen().WaveDevice.userSelected(2);
+        ASSERT_TRUE(first.gen().SaveSettings());
 
+        HeadlessProgram p;
+        p.hp.waveOut.setDeviceNames({"Speakers"});
+        p.hp.registry.keys = first.hp.registry.keys;
+        programKey(p)["WaveDevice"] = RegistryValue::Integer(stored);
+        p.start();
+        vpg::TfrmGenerator& g = p.gen();
+        EXPECT_EQ(g.WaveDevice.ItemIndex(), 0);
+        EXPECT_EQ(p.out().WaveDevice(), audio::WAVE_MAPPER);
+        ASSERT_EQ(p.hp.dialogs.calls.size(), 1u);
+        EXPECT_EQ(p.hp.dialogs.calls[0].text,
+                  "The output device used last time is no longer available; the system "
+                  "default is used instead.");
+        p.hp.dialogs.calls.clear();
+
+        g.btnONClick(nullptr);
+        p.pump();
+        EXPECT_TRUE(playing(p));
+        EXPECT_TRUE(p.hp.dialogs.calls.empty());
+    }
+}
+
+TEST(OutputSettingsDevices, AStoredDeviceStillInTheListIsUsedWithoutANotice) {
     HeadlessProgram p;
-    p.hp.waveOut.setDeviceNames({"Speakers"});
-    p.hp.registry.keys = first.hp.registry.keys;
-    programKey(p)["WaveDevice"] = RegistryValue::Integer(5);
+    p.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
     p.start();
-    p.hp.dialogs.calls.clear();
-    vpg::TfrmGenerator& g = p.gen();
-    EXPECT_EQ(g.WaveDevice.ItemIndex(), -1);
-    EXPECT_EQ(p.out().WaveDevice(), 0xFFFFFFFEu);
-
-    g.btnONClick(nullptr);
-    EXPECT_FALSE(playing(p));
-    ASSERT_EQ(p.hp.dialogs.calls.size(), 1u);
-    EXPECT_EQ(p.hp.dialogs.calls[0].text,
-              std::string("Sound Device Error: \r") +
-                  audio::StandardWaveErrorText(audio::MMSYSERR_BADDEVICEID));
+    p.gen().WaveDevice.userSelected(2);
+    ASSERT_TRUE(p.gen().SaveSettings());
+    HeadlessProgram again;
+    again.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
+    again.hp.registry.keys = p.hp.registry.keys;
+    again.start();
+    EXPECT_EQ(again.gen().WaveDevice.ItemIndex(), 2);
+    EXPECT_EQ(again.out().WaveDevice(), 1u);
+    EXPECT_TRUE(again.hp.dialogs.calls.empty());
 }
 
 }  // namespace

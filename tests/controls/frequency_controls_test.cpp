@@ -74,9 +74,9 @@ TEST(FrequencyControls, SliderWritesTheFrequencyRoundedToTheStep) {
         {"10", 2010, "200", 2000},  // snaps back to the position of 200
         {"10", 2030, "210", 2021},  // snaps to the position of 210
         {"10", 2045, "220", 2041},
-        {"0.1", 1006, "20.3000011444092", 1006},  // the 32-bit product of 203 and 0.1
-        {"-10", 2030, "210", 2021},               // a negative step: the same multiples
-        {"0", 1500, "63.2455520629883", 1500},    // step 0: the unrounded frequency
+        {"0.1", 1006, "20.3", 1006},    // the 32-bit product of 203 and 0.1, as typed
+        {"-10", 2030, "210", 2021},     // a negative step: the same multiples
+        {"0", 1500, "63.24555", 1500},  // step 0: unrounded, to the field's five decimals
     };
     for (const SliderCase& c : cases) {
         SCOPED_TRACE(std::string("step ") + c.step + ", position " + std::to_string(c.moveTo));
@@ -133,7 +133,7 @@ TEST(FrequencyControls, AStepThatCannotBeReadWritesTheUnroundedFrequency) {
     TfrmGenerator& g = p.gen();
     g.txtRound.setText("abc");
     g.FreqSliderLeft.userMoved(1500);
-    EXPECT_EQ(g.fInitLeft.Text(), "63.2455520629883");
+    EXPECT_EQ(g.fInitLeft.Text(), "63.24555");
     EXPECT_EQ(g.txtRound.Text(), "abc");  // the slider does not repair the step
 }
 
@@ -176,8 +176,8 @@ TEST(FrequencyControls, AfterTheUserMovedTheSliderOtherRoadsKeepTheValuesTheySet
          1000},
         {"message 1032 with 44", [](TfrmGenerator& g) { g.WndProc(1032, 44, 0); }, "0.44", 0.44},
         {"a preset holding 1000 Hz", [](TfrmGenerator& g) { g.WndProc(1048, 0, 2); }, "1000", 1000},
-        {"the semitone button", [](TfrmGenerator& g) { g.SemiUpLeft.userClicked(); },
-         "211.892623901367", 211.892623901367},
+        {"the semitone button", [](TfrmGenerator& g) { g.SemiUpLeft.userClicked(); }, "211.89262",
+         211.89262},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.road);
@@ -388,13 +388,8 @@ TEST(FrequencyControls, EnterAndTabGiveTheSameStartFrequencyWhateverTheStep) {
 
 TEST(FrequencyControls, RoundingStepIsRewrittenOnLeaving) {
     const std::pair<const char*, const char*> cases[] = {
-        {"0.1", "0.100000001490116"},
-        {"abc", "1"},
-        {"", "1"},
-        {"0", "0"},
-        {"-5", "-5"},
-        {"2,5", "2.5"},
-        {"10", "10"},
+        {"0.1", "0.1"},  // the 32-bit value, written as typed
+        {"abc", "1"},   {"", "1"}, {"0", "0"}, {"-5", "-5"}, {"2,5", "2.5"}, {"10", "10"},
     };
     for (const auto& [typed, text] : cases) {
         SCOPED_TRACE(typed);
@@ -416,9 +411,11 @@ struct ExitCase {
 
 TEST(FrequencyControls, StartFrequencyOnLeavingAt44100) {
     const ExitCase cases[] = {
-        {"30000", true, "22050"},
-        {"22050.5", true, "22050"},
-        {"22050", false, "22050"},
+        // Half the rate and above: the highest whole hertz below it, with the notice.
+        {"30000", true, "22049"},
+        {"22050.5", true, "22049"},
+        {"22050", true, "22049"},
+        {"1e300", true, "22049"},
         {"abc", false, "1000"},
         {"0", false, "0.1"},
         {"-3", false, "0.1"},
@@ -428,7 +425,8 @@ TEST(FrequencyControls, StartFrequencyOnLeavingAt44100) {
         {"0.1", false, "0.1"},
         {"0.09", false, "0.1"},
         {"22049", false, "22049"},
-        {"22050.01", true, "22050"},
+        {"22049.99", false, "22049.99023"},  // the 32-bit reading, to five decimals
+        {"22050.01", true, "22049"},
     };
     for (const ExitCase& c : cases) {
         SCOPED_TRACE(std::string("fInitLeft ") + c.typed);
@@ -459,7 +457,7 @@ TEST(FrequencyControls, WithTheNoticeSuppressedTheStartFrequencyIsOnlyClamped) {
     p.startAt44100();
     p.typeAndLeave(p.gen().fInitLeft, "30000");
     EXPECT_TRUE(notices(p).empty());
-    EXPECT_EQ(p.gen().fInitLeft.Text(), "22050");
+    EXPECT_EQ(p.gen().fInitLeft.Text(), "22049");
     EXPECT_FALSE(p.settings().Visible());
 }
 
@@ -470,13 +468,13 @@ TEST(FrequencyControls, FinalFrequencyFollowsTheSameRule) {
     p.hp.dialogs.answerNotice(ui::mrNo, false);
     p.typeAndLeave(p.gen().fFinalLeft, "30000");
     EXPECT_EQ(notices(p).size(), 1u);
-    EXPECT_EQ(p.gen().fFinalLeft.Text(), "22050");
+    EXPECT_EQ(p.gen().fFinalLeft.Text(), "22049");
     p.typeAndLeave(p.gen().fFinalLeft, "abc");
     EXPECT_EQ(notices(p).size(), 1u);
     EXPECT_EQ(p.gen().fFinalLeft.Text(), "1000");
     // The bounds and just outside them.
     for (const auto& [typed, text] : {std::pair{"0.1", "0.1"}, std::pair{"0.09", "0.1"},
-                                      std::pair{"22050", "22050"}, std::pair{"-0.01", "0.1"}}) {
+                                      std::pair{"22049", "22049"}, std::pair{"-0.01", "0.1"}}) {
         SCOPED_TRACE(typed);
         p.typeAndLeave(p.gen().fFinalLeft, typed);
         EXPECT_EQ(p.gen().fFinalLeft.Text(), text);
@@ -484,39 +482,41 @@ TEST(FrequencyControls, FinalFrequencyFollowsTheSameRule) {
     EXPECT_EQ(notices(p).size(), 1u);
 }
 
-TEST(FrequencyControls, YesOnTheNoticeStopsTheOutputAndShowsTheOutputSettings) {
-    // The user types 30000 and switches on with F11 while still in the field: the start plays
-    // the last accepted frequency, and the focus moving to OFF runs the field's exit rule.
+TEST(FrequencyControls, YesOnTheNoticeShowsTheOutputSettings) {
     HeadlessProgram p;
     p.startAt44100();
     TfrmGenerator& g = p.gen();
-    g.fInitLeft.userTyped("30000");
     p.hp.dialogs.answerNotice(ui::mrYes, false);
-    bool activeWhenAsked = false;
-    p.hp.dialogs.whileOpen = [&] { activeWhenAsked = g.AudioOut1->Active; };
-    g.userKeyDown(ui::VK_F11);
-    p.pump();
+    p.typeAndLeave(g.fInitLeft, "30000");
     ASSERT_EQ(notices(p).size(), 1u);
-    EXPECT_TRUE(activeWhenAsked);
-    EXPECT_FALSE(g.AudioOut1->Active);
-    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
     EXPECT_TRUE(p.settings().Visible());
-    EXPECT_EQ(g.fInitLeft.Text(), "22050");  // still clamped with the old sampling rate
+    EXPECT_EQ(g.fInitLeft.Text(), "22049");  // still clamped with the old sampling rate
 }
 
-TEST(FrequencyControls, NoOnTheNoticeLeavesTheOutputPlaying) {
+TEST(FrequencyControls, TypedAboveHalfTheRateAndStartedWithF11PlaysWhatTheFieldShows) {
+    // Still in the field: the start brings it under its rule, so the field and the sound
+    // agree from the first sample.
     HeadlessProgram p;
     p.startAt44100();
     TfrmGenerator& g = p.gen();
     g.fInitLeft.userTyped("30000");
-    p.hp.dialogs.answerNotice(ui::mrNo, false);
     g.userKeyDown(ui::VK_F11);
     p.pump();
-    ASSERT_EQ(notices(p).size(), 1u);
     EXPECT_TRUE(g.AudioOut1->Active);
-    EXPECT_EQ(g.LED.Brush(), ui::clGreen);
+    EXPECT_EQ(g.fInitLeft.Text(), "22049");
+    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, 22049.0 / 44100);
+}
+
+TEST(FrequencyControls, NoOnTheNoticeOnlyClamps) {
+    HeadlessProgram p;
+    p.startAt44100();
+    TfrmGenerator& g = p.gen();
+    p.hp.dialogs.answerNotice(ui::mrNo, false);
+    p.typeAndLeave(g.fInitLeft, "30000");
+    ASSERT_EQ(notices(p).size(), 1u);
     EXPECT_FALSE(p.settings().Visible());
-    EXPECT_EQ(g.fInitLeft.Text(), "22050");
+    EXPECT_EQ(g.fInitLeft.Text(), "22049");
+    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, 22049.0 / 44100);
 }
 
 TEST(FrequencyControls, OneFlagCoversBothFrequencyFields) {
@@ -532,7 +532,7 @@ TEST(FrequencyControls, OneFlagCoversBothFrequencyFields) {
         ASSERT_EQ(notices(p).size(), 1u);
         p.typeAndLeave(second, "30000");
         EXPECT_EQ(notices(p).size(), 1u);
-        EXPECT_EQ(second.Text(), "22050");
+        EXPECT_EQ(second.Text(), "22049");
     }
 }
 
@@ -547,15 +547,17 @@ struct StepCase {
     bool accepted;  // by the recomputation
 };
 
-TEST(FrequencyControls, PlusAndMinusStepOneHertzWithoutBoundsOrRounding) {
+TEST(FrequencyControls, PlusAndMinusStepOneHertzWithinThePlayableRange) {
     const StepCase cases[] = {
         {"100", Press::Plus, "101", true},
         {"100", Press::Minus, "99", true},
         {"100.25", Press::Plus, "101.25", true},
-        {"22050", Press::Plus, "22050", true},       // at fs/2: nothing
-        {"22049.5", Press::Plus, "22050.5", false},  // above fs/2: written, then refused
-        {"0.5", Press::Minus, "-0.5", false},
-        {"0.1", Press::Minus, "-0.899999998509884", false},  // the 32-bit 0.1, widened
+        {"22049", Press::Plus, "22049", true},  // 22050 is fs/2: nothing
+        {"22048.5", Press::Plus, "22049.5", true},
+        {"22049.5", Press::Plus, "22049.5", true},  // nothing
+        {"1.1", Press::Minus, "0.1", true},         // the 32-bit difference, as typed
+        {"0.5", Press::Minus, "0.5", true},         // below 0.1 Hz: nothing
+        {"0.1", Press::Minus, "0.1", true},
     };
     for (const StepCase& c : cases) {
         SCOPED_TRACE(std::string(c.before) + (c.press == Press::Plus ? " +" : " -"));
@@ -565,40 +567,21 @@ TEST(FrequencyControls, PlusAndMinusStepOneHertzWithoutBoundsOrRounding) {
         TfrmGenerator& g = p.gen();
         g.txtRound.userTyped("10");  // the step plays no part
         p.typeAndLeave(g.fInitLeft, c.before);
-        const double stepBefore = g.Parameters.InitStepLeft;
         (c.press == Press::Plus ? g.fInitLeftPlus : g.fInitLeftMinus).userMouseDown();
         EXPECT_EQ(g.fInitLeft.Text(), c.after);
-        if (c.accepted) {
-            EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, g.IntlStrToFloat(c.after)));
-        } else {
-            EXPECT_EQ(g.Parameters.InitStepLeft, stepBefore);
-        }
+        EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, g.IntlStrToFloat(c.after)));
     }
 }
 
-TEST(FrequencyControls, MinusAtZeroAndAnUnreadableTextChangeNothing) {
+TEST(FrequencyControls, AnUnreadableTextMakesTheStepsDoNothing) {
     HeadlessProgram p;
     p.startAt44100();
     showConstantLayout(p);
     TfrmGenerator& g = p.gen();
-    g.WndProc(1031, 0, 0);  // another program sets 0 Hz; no exit rule runs
-    ASSERT_EQ(g.fInitLeft.Text(), "0");
-    g.fInitLeftMinus.userMouseDown();
-    EXPECT_EQ(g.fInitLeft.Text(), "0");
-    g.fInitLeftMinus.userMouseDown();
-    EXPECT_EQ(g.fInitLeft.Text(), "0");
-
-    p.typeAndLeave(g.fInitLeft, "0.5");
-    g.fInitLeftMinus.userMouseDown();
-    ASSERT_EQ(g.fInitLeft.Text(), "-0.5");
-    g.fInitLeftMinus.userMouseDown();  // below zero: nothing
-    EXPECT_EQ(g.fInitLeft.Text(), "-0.5");
-    g.fInitLeftPlus.userMouseDown();  // plus has no lower bound
-    EXPECT_EQ(g.fInitLeft.Text(), "0.5");
-
-    g.fInitLeft.setText("abc");  // as restored settings could leave it
+    g.fInitLeft.setText("abc");  // as only a program change could leave it
     g.fInitLeftPlus.userMouseDown();
     g.fInitLeftMinus.userMouseDown();
+    g.SemiUpLeft.userClicked();
     EXPECT_EQ(g.fInitLeft.Text(), "abc");
     EXPECT_TRUE(p.hp.dialogs.calls.empty());
 }
@@ -618,29 +601,19 @@ TEST(FrequencyControls, AnyMouseButtonStepsButTheKeyboardDoesNot) {
     EXPECT_EQ(g.fInitLeft.Text(), "100");
 }
 
-TEST(FrequencyControls, PlusAboveHalfTheSamplingRateStopsAPlayingOutput) {
+TEST(FrequencyControls, PlusNeverReachesHalfTheSamplingRateWhilePlaying) {
     HeadlessProgram p;
     p.startAt44100();
     showConstantLayout(p);
     TfrmGenerator& g = p.gen();
-    p.typeAndLeave(g.fInitLeft, "22049.5");
+    p.typeAndLeave(g.fInitLeft, "22048.5");
     ASSERT_FALSE(p.render(100).empty());
-    ASSERT_TRUE(g.AudioOut1->Active);
-    const double stepBefore = g.Parameters.InitStepLeft;
     g.fInitLeftPlus.userMouseDown();  // the fine-step buttons stay usable while playing
+    g.fInitLeftPlus.userMouseDown();
     p.pump();
-    EXPECT_EQ(g.fInitLeft.Text(), "22050.5");
-    EXPECT_FALSE(g.AudioOut1->Active);
-    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
-    EXPECT_EQ(g.Parameters.InitStepLeft, stepBefore);
-    EXPECT_TRUE(p.hp.dialogs.calls.empty());  // the recomputation says nothing
-
-    // The next exit of the field puts the value back into range.
-    g.fInitLeft.userFocused();
-    p.hp.dialogs.answerNotice(ui::mrNo, false);
-    p.tabAway();
-    EXPECT_EQ(g.fInitLeft.Text(), "22050");
-    EXPECT_EQ(notices(p).size(), 1u);
+    EXPECT_EQ(g.fInitLeft.Text(), "22049.5");
+    EXPECT_TRUE(g.AudioOut1->Active);
+    EXPECT_DOUBLE_EQ(g.Parameters.TargetLeft, kTwoPi * 22049.5 / 44100);
 }
 
 TEST(FrequencyControls, PlusWhilePlayingRetunesTheTone) {
@@ -665,12 +638,10 @@ struct SemitoneCase {
 
 TEST(FrequencyControls, SemitoneButtonsStepByTwoToTheTwelfthBelowHalfTheSamplingRate) {
     const SemitoneCase cases[] = {
-        {"100", true, "105.946311950684"},
-        {"100", false, "94.3874282836914"},
-        {"0.1", false, "0.0943874344229698"},  // no lower bound
-        {"21000", true, "21000"},              // 22249 would be above fs/2: nothing
-        {"22050", true, "22050"},
-        {"22050", false, "20812.427734375"},
+        {"100", true, "105.94631"},                         // to the field's five decimals
+        {"100", false, "94.38743"}, {"0.1", false, "0.1"},  // 0.094 would be below 0.1 Hz: nothing
+        {"21000", true, "21000"},                           // 22249 would be above fs/2: nothing
+        {"22049", true, "22049"},   {"22049", false, "20811.48438"},
     };
     for (const SemitoneCase& c : cases) {
         SCOPED_TRACE(std::string(c.before) + (c.up ? " up" : " down"));
@@ -860,8 +831,8 @@ TEST(FrequencyControls, WithTheCommaAsDecimalSeparator) {
         TfrmGenerator& g = p.gen();
         g.txtRound.userTyped("0.1");
         g.FreqSliderLeft.userMoved(1006);
-        EXPECT_EQ(g.txtRound.Text(), "0,100000001490116");
-        EXPECT_EQ(g.fInitLeft.Text(), "20,3000011444092");
+        EXPECT_EQ(g.txtRound.Text(), "0,1");
+        EXPECT_EQ(g.fInitLeft.Text(), "20,3");
         EXPECT_EQ(g.FreqSliderLeft.Position(), 1006);
     }
     {
@@ -880,16 +851,16 @@ TEST(FrequencyControls, WithTheCommaAsDecimalSeparator) {
         p.startAt44100();
         showConstantLayout(p);
         TfrmGenerator& g = p.gen();
-        p.typeAndLeave(g.fInitLeft, "22049.5");
-        EXPECT_EQ(g.fInitLeft.Text(), "22049,5");
+        p.typeAndLeave(g.fInitLeft, "22048.5");
+        EXPECT_EQ(g.fInitLeft.Text(), "22048,5");
         g.fInitLeftPlus.userMouseDown();
-        EXPECT_EQ(g.fInitLeft.Text(), "22050,5");
+        EXPECT_EQ(g.fInitLeft.Text(), "22049,5");
         p.typeAndLeave(g.fInitLeft, "100");
         g.SemiUpLeft.userClicked();
-        EXPECT_EQ(g.fInitLeft.Text(), "105,946311950684");
+        EXPECT_EQ(g.fInitLeft.Text(), "105,94631");
         p.hp.dialogs.answerNotice(ui::mrNo, false);
         p.typeAndLeave(g.fInitLeft, "30000,5");
-        EXPECT_EQ(g.fInitLeft.Text(), "22050");
+        EXPECT_EQ(g.fInitLeft.Text(), "22049");
         EXPECT_EQ(notices(p).size(), 1u);
     }
 }

@@ -75,7 +75,7 @@ TEST(Notices, AnyValueUnderTheFlagNameSuppressesTheNotice) {
         startAt44100(p);
         typeAboveNyquist(p, p.gen().fInitLeft);
         EXPECT_TRUE(p.hp.dialogs.calls.empty());
-        EXPECT_EQ(p.gen().fInitLeft.Text(), "22050");  // still clamped
+        EXPECT_EQ(p.gen().fInitLeft.Text(), "22049");  // still clamped
         EXPECT_FALSE(p.settings().Visible());          // suppressed acts as No
 
         EXPECT_EQ(
@@ -143,11 +143,11 @@ TEST(Notices, NoWithTheBoxTickedStoresTheFlagAndTheCallerActsAsForNo) {
     EXPECT_EQ(kinds(p), Kinds{kNotice});
     EXPECT_EQ(programKey(p)[kNyquistFlag], RegistryValue::Integer(1));
     EXPECT_FALSE(p.settings().Visible());
-    EXPECT_EQ(p.gen().fInitLeft.Text(), "22050");
+    EXPECT_EQ(p.gen().fInitLeft.Text(), "22049");
 
     typeAboveNyquist(p, p.gen().fInitLeft);
     EXPECT_EQ(kinds(p), Kinds{kNotice});
-    EXPECT_EQ(p.gen().fInitLeft.Text(), "22050");
+    EXPECT_EQ(p.gen().fInitLeft.Text(), "22049");
 }
 
 TEST(Notices, YesWithTheBoxTickedStoresTheFlagAndTheCallerActsAsForYes) {
@@ -330,7 +330,7 @@ TEST(Notices, AFlagThatCannotBeStoredLeavesTheNoticeShowing) {
     p.hp.dialogs.answerNotice(ui::mrNo, true);
     typeAboveNyquist(p, p.gen().fInitLeft);
     EXPECT_EQ(kinds(p), (Kinds{kNotice, kMessage}));
-    EXPECT_EQ(p.gen().fInitLeft.Text(), "22050");
+    EXPECT_EQ(p.gen().fInitLeft.Text(), "22049");
     EXPECT_FALSE(p.settings().Visible());
 
     p.hp.dialogs.answerNotice(ui::mrNo, false);

@@ -154,9 +154,14 @@ TEST(DurationField, OnLeavingItIsAtLeastATenthOfASecondWithFourDecimals) {
         {"abc", "1", 44100},
         {"", "1", 44100},
         {"7,25", "7.25", 319725},
-        {"48000", "48000", 2116800000},  // no upper bound; the samples still fit
-        {"48700", "48700", 2147483647},  // beyond 2147483647 samples: clamped
-        {"1e14", "100000000376832", 2147483647},
+        {"48000", "48000", 2116800000},
+        // Beyond 2147483647 samples: the longest signal at 44100 Hz, as the field shows it
+        // (the 32-bit 48695.7734 s is 2147483609 samples).
+        {"48700", "48695.7734", 2147483609},
+        {"1e14", "48695.7734", 2147483609},
+        {"1e30", "48695.7734", 2147483609},
+        {"1e300", "48695.7734", 2147483609},
+        {"48695.7", "48695.6992", 2147480336},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -167,6 +172,40 @@ TEST(DurationField, OnLeavingItIsAtLeastATenthOfASecondWithFourDecimals) {
         EXPECT_EQ(p.gen().Duration.Text(), c.text);
         EXPECT_EQ(p.gen().Parameters.TotalSamples, c.samples);
     }
+}
+
+TEST(ShortestSingle, TheFewestDigitsThatReadBackAsTheSameFloat) {
+    const std::pair<float, const char*> cases[] = {
+        {0.1f, "0.1"},
+        {20.3f, "20.3"},
+        {203 * 0.1f, "20.300001"},  // the 32-bit product is not the float nearest 20.3
+        {603.990356445312f, "603.99036"},
+        {1234.567891f, "1234.5679"},
+        {100.0f, "100"},
+        {-0.5f, "-0.5"},
+        {123456789.0f, "123456790"},
+        {1e20f, "1E20"},
+        {0.000001f, "1E-6"},
+        {0.00001f, "0.00001"},
+        {0.0f, "0"},
+        {std::nextafter(22050.0f, 0.0f), "22049.998"},
+    };
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(controls::FloatToStrShortest(value, '.'), text) << value;
+        // And it reads back as the same float.
+        EXPECT_EQ(controls::IntlStrToFloat(controls::FloatToStrShortest(value, ','), ','), value);
+    }
+}
+
+TEST(ReadingWithInfinity, ANumberTooLargeForAFloatIsAnInfinityOfItsSign) {
+    const auto inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(controls::TryIntlStrToFloatOrInfinity("1e39", '.'), inf);
+    EXPECT_EQ(controls::TryIntlStrToFloatOrInfinity("-1e300", '.'), -inf);
+    EXPECT_EQ(controls::TryIntlStrToFloatOrInfinity(std::string(100, '9'), '.'), inf);
+    EXPECT_EQ(controls::TryIntlStrToFloatOrInfinity("2,5", '.'), 2.5f);
+    EXPECT_EQ(controls::TryIntlStrToFloatOrInfinity("1e-300", '.'), 0.0f);
+    for (const char* text : {"inf", "nan", "-inf", "abc", "", "1e"})
+        EXPECT_FALSE(controls::TryIntlStrToFloatOrInfinity(text, '.')) << text;
 }
 
 TEST(WholeNumbers, OnlyDigitsWithAnOptionalSign) {

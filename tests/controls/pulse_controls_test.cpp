@@ -220,43 +220,45 @@ struct PhaseCase {
 };
 
 TEST(PulseControls, PhaseOnLeavingGoesToHundredthsAndTheTrackbarFollows) {
+    // The same result wherever the trackbar stood: the field's rule bounds and rounds the
+    // value itself, the offset in use is the value shown, and the trackbar shows the nearest
+    // whole degree without writing it back.
     const PhaseCase cases[] = {
         {0, "90", "90", 90, 90.0f},
-        // The trackbar already stands at 90: the offset keeps the typed value.
-        {90, "90.004", "90", 90, 90.004f},
-        // The trackbar moves to 90 and writes its whole degree back.
-        {0, "90.004", "90", 90, 90.0f},
+        {90, "90.004", "90", 90, 90.0f},
         {100, "400", "360", 360, 360.0f},
-        {360, "400", "400", 360, 400.0f},  // already at the bound: nothing written back
+        {360, "400", "360", 360, 360.0f},
         {100, "-30", "0", 0, 0.0f},
-        {0, "-30", "-30", 0, -30.0f},
+        {0, "-30", "0", 0, 0.0f},
         {50, "abc", "0", 0, 0.0f},
         {50, "", "0", 0, 0.0f},
-        // A phase with a fraction of a whole degree: the trackbar takes the nearest whole
-        // degree, and when that moves it, its change writes that degree back (our decision).
-        {50, "12.5", "12", 12, 12.0f},
+        {50, "12.5", "12.5", 12, 12.5f},  // the nearest whole degree, ties to even
         {12, "12.5", "12.5", 12, 12.5f},
-        {50, "45.678", "46", 46, 46.0f},
-        {46, "45.678", "45.68", 46, 45.678f},
-        {0, "90,5", "90", 90, 90.0f},  // 90.5 goes to 90, ties to even
+        {50, "45.5", "45.5", 46, 45.5f},
+        {0, "45.5", "45.5", 46, 45.5f},
+        {46, "45.678", "45.68", 46, 45.68f},
+        {0, "90,5", "90.5", 90, 90.5f},
+        {0, "1e30", "360", 360, 360.0f},
         // The trackbar's ends and just outside them.
         {100, "360", "360", 360, 360.0f},
         {100, "360.01", "360", 360, 360.0f},
         {100, "0", "0", 0, 0.0f},
         {100, "-0.01", "0", 0, 0.0f},
-        {100, "359.99", "360", 360, 360.0f},
-        {100, "0.01", "0", 0, 0.0f},
+        {100, "359.99", "359.99", 360, 359.99f},
+        {100, "0.01", "0.01", 0, 0.01f},
     };
     for (const PhaseCase& c : cases) {
-        SCOPED_TRACE(std::string(c.typed) + " from " + std::to_string(c.trackbarBefore));
-        HeadlessProgram p;
-        p.start();
-        TfrmGenerator& g = p.gen();
-        g.trkPhase.userMoved(c.trackbarBefore);
-        p.typeAndLeave(g.PhaseEdit, c.typed);
-        EXPECT_EQ(g.PhaseEdit.Text(), c.text);
-        EXPECT_EQ(g.trkPhase.Position(), c.position);
-        EXPECT_DOUBLE_EQ(g.Parameters.PhaseOffset, radians(c.offsetDegrees));
+        for (const int before : {c.trackbarBefore, 0, 360}) {
+            SCOPED_TRACE(std::string(c.typed) + " from " + std::to_string(before));
+            HeadlessProgram p;
+            p.start();
+            TfrmGenerator& g = p.gen();
+            g.trkPhase.userMoved(before);
+            p.typeAndLeave(g.PhaseEdit, c.typed);
+            EXPECT_EQ(g.PhaseEdit.Text(), c.text);
+            EXPECT_EQ(g.trkPhase.Position(), c.position);
+            EXPECT_NEAR(g.Parameters.PhaseOffset, radians(c.offsetDegrees), 1e-6);
+        }
     }
 }
 
@@ -318,10 +320,14 @@ TEST(PulseControls, PulseLengthOnLeavingIsAWholeNumberAndTheTrackbarFollows) {
         {10, "50", "50", 50, 50},
         {10, "51", "50", 50, 50},
         {10, "0.9", "10", 10, 10},
-        // Already at the bound the clamp gives: nothing is written back.
-        {50, "80", "80", 50, 80},
-        {1, "0", "0", 1, 0},
-        {1, "-5", "-5", 1, -5},
+        // Already at the bound the clamp gives: the field's rule bounds it all the same.
+        {50, "80", "50", 50, 50},
+        {50, "300", "50", 50, 50},
+        {1, "0", "1", 1, 1},
+        {1, "-5", "1", 1, 1},
+        {10, "12345678901234567890", "50", 50, 50},  // a whole 32-bit value, far too long
+        {10, "1e40", "50", 50, 50},
+        {10, "-1e40", "1", 1, 1},
     };
     for (const PulseLengthCase& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " from " + std::to_string(c.trackbarBefore));
@@ -343,7 +349,8 @@ TEST(PulseControls, PulseLengthReachesThePulses) {
         const char* typed;
         std::size_t high;  // samples per pulse: the length plus one
     };
-    const Case cases[] = {{10, "10", 11}, {10, "1", 2}, {10, "80", 51}, {50, "80", 81}};
+    const Case cases[] = {{10, "10", 11}, {10, "1", 2},    {10, "80", 51},
+                          {50, "80", 51}, {50, "300", 51}, {1, "-5", 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " from " + std::to_string(c.trackbarBefore));
         HeadlessProgram p;
@@ -384,11 +391,11 @@ TEST(PulseControls, WithTheCommaAsDecimalSeparator) {
     g.trkPhase.userMoved(46);
     p.typeAndLeave(g.PhaseEdit, "45.678");
     EXPECT_EQ(g.PhaseEdit.Text(), "45,68");
-    EXPECT_DOUBLE_EQ(g.Parameters.PhaseOffset, radians(45.678f));
+    EXPECT_NEAR(g.Parameters.PhaseOffset, radians(45.68f), 1e-6);
     g.trkPhase.userMoved(90);
     p.typeAndLeave(g.PhaseEdit, "90,004");
     EXPECT_EQ(g.PhaseEdit.Text(), "90");
-    EXPECT_DOUBLE_EQ(g.Parameters.PhaseOffset, radians(90.004f));
+    EXPECT_DOUBLE_EQ(g.Parameters.PhaseOffset, radians(90.0f));
 
     p.typeAndLeave(g.txtPulseLength, "12,5");
     EXPECT_EQ(g.txtPulseLength.Text(), "10");

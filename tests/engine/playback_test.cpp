@@ -221,22 +221,22 @@ TEST(PlaybackEnd, LaterBuffersAreSilentButStillAcknowledgedAndShown) {
 
 // --- the start
 
-TEST(PlaybackStart, AStartWithoutAFilledBufferShowsTheShortSignalMessage) {
-    At44100 p;
+TEST(PlaybackStart, TheShortestSignalPlaysWholeEvenInTheLargestBuffers) {
+    // 0.1 s (4410 frames), the field's minimum on every road, and buffers of 64536 bytes
+    // (16134 frames): the first buffer holds the whole signal and the output starts.
+    At44100 p(4);
     vpg::TfrmGenerator& g = p.gen();
     g.Loop.setChecked(false);
-    g.WndProc(1034, 0, 0);
-    ASSERT_EQ(g.Duration.Text(), "0");
+    EXPECT_EQ(g.WndProc(1034, 0, 0), vpg::RemoteOutcome::Refused);
+    g.Duration.setText("0");  // as a program change could leave it
     g.btnONClick(nullptr);
-    p.pump();
-    ASSERT_EQ(p.hp.dialogs.calls.size(), 1u);
-    EXPECT_EQ(p.hp.dialogs.calls[0].kind, ScriptedDialogs::Kind::Message);
-    EXPECT_EQ(p.hp.dialogs.calls[0].text, kShortSignal);
-    EXPECT_FALSE(p.out().Active);
-    EXPECT_FALSE(p.hp.waveOut.isOpen());
-    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
-    EXPECT_EQ(g.Application.Title(), "Vimbrel Pulse Generator 1.2");
-    EXPECT_TRUE(g.Duration.Enabled());
+    EXPECT_EQ(g.Duration.Text(), "0.1");
+    EXPECT_EQ(g.Parameters.TotalSamples, 4410);
+    p.playOut();
+    EXPECT_TRUE(p.hp.dialogs.calls.empty());
+    const auto f = p.played();
+    ASSERT_GE(f.size(), 4410u);
+    EXPECT_NE(f[4409].right + f[4408].left, 0);
 }
 
 TEST(PlaybackStart, ADeviceFailureShowsTheSoundDeviceError) {
@@ -313,12 +313,13 @@ TEST(PlaybackStart, OffTakesTheFocusAfterEveryStartAttempt) {
         bool plays;
     } cases[] = {
         {"success", [](At44100&) {}, true},
-        {"short signal",
+        // A duration of 0 left in the field: the start makes it 0.1 s, which plays.
+        {"duration 0",
          [](At44100& p) {
              p.gen().Loop.setChecked(false);
              p.gen().Duration.setText("0");
          },
-         false},
+         true},
         {"device failure",
          [](At44100& p) {
              p.hp.waveOut.failNext(FakeWaveOut::Call::Open, audio::MMSYSERR_ALLOCATED);
@@ -506,8 +507,9 @@ TEST(PlaybackLoop, NoCounterStopsThePulsesAtAnyPlayTime) {
     };
     const Case cases[] = {
         {"a constant tone with Loop", false, [](vpg::TfrmGenerator&) {}},
-        {"a looping sweep of duration 0 (message 1034)", true,
-         [](vpg::TfrmGenerator& g) { g.WndProc(1034, 0, 0); }},
+        // Texts no rule leaves, set by the program while the sweep plays.
+        {"a looping sweep of duration 0", true,
+         [](vpg::TfrmGenerator& g) { g.Duration.setText("0"); }},
         {"a looping sweep of one sample per pass", true,
          [](vpg::TfrmGenerator& g) { g.Duration.setText("0.00002"); }},
     };
@@ -517,9 +519,9 @@ TEST(PlaybackLoop, NoCounterStopsThePulsesAtAnyPlayTime) {
         vpg::TfrmGenerator& g = p.gen();
         g.chkSweepLeft.setChecked(c.sweep);
         g.chkConstantLeft.setChecked(!c.sweep);
-        c.duration(g);
         ASSERT_TRUE(g.Loop.Checked());
         p.render(4096);  // one buffer played, the ring refilled
+        c.duration(g);
         g.State.SampleCounter = engine::MaxTotalSamples - 400;
         p.play(8);
         const auto f = p.played();

@@ -80,6 +80,57 @@ TEST(PulseSample, ANegativeRateRunsAtItsMagnitude) {
     EXPECT_EQ(v[16000], 32767);
 }
 
+TEST(PulseSample, EveryPeriodKeepsASampleWithoutAPulse) {
+    // The lamp never sees a steady level: where the pulse length fills the period, the pulse
+    // is cut one sample short of it. Where it fits, it stays as long as it is.
+    struct Case {
+        double fs, f, delta;
+        double pulseLength;
+        std::int64_t period;  // Round(fs / (f + delta))
+        int high;             // samples at the pulse level in each period
+    };
+    const Case cases[] = {
+        {44100, 100, 0, 10, 441, 11},    // fits: length + 1
+        {44100, 2205, 0, 20, 20, 19},    // the period is the pulse length
+        {44100, 2100, 0, 20, 21, 20},    // the period is the pulse length plus one
+        {44100, 2004.5, 0, 20, 22, 21},  // the first period with room: unchanged
+        {44100, 1000, 0, 50, 44, 43},    // longer than the period
+        {48000, 900, 0, 50, 53, 51},     // fits
+        {48000, 1000, 0, 50, 48, 47},
+        {44100, 22049, 2, 10, 2, 1},  // near fs/2: every other sample
+        {8000, 3999, 0, 1, 2, 1},
+        {44100, 1, -2, 10, -44100, 11},  // a negative rate keeps its pulses
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.f << " Hz at " << c.fs << ", length " << c.pulseLength);
+        SignalParameters p = Constant(c.fs, c.f, c.delta);
+        p.PulseLength = c.pulseLength;
+        SignalState s;
+        ResetForStart(p, s);
+        ASSERT_EQ(PulsePeriod(TwoPi * p.InitStepRight), c.period);
+        const std::int64_t period = c.period < 0 ? -c.period : c.period;
+        const auto v = Pulses(p, s, static_cast<int>(3 * period));
+        for (std::int64_t k = 0; k < 3; ++k) {
+            int high = 0, low = 0;
+            for (std::int64_t i = k * period; i < (k + 1) * period; ++i)
+                (v[static_cast<std::size_t>(i)] != 0 ? high : low)++;
+            EXPECT_EQ(high, c.high) << "period " << k;
+            EXPECT_GE(low, 1) << "period " << k;
+            EXPECT_NE(v[static_cast<std::size_t>(k * period)], 0);  // each period starts high
+        }
+    }
+}
+
+TEST(PulseSample, TheHighSpanIsThePulseLengthWhereItFits) {
+    EXPECT_EQ(HighSpan(10, 441), 10);
+    EXPECT_EQ(HighSpan(10, 12), 10);
+    EXPECT_EQ(HighSpan(10, 11), 9);
+    EXPECT_EQ(HighSpan(10, -11), 9);
+    EXPECT_EQ(HighSpan(50, 2), 0);
+    EXPECT_LT(HighSpan(1, 1), 0);  // a one-sample period has no room: no pulse at all
+}
+
 TEST(SineSample, TheGlideClosesHalfAPercentOfTheGapPerSample) {
     SignalParameters p = Constant(44100, 100);
     SignalState s;

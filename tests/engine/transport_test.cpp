@@ -267,14 +267,18 @@ TEST(TransportMessages, NumbersArriveAsHundredthsAndTenths) {
         {1033, 150050, "1500.5", &vpg::TfrmGenerator::fFinalLeft},
         {1034, 5, "0.5", &vpg::TfrmGenerator::Duration},
         {1034, 600, "60", &vpg::TfrmGenerator::Duration},
-        {1034, 0, "0", &vpg::TfrmGenerator::Duration},
+        {1034, 1, "0.1", &vpg::TfrmGenerator::Duration},
+        // The longest at 44100 Hz, as the field shows its 32-bit value.
+        {1034, 486957, "48695.6992", &vpg::TfrmGenerator::Duration},
+        {1031, 10, "0.1", &vpg::TfrmGenerator::fInitLeft},
+        {1031, 2204999, "22049.99023", &vpg::TfrmGenerator::fInitLeft},  // as the field shows it
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.msg << " " << c.wParam);
         At44100 p;
         vpg::TfrmGenerator& g = p.gen();
         g.Loop.setChecked(false);
-        g.WndProc(c.msg, c.wParam, 0);
+        EXPECT_EQ(g.WndProc(c.msg, c.wParam, 0), vpg::RemoteOutcome::Acted);
         EXPECT_EQ((g.*c.field).Text(), c.expected);
     }
     // The change handlers recompute at once.
@@ -358,17 +362,25 @@ TEST(TransportMessages, DeviceMessageAtTheEndsOfTheList) {
     } cases[] = {
         {4294967295u, 0},  // -1: "Windows Default"
         {0, 1},
-        {2, 3},             // the last device
-        {3, -1},            // beyond the list
-        {4294967294u, -1},  // -2
-        {2147483647u, -1},
+        {2, 3},  // the last device
+        // Beyond the list: refused, and the list keeps its entry.
+        {3, 2},
+        {4294967294u, 2},  // -2
+        {2147483647u, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.wParam);
         At44100 p({"Alpha", "Beta", "Gamma"});
         vpg::TfrmGenerator& g = p.gen();
         g.WaveDevice.setItemIndex(2);
-        g.WndProc(1047, c.wParam, 0);
+        std::string reason;
+        const bool inList = c.wParam <= 2 || c.wParam == 4294967295u;
+        EXPECT_EQ(g.WndProc(1047, c.wParam, 0, &reason),
+                  inList ? vpg::RemoteOutcome::Acted : vpg::RemoteOutcome::Refused);
+        if (!inList) {
+            EXPECT_EQ(reason, "there is no output device " + std::to_string(c.wParam) +
+                                  " (the devices are 0 to 2, -1 is the system default)");
+        }
         EXPECT_EQ(g.WaveDevice.ItemIndex(), c.index);
         EXPECT_EQ(p.out().WaveDevice(), audio::WAVE_MAPPER);
     }

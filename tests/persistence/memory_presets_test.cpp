@@ -361,17 +361,19 @@ TEST(MemoryPresets, ALongTextIsCutOnACharacterBoundaryNeverInsideOne) {
     }
 }
 
-TEST(MemoryPresets, SeedingCutsALongLoadedTextAndTheRecallPutsTheCutTextBack) {
+TEST(MemoryPresets, ALongLoadedTextIsBroughtUnderItsRuleBeforeThePresetsAreSeeded) {
+    // A 260-digit duration is a number far too long for a signal: the field and every seeded
+    // preset hold the longest signal at the loaded rate (11025 Hz) instead.
     HeadlessProgram p;
     const std::string loaded = "1" + std::string(254, '0') + "23456";  // 260 characters
     putLoadedValues(p);
     programKey(p)["Duration"] = RegistryValue::Text(loaded);
     p.start();
     TfrmGenerator& g = p.gen();
-    EXPECT_EQ(g.Duration.Text(), loaded);  // the field itself holds what was loaded
-    for (const vpg::MemoryPreset& m : g.Presets) EXPECT_EQ(m.Duration, loaded.substr(0, 255));
+    EXPECT_EQ(g.Duration.Text(), "194783.0938");
+    for (const vpg::MemoryPreset& m : g.Presets) EXPECT_EQ(m.Duration, "194783.0938");
     g.Memory1.userClicked();
-    EXPECT_EQ(g.Duration.Text(), loaded.substr(0, 255));
+    EXPECT_EQ(g.Duration.Text(), "194783.0938");
 }
 
 // --- Rename -------------------------------------------------------------------------------------

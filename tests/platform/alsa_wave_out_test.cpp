@@ -37,7 +37,7 @@ using namespace std::chrono_literals;
 // ---------------------------------------------------------------------------------------------
 // The rules that need no PCM
 
-TEST(AlsaPcmRules, TheListOffersPlaybackPcmsButNotNullNorTheDefaultAliases) {
+TEST(AlsaPcmRules, TheListOffersTheCardsAndTheSoundServerButNoPlugInsNorDefaultAliases) {
     struct Case {
         const char* name;
         const char* ioid;
@@ -52,7 +52,16 @@ TEST(AlsaPcmRules, TheListOffersPlaybackPcmsButNotNullNorTheDefaultAliases) {
         {"default:CARD=PCH", nullptr, false},
         {"sysdefault", nullptr, false},
         {"sysdefault:CARD=PCH", "Output", false},
-        {"defaults", nullptr, true},  // only the aliases themselves are left out
+        {"pipewire", nullptr, true},
+        {"plughw:CARD=PCH,DEV=3", nullptr, true},
+        // Plug-ins of no card: they convert or route, and on their own only fail.
+        {"samplerate", nullptr, false},
+        {"speexrate", nullptr, false},
+        {"upmix", nullptr, false},
+        {"vdownmix", nullptr, false},
+        {"jack", nullptr, false},
+        {"oss", nullptr, false},
+        {"defaults", nullptr, false},
         {"", nullptr, false},
     };
     for (const Case& c : cases)
@@ -292,7 +301,7 @@ TEST_F(AlsaDeviceList, EachDeviceShowsTheFirstLineOfItsDescriptionCutTo31Charact
     EXPECT_EQ(device->GetDevCaps(kNull, nullptr), MMSYSERR_INVALPARAM);
 }
 
-TEST(AlsaSystemDeviceList, OffersWhatAlsaReportsForPlaybackInItsOrderAndKeepsIt) {
+TEST(AlsaSystemDeviceList, OffersTheCardsAndTheSoundServerAlsaReportsInItsOrderAndKeepsIt) {
     std::vector<std::string> expected;
     void** hints = nullptr;
     ASSERT_EQ(snd_device_name_hint(-1, "pcm", &hints), 0);
@@ -300,7 +309,10 @@ TEST(AlsaSystemDeviceList, OffersWhatAlsaReportsForPlaybackInItsOrderAndKeepsIt)
         char* name = snd_device_name_get_hint(*hint, "NAME");
         char* ioid = snd_device_name_get_hint(*hint, "IOID");
         const std::string n = name != nullptr ? name : "";
-        if ((ioid == nullptr || std::string(ioid) == "Output") && n != "null" &&
+        // A card's playback PCMs and the sound server; no plug-in of no card.
+        const bool ofACard = n.find("CARD=") != std::string::npos;
+        const bool server = n == "pulse" || n == "pipewire";
+        if ((ioid == nullptr || std::string(ioid) == "Output") && (ofACard || server) &&
             n.rfind("default", 0) != 0 && n.rfind("sysdefault", 0) != 0)
             expected.push_back(n);
         std::free(name);

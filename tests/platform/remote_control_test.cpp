@@ -69,11 +69,31 @@ protected:
     std::vector<RemoteMessage> received;
     std::function<void(const RemoteMessage&)> onMessage;
     std::unique_ptr<RemoteControlServer> server = std::make_unique<RemoteControlServer>(
-        watcher, [this](std::uint32_t m, std::uint32_t w, std::intptr_t l) {
+        watcher, [this](std::uint32_t m, std::uint32_t w, std::intptr_t l, std::string& reason) {
             received.push_back({m, w, l});
             if (onMessage) onMessage(received.back());
+            reason = refusal;
+            return outcome;
         });
+    // What the program answers: it acted, unless a test says otherwise.
+    vpg::RemoteOutcome outcome = vpg::RemoteOutcome::Acted;
+    std::string refusal;
 };
+
+TEST_F(RemoteControl, TheAnswerSaysWhatTheProgramDid) {
+    ClientSocket client(path());
+    EXPECT_EQ(exchange(client, "1031 5000000\n"), "ok\n");
+    outcome = vpg::RemoteOutcome::Refused;
+    refusal = "the frequency must be below 22050 Hz\nsecond line";
+    // One line, whatever the reason holds.
+    EXPECT_EQ(exchange(client, "1031 5000000\n"),
+              "error: the frequency must be below 22050 Hz second line\n");
+    refusal.clear();
+    EXPECT_EQ(exchange(client, "1031 5000000\n"), "error: refused\n");
+    outcome = vpg::RemoteOutcome::Busy;
+    EXPECT_EQ(exchange(client, "1024\n"), "busy\n");
+    EXPECT_EQ(received.size(), 4u);
+}
 
 TEST_F(RemoteControl, EachLineReachesTheHandlerWithItsNumbers) {
     const std::pair<std::string, RemoteMessage> cases[] = {
@@ -269,7 +289,8 @@ TEST_F(RemoteControl, APeerOfAnotherUserIsRefused) {
 }
 
 TEST_F(RemoteControl, ALiveServerIsNotStolenAndAStaleSocketIsReplaced) {
-    RemoteControlServer second(watcher, [](std::uint32_t, std::uint32_t, std::intptr_t) {});
+    RemoteControlServer second(watcher, [](std::uint32_t, std::uint32_t, std::intptr_t,
+                                           std::string&) { return vpg::RemoteOutcome::Acted; });
     EXPECT_FALSE(second.listen(path()));
     EXPECT_EQ(second.error(), "another Vimbrel Pulse Generator already listens at " + path());
     ClientSocket client(path());
@@ -278,9 +299,11 @@ TEST_F(RemoteControl, ALiveServerIsNotStolenAndAStaleSocketIsReplaced) {
     // A program killed without cleaning up leaves its socket file behind.
     const std::string stale = folder.path + "/stale.sock";
     testsupport::LeaveStaleSocket(stale);
-    RemoteControlServer third(watcher, [this](std::uint32_t m, std::uint32_t, std::intptr_t) {
-        received.push_back({m, 0, 0});
-    });
+    RemoteControlServer third(watcher,
+                              [this](std::uint32_t m, std::uint32_t, std::intptr_t, std::string&) {
+                                  received.push_back({m, 0, 0});
+                                  return vpg::RemoteOutcome::Acted;
+                              });
     ASSERT_TRUE(third.listen(stale)) << third.error();
     ClientSocket thirdClient(stale);
     EXPECT_EQ(exchange(thirdClient, "1025\n"), "ok\n");
@@ -290,7 +313,8 @@ TEST_F(RemoteControl, ALiveServerIsNotStolenAndAStaleSocketIsReplaced) {
 TEST_F(RemoteControl, SomethingElseAtThePathIsLeftAlone) {
     const std::string file = folder.path + "/file.sock";
     testsupport::WriteFile(file, "keep me");
-    RemoteControlServer other(watcher, [](std::uint32_t, std::uint32_t, std::intptr_t) {});
+    RemoteControlServer other(watcher, [](std::uint32_t, std::uint32_t, std::intptr_t,
+                                          std::string&) { return vpg::RemoteOutcome::Acted; });
     EXPECT_FALSE(other.listen(file));
     EXPECT_NE(other.error().find("not a socket"), std::string::npos) << other.error();
     EXPECT_EQ(testsupport::ReadFile(file), "keep me");
@@ -364,7 +388,8 @@ TEST(RemoteControlSocket, CreatesTheFolderWithMode0700WhateverTheUmask) {
         EXPECT_EQ(modeOf(folder) & 07777, 0700u) << "umask " << mask;
 
         posix::PollFdWatcher watcher;
-        RemoteControlServer server(watcher, [](std::uint32_t, std::uint32_t, std::intptr_t) {});
+        RemoteControlServer server(watcher, [](std::uint32_t, std::uint32_t, std::intptr_t,
+                                               std::string&) { return vpg::RemoteOutcome::Acted; });
         ::umask(mask == 0777 ? 0 : mask);  // a loose umask must not widen the socket either
         const bool listening = server.listen(location.path);
         ::umask(old);

@@ -16,7 +16,11 @@ bool IsAliasOf(std::string_view name, std::string_view alias) {
 bool IsListedPlaybackPcm(std::string_view name, const char* ioid) {
     if (name.empty() || name == "null") return false;
     if (IsAliasOf(name, "default") || IsAliasOf(name, "sysdefault")) return false;
-    return ioid == nullptr || std::string_view(ioid) == "Output";
+    if (ioid != nullptr && std::string_view(ioid) != "Output") return false;
+    // A sound card's own PCMs, and the sound servers that play to them. The plug-ins without a
+    // card (rate converters, up- and down-mixers, JACK, OSS) only fail or need set-up.
+    if (name.find("CARD=") != std::string_view::npos) return true;
+    return IsAliasOf(name, "pulse") || IsAliasOf(name, "pipewire");
 }
 
 std::string_view FirstLine(std::string_view text) {

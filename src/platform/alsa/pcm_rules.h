@@ -15,8 +15,10 @@
 namespace alsa {
 
 // True for a PCM that the device list offers: one that plays (IOID "Output", or none given,
-// which means both ways). "null" discards the sound, and the "default"/"sysdefault" aliases
-// stand for the system's default output, which the list's first entry already is.
+// which means both ways) on a sound card (its name names a CARD) or through the sound server
+// ("pulse", "pipewire"). "null" discards the sound, the "default"/"sysdefault" aliases stand
+// for the system's default output, which the list's first entry already is, and plug-ins of
+// no card ("samplerate", "upmix", "jack", "oss", ...) are not playback devices of their own.
 bool IsListedPlaybackPcm(std::string_view name, const char* ioid);
 
 // The first line of a PCM's description: ALSA gives the card and then the device on two lines.

@@ -266,9 +266,21 @@ bool RemoteControlServer::completeLine(Client& client) {
     // Copies, because the handler may destroy the server and with it handler_.
     const std::shared_ptr<bool> alive = alive_;
     const Handler handler = handler_;
-    handler(message->message, message->wParam, message->lParam);
+    std::string refusal;
+    const vpg::RemoteOutcome outcome =
+        handler(message->message, message->wParam, message->lParam, refusal);
     if (!*alive) return false;
-    return sendNow(fd, "ok\n");
+    switch (outcome) {
+        case vpg::RemoteOutcome::Acted:
+            return sendNow(fd, "ok\n");
+        case vpg::RemoteOutcome::Busy:
+            return sendNow(fd, "busy\n");
+        case vpg::RemoteOutcome::Refused:
+            break;
+    }
+    for (char& c : refusal)
+        if (c == '\n' || c == '\r') c = ' ';
+    return sendNow(fd, "error: " + (refusal.empty() ? std::string("refused") : refusal) + "\n");
 }
 
 void RemoteControlServer::closeClient(int fd) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/posix/fd_watcher.h"
+#include "shell/remote_message.h"
 
 namespace posix {
 
@@ -35,15 +36,17 @@ SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
 // Other programs' window messages over a local stream socket of this user's.
 //
 // Each message is one text line "MESSAGE [WPARAM [LPARAM]]\n" in decimal (see
-// vpg::ParseRemoteLine). A well-formed line calls the handler, and "ok\n" is answered once it
-// has returned; a malformed one is answered "error: <reason>\n". A line longer than kMaxLine
-// bytes is answered as an error when its newline arrives, its bytes dropped as they come.
-// Connections from another user are refused. Everything runs on the watcher's thread and
+// vpg::ParseRemoteLine). A well-formed line calls the handler, and once it has returned the
+// answer is "ok\n" when the program acted on it, "error: <reason>\n" when it refused it and
+// "busy\n" when it could not take it now; a malformed line is answered "error: <reason>\n". A line
+// longer than kMaxLine bytes is answered as an error when its newline arrives, its bytes dropped as
+// they come. Connections from another user are refused. Everything runs on the watcher's thread and
 // nothing blocks: a client that does not read its answers is disconnected.
 class RemoteControlServer {
 public:
-    using Handler =
-        std::function<void(std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam)>;
+    // Returns what the program did; a refusal puts its reason, one short line, in `reason`.
+    using Handler = std::function<vpg::RemoteOutcome(std::uint32_t message, std::uint32_t wParam,
+                                                     std::intptr_t lParam, std::string& reason)>;
 
     static constexpr std::size_t kMaxLine = 256;    // bytes before the newline
     static constexpr std::size_t kMaxClients = 64;  // connections open at once

@@ -283,11 +283,14 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (IsModelMessage(msg)) {
         // Other programs' messages, the hot key and the fill acknowledgement: the model's
         // window procedure first, then the default one.
+        // The model's answer (what it did with the message) is what the sender gets back.
+        std::intptr_t answer = 0;
         if (auto* target = dynamic_cast<ui::MessageTarget*>(&form_))
-            target->handleMessage({target, static_cast<std::uint32_t>(msg),
-                                   static_cast<std::uintptr_t>(wParam),
-                                   static_cast<std::intptr_t>(lParam)});
-        return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+            answer = target->answerMessage({target, static_cast<std::uint32_t>(msg),
+                                            static_cast<std::uintptr_t>(wParam),
+                                            static_cast<std::intptr_t>(lParam)});
+        const LRESULT inherited = ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+        return answer != 0 ? static_cast<LRESULT>(answer) : inherited;
     }
     switch (msg) {
         case WM_COMMAND:

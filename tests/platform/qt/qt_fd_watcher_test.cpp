@@ -77,7 +77,7 @@ TEST(QtFdWatcher, ServesTheRemoteControlSocketOnQtsLoop) {
     std::unique_ptr<ClientSocket> a;  // connected once the server listens
     std::vector<RemoteMessage> received;
     std::vector<std::string> events;  // "+N" when message N starts, "-N" when it is done
-    const auto handler = [&](std::uint32_t m, std::uint32_t w, std::intptr_t l) {
+    const auto handler = [&](std::uint32_t m, std::uint32_t w, std::intptr_t l, std::string&) {
         events.push_back("+" + std::to_string(m));
         received.push_back({m, w, l});
         // This connection's next line arrives while its first one is being handled.
@@ -91,6 +91,7 @@ TEST(QtFdWatcher, ServesTheRemoteControlSocketOnQtsLoop) {
         QTimer::singleShot(5, &nested, &QEventLoop::quit);
         nested.exec();
         events.push_back("-" + std::to_string(m));
+        return vpg::RemoteOutcome::Acted;
     };
     posix::RemoteControlServer server(watcher, handler);
     ASSERT_TRUE(server.listen(path)) << server.error();
