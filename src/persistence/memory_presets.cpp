@@ -94,6 +94,9 @@ void TfrmGenerator::MemRecall(int button) {
     AmplitudeRightExit(this);
     fInitLeft.setText(m.fInitLeft);
     fFinalLeft.setText(m.fFinalLeft);
+    // A preset stored from a field typed into and not yet left holds the text as typed: it
+    // comes back under its field's rule.
+    ApplyEntryRules();
     fConstLeftChange(this);
     if (PresetRecallAutostart1.Checked()) btnONClick(this);
 }
