@@ -284,15 +284,40 @@ else
     echo "note: Ctrl+Insert with a non-Wine window focused reaches no Wine program (Wine grabs no keys)"
 fi
 kill "$other" 2>/dev/null || true
-# The message itself: id 1 toggles, any other id does nothing.
-send 786 1
-playing || fail "WM_HOTKEY with id 1 did not start the output"
-send 786 2
-playing || fail "WM_HOTKEY with id 2 stopped the output"
-send 786 1
+# --- vpg-send.exe tells the truth ------------------------------------------------------------
+# Exit 0 only when the generator acted on the message; 2 with the reason for an unknown number
+# (never sent: WM_CLOSE, WM_SETREDRAW, WM_GETTEXT, the hot key's WM_HOTKEY) or a value out of
+# range, whether vpg-send sees it (the slot of 1048) or only the generator does (a device the
+# list lacks, a frequency at half its sampling rate).
+expect_send() {
+    local want=$1 says=$2 status=0
+    shift 2
+    send "$@" >"$work/send.out" 2>"$work/send.err" || status=$?
+    tr -d '\r' <"$work/send.err" >"$work/send.err.txt"
+    ((status == want)) || fail "vpg-send.exe $*: exit $status, not $want: $(cat "$work/send.err.txt")"
+    [[ -z $says ]] || grep -qF -- "$says" "$work/send.err.txt" ||
+        fail "vpg-send.exe $*: said '$(cat "$work/send.err.txt")', not '$says'"
+    echo "vpg-send.exe $*: exit $status $(head -n 1 "$work/send.err.txt")"
+}
+expect_send 2 "unknown message number 99999" 99999
+expect_send 2 "unknown message number 16" 16
+expect_send 2 "unknown message number 11" 11 0 0
+expect_send 2 "unknown message number 12" 12
+expect_send 2 "unknown message number 786" 786 1
+expect_send 2 "the preset slot (LPARAM) must be 1 to 4" 1048 0 5
+expect_send 2 "1048 takes WPARAM 0 (recall) or 1 (store)" 1048 2 1
+expect_send 2 "the generator refused the message" 1047 999
+expect_send 2 "the generator refused the message" 1031 2205000
+expect_send 2 "the frequency must be from 0.1 Hz" 1031 4294967295
+expect_send 2 "the duration must be from 0.1 s" 1034 0
+[[ -n $(window "$main_caption") ]] || fail "the generator is gone after the refused messages"
+expect_send 0 "" 1047 -1
+expect_send 0 "" 1048 1 4
+send 1024
+playing || fail "vpg-send 1024 after the refused messages did not start the output"
+send 1025
 sleep 0.5
-playing && fail "WM_HOTKEY with id 1 did not stop the output"
-pass "WM_HOTKEY (786) with id 1 toggles, with id 2 does nothing"
+pass "vpg-send.exe exits 0 only when the generator acted, 2 with the reason otherwise"
 
 # --- help: F1 in each window ------------------------------------------------------------------
 # The File menu first: the help viewer that the first call opens stands over the menu bar.
