@@ -17,7 +17,11 @@ EditBinding::EditBinding(ui::Edit& edit, QWidget* parent, const ui::Form& form,
 void EditBinding::pushState() {
     const QString text = ToQString(edit_.Text());
     // Leaves the cursor where it is while the model agrees with what was typed.
-    if (line_->text() != text) line_->setText(text);
+    if (line_->text() == text) return;
+    line_->setText(text);
+    // A text the program wrote shows from its start (setText leaves the cursor at the end,
+    // which scrolls a long number to its tail); one typed into keeps the person's cursor.
+    if (!line_->hasFocus()) line_->setCursorPosition(0);
 }
 
 void EditBinding::adjustPalette(QPalette& palette) const {

@@ -26,7 +26,14 @@ DWORD EditView::style() const {
 void EditView::pushState() {
     const std::wstring text = Utf8ToWide(edit_.Text());
     // Set only when it differs, so that the caret stays where the person is typing.
-    if (TextOf(hwnd_) != text) ::SetWindowTextW(hwnd_, text.c_str());
+    if (TextOf(hwnd_) != text) {
+        ::SetWindowTextW(hwnd_, text.c_str());
+        // A text the program wrote shows from its start, not scrolled to its tail.
+        if (::GetFocus() != hwnd_) {
+            ::SendMessageW(hwnd_, EM_SETSEL, 0, 0);
+            ::SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+        }
+    }
     ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

@@ -266,6 +266,41 @@ TEST(QtBindings, FocusIntoAnotherWidgetRunsTheExitRuleOfTheFieldLeft) {
     EXPECT_EQ(start->text(), "1000");
 }
 
+TEST(QtBindings, ALongNumberWrittenBackShowsFromItsStart) {
+    QtProgram q;
+    vpg::TfrmGenerator& g = q.gen();
+    QLineEdit* step = Line(q, g.txtRound);
+    step->resize(40, step->height());  // narrower than the text
+    QTest::mouseClick(step, Qt::LeftButton);
+    q.press(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(step, "0.123456789012345");
+    EXPECT_EQ(step->cursorPosition(), 17);  // the person's cursor stays while typing
+    q.widget(g.fInitLeft)->setFocus();      // the exit rule writes the value back
+    EXPECT_EQ(g.txtRound.Text(), "0.12345679");
+    EXPECT_EQ(step->text(), "0.12345679");
+    EXPECT_EQ(step->cursorPosition(), 0);
+    g.Duration.setText("48695.7734");  // a program change of a field without the focus
+    EXPECT_EQ(Line(q, g.Duration)->cursorPosition(), 0);
+}
+
+TEST(QtBindings, TheArrowKeysOnThePulseLengthSliderGoThroughTheFieldsRule) {
+    QtProgram q;
+    vpg::TfrmGenerator& g = q.gen();
+    QSlider* slider = q.widget<QSlider>(g.trkPulseLength);
+    QTest::mouseClick(Line(q, g.txtPulseLength), Qt::LeftButton);
+    q.press(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(Line(q, g.txtPulseLength), "300");
+    slider->setFocus();  // leaving the field: 50, the slider's end
+    EXPECT_EQ(g.txtPulseLength.Text(), "50");
+    EXPECT_EQ(slider->value(), 50);
+    QTest::keyClick(slider, Qt::Key_Right);  // at the end already: stays
+    EXPECT_EQ(g.txtPulseLength.Text(), "50");
+    QTest::keyClick(slider, Qt::Key_Left);
+    EXPECT_EQ(g.txtPulseLength.Text(), "49");
+    EXPECT_EQ(g.Parameters.PulseLength, 49);
+    EXPECT_EQ(Line(q, g.txtPulseLength)->text(), "49");
+}
+
 // What the model hides, disables or colours, the widgets show.
 TEST(QtBindings, EnabledVisibleAndColoursFollowTheModel) {
     QtProgram q;
