@@ -410,3 +410,41 @@ TEST(PulseControls, WithTheCommaAsDecimalSeparator) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the pulse rate (speaker frequency plus delta) is zero or below: the lamp flashes at the
+// rate's magnitude, from the first sample on, and a rate of exactly zero leaves it dark.
+TEST(PulseControls, ADeltaBeyondTheSpeakerFrequencyFlashesAtTheRatesMagnitude) {
+    struct Case {
+        const char* hz;
+        int deltaPosition;                // delta = position / 50 Hz
+        std::vector<std::size_t> starts;  // the pulses' first samples in 3 s at 8000 Hz
+    };
+    const Case cases[] = {
+        {"1", -100, {0, 8000, 16000}},                  // -1 Hz: one flash a second
+        {"0.5", -100, {0, 5333, 10666, 15999, 21332}},  // -1.5 Hz: a whole period of 5333
+        {"2", -100, {}},                                // 0 Hz: no flash
+        {"1", 0, {0, 8000, 16000}},                     // +1 Hz, for comparison
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hz << " Hz, delta position " << c.deltaPosition);
+        HeadlessProgram p;
+        auto& key = p.hp.registry.keys[vpg::ProgramKey()];
+        key["Fs"] = persistence::RegistryValue::Integer(0);  // 8000 Hz
+        key["Buffers"] = persistence::RegistryValue::Integer(2);
+        key["BufferSize"] = persistence::RegistryValue::Integer(2);
+        p.start();
+        TfrmGenerator& g = p.gen();
+        p.typeAndLeave(g.fInitLeft, c.hz);
+        g.FreqSliderRight.userMoved(c.deltaPosition);
+        const auto f = p.render(24000);
+        ASSERT_EQ(f.size(), 24000u);
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i < f.size(); ++i)
+            if (f[i].right != 0 && (i == 0 || f[i - 1].right == 0)) starts.push_back(i);
+        EXPECT_EQ(starts, c.starts);
+    }
+}
+
+}  // namespace
