@@ -866,3 +866,38 @@ TEST(FrequencyControls, WithTheCommaAsDecimalSeparator) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FrequencyControls, TheSlidersEndsGiveExactlyTheEndsValues) {
+    // At 48 kHz with the upper end 23999, End used to give 23990 Hz (the position's frequency
+    // rounded to the step of 10); the ends now write their own values, unrounded.
+    const struct {
+        const char *lower, *upper, *step;
+        int moveTo;
+        const char* written;
+    } cases[] = {
+        {"20", "23999", "10", 100000, "23999"},    {"20", "23999", "1", 100000, "23999"},
+        {"2.5", "500", "10", -100000, "2.5"},      {"20", "500", "0", 100000, "500"},
+        {"20", "23999.5", "1", 100000, "23999.5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.lower << ".." << c.upper << " step " << c.step);
+        HeadlessProgram p;
+        auto& key = p.hp.registry.keys[vpg::ProgramKey()];
+        key["Fs"] = RegistryValue::Integer(4);  // 48000 Hz
+        key["Buffers"] = RegistryValue::Integer(2);
+        key["BufferSize"] = RegistryValue::Integer(2);
+        p.start();
+        TfrmGenerator& g = p.gen();
+        p.typeAndLeave(g.MaxFreqEdit, c.upper);
+        p.typeAndLeave(g.MinFreqEdit, c.lower);
+        ASSERT_EQ(g.MaxFreqEdit.Text(), c.upper);
+        p.typeAndLeave(g.txtRound, c.step);
+        g.FreqSliderLeft.userMoved(c.moveTo);
+        EXPECT_EQ(g.fInitLeft.Text(), c.written);
+        EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, g.IntlStrToFloat(c.written) / 48000.0);
+    }
+}
+
+}  // namespace
