@@ -83,12 +83,14 @@ round() {
     pass "$label into every field: $(for i in "${!order[@]}"; do printf '%s=%s ' "${order[$i]}" "$(setting "${order[$i]}")"; done)($dialogs dialogs so far)"
 }
 
-# Read as a 32-bit float, 99999999999 is 99999997952. Above half the sampling rate a frequency
-# becomes 22050 (after the notice, answered No); the phase's slider clamps it to 360; a pulse
-# length that is no 32-bit whole number falls back to 10, as an unreadable one does.
+# A number too large for a field is brought to the field's end, on every road: a frequency to
+# 22049 (the highest whole hertz below half the sampling rate, after the notice, answered No),
+# the duration to the longest signal at 44100 Hz, the phase to 360, the pulse length to 50, a
+# level to 0. Read as a 32-bit float, 99999999999 is 99999997952, which the rounding step
+# writes back with the fewest digits that read as that float.
 #     what             typed        fFinal Min Max txtRound     AmpL AmpR Duration    Phase Pulse fInit
 round "letters"        abc          1000   20  500 1            0    0    1           0     10    1000
 round "an empty text"  ""           1000   ""  ""  1            0    0    1           0     10    1000
-round "10,000 digits"  @long        1000   20  500 1            0    0    1           0     10    1000
-round "1e999"          1e999        1000   20  500 1            0    0    1           0     10    1000
-round "99999999999"    99999999999  22050  20  500 99999997952  0    0    99999997952 360   10    22050
+round "10,000 digits"  @long        22049  20  500 1            0    0    48695.7734  360   50    22049
+round "1e999"          1e999        22049  20  500 1            0    0    48695.7734  360   50    22049
+round "99999999999"    99999999999  22049  20  500 100000000000 0    0    48695.7734  360   50    22049
