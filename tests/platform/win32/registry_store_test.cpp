@@ -352,7 +352,10 @@ TEST_F(RegistryStoreTest, TheProgramsCloseAndNextStartGoThroughTheRegistry) {
     vpg::TfrmGenerator& h = second.gen();
     EXPECT_NE(frequency, "100");
     EXPECT_EQ(h.fInitLeft.Text(), frequency);
-    EXPECT_EQ(h.Duration.Text(), typed);
+    // The typed text went through the registry as it was; loading it, the field's rule makes
+    // it a duration that plays.
+    EXPECT_EQ(store.QueryValue(key(), "Duration"), RegistryValue::Text(typed));
+    EXPECT_EQ(h.Duration.Text(), "1");
     EXPECT_EQ(h.Left, -1280);
     EXPECT_EQ(h.Top, -20);
     EXPECT_TRUE(h.Loop.Checked());

@@ -32,6 +32,11 @@ class TestForm final : public ui::Form, public ui::MessageTarget {
 public:
     explicit TestForm(std::string name) : ui::Form(std::move(name), "Test") {}
     void handleMessage(const ui::Message& m) override { received.push_back(m.msg); }
+    // What the model's window procedure answers a sender: 1031 is refused, 1032 busy.
+    std::intptr_t answerMessage(const ui::Message& m) override {
+        handleMessage(m);
+        return m.msg == 1031 ? 2 : m.msg == 1032 ? 3 : 1;
+    }
     std::vector<std::uint32_t> received;
 };
 
@@ -256,6 +261,22 @@ TEST_F(ViewsTest, TheWindowProcedureHandsTheProgramsMessagesToTheModel) {
     for (UINT msg : {1024u, 1031u, 1048u, 1049u, 1099u, 1100u, 0x0312u, 1023u})
         ::SendMessageW(window->hwnd(), msg, 44100, 0);
     EXPECT_EQ(form.received, (std::vector<std::uint32_t>{1024, 1031, 1048, 1100, 0x0312}));
+}
+
+TEST_F(ViewsTest, TheSenderGetsTheModelsAnswer) {
+    EXPECT_EQ(::SendMessageW(window->hwnd(), 1024, 0, 0), 1);
+    EXPECT_EQ(::SendMessageW(window->hwnd(), 1031, 5000000, 0), 2);
+    EXPECT_EQ(::SendMessageW(window->hwnd(), 1032, 0, 0), 3);
+}
+
+TEST_F(ViewsTest, ALongTextTheProgramWritesShowsFromItsStart) {
+    ::SetFocus(hwndOf(button));
+    edit.setText("0.123456789012345678901234567890");
+    DWORD from = 1, to = 1;
+    ::SendMessageW(hwndOf(edit), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                   reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 0u);
 }
 
 TEST(Win32Views, TheMainWindowsClassIsTfrmGeneratorForOtherProgramsToFind) {
