@@ -110,6 +110,9 @@ void TfrmGenerator::RestoreSettings() {
         rESETTOdEFAULT1Click(this);
     }
     if (key) reg.CloseKey(key);
+    // Stored places from another screen set-up (or edited by hand) are brought onto the screens.
+    Application.KeepOnScreen(*this);
+    if (frmFrequencyDisplay) Application.KeepOnScreen(*frmFrequencyDisplay);
     // The sampling rate loaded before the settings may be lower than the one they were set at.
     SliderEndBelowHalfRate();
     fConstLeftChange(this);

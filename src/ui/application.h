@@ -40,6 +40,22 @@ public:
         return {Scale(d.horizontal), Scale(d.vertical)};
     }
 
+    // The screens' area; the platform supplies it (none: every place counts as on screen).
+    std::function<ScreenArea()> screenArea;
+    // Brings a window that lies (even partly) outside the screens back onto them, and one wider
+    // than they are down to their width; one taller than they are keeps its top edge on them.
+    void KeepOnScreen(Form& form) const {
+        if (!screenArea) return;
+        const ScreenArea a = screenArea();
+        if (a.width <= 0 || a.height <= 0) return;
+        if (form.Width > a.width) form.setWidth(a.width);
+        const auto within = [](int v, int lo, int hi) {
+            return v > hi ? (hi < lo ? lo : hi) : v < lo ? lo : v;
+        };
+        form.setLeft(within(form.Left, a.left, a.left + a.width - form.Width));
+        form.setTop(within(form.Top, a.top, a.top + a.height - form.Height));
+    }
+
     // Opens topic `context` of the help file; the platform supplies the viewer.
     std::function<void(const std::string& helpFile, int context)> helpViewer;
     void HelpContext(int context) {

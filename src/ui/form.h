@@ -34,6 +34,11 @@ struct SizeConstraints {
 
 // What the frame adds to the client area: both side borders, and the caption, menu bar and
 // borders above and below.
+// The area the screens cover (the virtual desktop), in screen pixels.
+struct ScreenArea {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
 struct FrameExtent {
     int horizontal = 0, vertical = 0;
     friend bool operator==(const FrameExtent&, const FrameExtent&) = default;

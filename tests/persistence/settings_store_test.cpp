@@ -508,6 +508,50 @@ TEST(SettingsStore, StoredDisplayCoordinatesAreAppliedUnchanged) {
     EXPECT_EQ(display.Width, 7);
 }
 
+TEST(SettingsStore, StoredPlacesOutsideTheScreensAreBroughtOntoThem) {
+    // Two screens side by side, 1280 x 1024 each, as the platform reports them.
+    struct Case {
+        std::int32_t formX, formY, displayX, displayY, displayW;
+        bool moves;
+    };
+    const Case cases[] = {
+        {100, 80, 600, 300, 250, false},        // on the screens: as stored
+        {1700, 80, 2300, 300, 250, false},      // on the second screen
+        {-5000, 90000, 9000, -300, 250, true},  // nowhere
+        {100, 80, 600, 300, 32767, true},       // a display wider than the screens
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.formX << "," << c.formY << " " << c.displayX << ","
+                                        << c.displayY << " w" << c.displayW);
+        HeadlessProgram p;
+        putFullKey(p);
+        auto& key = programKey(p);
+        key["FormX"] = RegistryValue::Integer(c.formX);
+        key["FormY"] = RegistryValue::Integer(c.formY);
+        key["DisplayX"] = RegistryValue::Integer(c.displayX);
+        key["DisplayY"] = RegistryValue::Integer(c.displayY);
+        key["DisplayW"] = RegistryValue::Integer(c.displayW);
+        p.program.Application.screenArea = [] { return ui::ScreenArea{0, 0, 2560, 1024}; };
+        p.start();
+        vpg::TfrmGenerator& g = p.gen();
+        auto& display = *p.program.frmFrequencyDisplay;
+        for (const ui::Form* f :
+             {static_cast<const ui::Form*>(&g), static_cast<const ui::Form*>(&display)}) {
+            SCOPED_TRACE(f->Name);
+            EXPECT_GE(f->Left, 0);
+            EXPECT_GE(f->Top, 0);
+            EXPECT_LE(f->Left + f->Width, 2560);
+            EXPECT_LE(f->Top + f->Height, 1024);
+        }
+        if (!c.moves) {
+            EXPECT_EQ(g.Left, c.formX);
+            EXPECT_EQ(g.Top, c.formY);
+            EXPECT_EQ(display.Left, c.displayX);
+            EXPECT_EQ(display.Width, c.displayW);
+        }
+    }
+}
+
 // --- Saving -------------------------------------------------------------------------------------
 
 TEST(SettingsStore, ACloseWritesEveryValueWithItsKind) {

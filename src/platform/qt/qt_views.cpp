@@ -1,5 +1,8 @@
 #include "platform/qt/qt_views.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "shell/startup.h"
 
 namespace qtui {
@@ -7,6 +10,12 @@ namespace qtui {
 QtViews::QtViews(ui::Application& app) : app_(app) {
     app_.viewChanged = [this] {
         if (FormView* main = app_.MainForm ? view(*app_.MainForm) : nullptr) main->pushForm();
+    };
+    app_.screenArea = [] {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen == nullptr) return ui::ScreenArea{};
+        const QRect r = screen->virtualGeometry();
+        return ui::ScreenArea{r.x(), r.y(), r.width(), r.height()};
     };
     app_.bringToFront = [this] {
         for (const auto& [form, v] : views_)
@@ -18,6 +27,7 @@ QtViews::~QtViews() {
     if (program_) program_->formCreated = program_->formDestroyed = nullptr;
     app_.viewChanged = nullptr;
     app_.bringToFront = nullptr;
+    app_.screenArea = nullptr;
     views_.clear();
 }
 

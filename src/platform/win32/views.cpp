@@ -72,6 +72,11 @@ void Views::measureScreen() {
     application.frameMetrics = [](ui::BorderStyle border, bool menuBar) {
         return MeasureFrame(border, menuBar);
     };
+    application.screenArea = [] {
+        return ui::ScreenArea{
+            ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+            ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    };
 }
 
 void Views::pushTitle() {
