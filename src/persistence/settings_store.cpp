@@ -93,6 +93,10 @@ void TfrmGenerator::RestoreSettings() {
         fFinalLeftExit(this);
     } catch (const std::exception&) {
         rESETTOdEFAULT1Click(this);
+        // The defaults are constant mode, and a first start looks like every later one: the
+        // fine-step buttons are laid out even where the reset, already in constant mode,
+        // changes no mode.
+        chkConstantLeftClick(this);
     }
     if (key) reg.CloseKey(key);
     // The sampling rate loaded before the settings may be lower than the one they were set at.
