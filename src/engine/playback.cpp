@@ -51,8 +51,8 @@ void TfrmGenerator::startsignal() {
     if (!AudioOut1->Start(AudioOut1)) {
         if (AudioOut1->ErrorMessage == kNoFilledBuffer)
             platform.dialogs.ShowMessage(
-                "For very short signals please decrease the buffer number and size in the "
-                "'Compatibility settings' in the 'Options' menu");
+                "For very short signals please decrease the buffer number and size in the " +
+                Compatibilitysettings1.MenuPlace());
         else
             platform.dialogs.ShowMessage("Sound Device Error: \r" + AudioOut1->ErrorMessage);
     }

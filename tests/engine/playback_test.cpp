@@ -25,8 +25,8 @@ using testing_support::MeasuredHz;
 constexpr double kFs = 44100;
 constexpr const char* kPerformance = "There is an issue with performance. See help for details";
 constexpr const char* kShortSignal =
-    "For very short signals please decrease the buffer number and size in the 'Compatibility "
-    "settings' in the 'Options' menu";
+    "For very short signals please decrease the buffer number and size in the 'Output "
+    "Settings' via the 'Tools' menu";
 
 // The program at 44100 Hz; the buffer settings are list positions (2, 2: four of 16384 bytes).
 struct At44100 : HeadlessProgram {
