@@ -262,7 +262,8 @@ public:
     void MemStore(int button);
     void MemRecall(int button);
     void openRename(int slot);
-    void closeRename(int slot);
+    // Ends the rename of `slot`: with the typed name, or (accept false) with the name it had.
+    void closeRename(int slot, bool accept = true);
     ui::Button& presetButton(int slot);  // Memory1..Memory4
     ui::Edit& presetEdit(int slot);      // Mem1Edit..Mem4Edit
 
@@ -308,6 +309,7 @@ private:
     float otherEnd(const ui::Edit& field, int sliderEnd) const;
 
     std::unique_ptr<audio::TAudioOut> audioOut_;
+    std::string renamedFrom_;  // the name of the preset being renamed, for Escape
 };
 
 }  // namespace vpg

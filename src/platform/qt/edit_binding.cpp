@@ -1,5 +1,7 @@
 #include "platform/qt/edit_binding.h"
 
+#include <QFocusEvent>
+
 #include "platform/qt/conversions.h"
 
 namespace qtui {
@@ -18,6 +20,13 @@ void EditBinding::pushState() {
     const QString text = ToQString(edit_.Text());
     // Leaves the cursor where it is while the model agrees with what was typed.
     if (line_->text() != text) line_->setText(text);
+}
+
+bool EditBinding::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == line_ && event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
+        line_->selectAll();
+    return ControlBinding::eventFilter(watched, event);
 }
 
 void EditBinding::adjustPalette(QPalette& palette) const {
