@@ -7,6 +7,7 @@
 #include "controls/numeric_entry.h"
 #include "shell/frequency_display.h"
 #include "shell/generator_form.h"
+#include "shell/help_topics.h"
 
 namespace vpg {
 
@@ -62,7 +63,8 @@ void TfrmGenerator::startsignal() {
 bool TfrmGenerator::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size) {
     if (!State.FillAcknowledged) {
         AudioOut1->StopAtOnce();
-        ShowNotice(kPerformance, "Information", ui::mbOK, "MBPerformance");
+        // "See help for details": F1 in the notice opens that page.
+        ShowNotice(kPerformance, "Information", ui::mbOK, "MBPerformance", shell::kHelpPerformance);
         State.FillBusy = false;
         return false;
     }

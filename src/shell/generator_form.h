@@ -225,8 +225,9 @@ public:
     void barAmplitudeRightChange(ui::Object* Sender);
 
     // --- Suppressible notices (controls/notices.cpp) ---
+    // `helpContext`: the help topic F1 opens in the notice (0: none).
     int ShowNotice(const std::string& text, const std::string& caption, unsigned buttons,
-                   const std::string& flagName);
+                   const std::string& flagName, int helpContext = 0);
 
     // --- Playback (engine/playback.cpp) ---
     // Every road (ON, the toggle, the hot key, the messages, a recall, Pause) sees the output

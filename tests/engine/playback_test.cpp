@@ -635,6 +635,11 @@ TEST(PlaybackGuards, AnUnacknowledgedFillStopsTheOutputWithThePerformanceNotice)
         EXPECT_FALSE(openWhileShown);
         // The ticked box is kept under the notice's own name.
         EXPECT_EQ(p.hp.registry.keys[vpg::ProgramKey()].count("MBPerformance"), 1u);
+        // "See help for details": F1 in the notice opens the performance page (topic 6).
+        ASSERT_TRUE(call.notice.help);
+        call.notice.help();
+        ASSERT_EQ(p.hp.shell.help.size(), 1u);
+        EXPECT_EQ(p.hp.shell.help[0].second, 6);
     }
 }
 

@@ -326,6 +326,27 @@ TEST(QtNoticeDialog, TheAnswerIsTheButtonOrKeyOrCancelForTheCloseBox) {
     }
 }
 
+// F1 in a notice opens its help ("See help for details"), and the notice stays for an answer.
+TEST(QtNoticeDialog, F1OpensTheNoticesHelp) {
+    ui::Application app;
+    qtui::QtDialogs dialogs(app);
+    ui::NoticeDialogRequest request = Request(ui::mbOK, ui::mrOk, ui::mrOk);
+    int helps = 0;
+    request.help = [&] { ++helps; };
+    bool openAfterHelp = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<qtui::NoticeDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        QTest::keyClick(d, Qt::Key_F1);
+        openAfterHelp = d->isVisible();
+        QTest::keyClick(d, Qt::Key_Return);
+    });
+    bool ticked = false;
+    EXPECT_EQ(dialogs.ShowNoticeDialog(request, ticked), ui::mrOk);
+    EXPECT_EQ(helps, 1);
+    EXPECT_TRUE(openAfterHelp);
+}
+
 }  // namespace
 
 // VPG_TRACE_DIALOGS=1: each dialog says what it shows as it opens, one line per dialog, so a
