@@ -23,8 +23,8 @@ void SetCaption(HWND window, const std::string& caption) {
 std::wstring FittingCaption(HWND button, const std::wstring& caption) {
     RECT r;
     ::GetClientRect(button, &r);
-    // The frame and the room the button keeps around its text.
-    const int room = r.right - r.left - 4 * ::GetSystemMetrics(SM_CXEDGE) - 4;
+    // The button's 3D frame at both sides.
+    const int room = r.right - r.left - 2 * ::GetSystemMetrics(SM_CXEDGE);
     if (caption.empty() || room <= 0) return caption;
     const HDC dc = ::GetDC(button);
     const HGDIOBJ old =

@@ -27,10 +27,18 @@ bool Win32Shell::ShellExecute(const ui::Form* owner, const std::string& verb,
     // A request from one of our windows passes empty parameters and an empty folder; one on
     // no window's behalf (the system's mixer) passes none.
     const wchar_t* const empty = owner != nullptr ? L"" : nullptr;
-    // Above 32 is success; the values up to 32 are the system's error codes.
-    const HINSTANCE result = ::ShellExecuteW(window, wideVerb.c_str(), wideFile.c_str(), empty,
-                                             empty, ShowCommand(show));
-    return reinterpret_cast<INT_PTR>(result) > 32;
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // The program says itself what could not be opened (the mixer), so the system shows no
+    // error box of its own.
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.hwnd = window;
+    info.lpVerb = wideVerb.c_str();
+    info.lpFile = wideFile.c_str();
+    info.lpParameters = empty;
+    info.lpDirectory = empty;
+    info.nShow = ShowCommand(show);
+    return ::ShellExecuteExW(&info) != FALSE;
 }
 
 void Win32Shell::ShowHelp(const std::string& helpFile, int context) {

@@ -9,7 +9,7 @@
 
 namespace win32 {
 
-// Other programs through the shell: ShellExecuteW for addresses and programs, the compiled
+// Other programs through the shell: ShellExecuteExW for addresses and programs, the compiled
 // HTML help viewer (HtmlHelpW from hhctrl.ocx, loaded when first needed, so the program links
 // without its import library) for the help file. ShellExecute tells whether the system
 // started what it was asked to; a missing help viewer or file shows whatever the system shows.
