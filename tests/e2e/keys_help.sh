@@ -4,8 +4,8 @@
 # field Ctrl+C opens the Output Settings, Escape closes them, Ctrl+X ends the program, and the
 # settings file shows that the field kept what the editing keys made and that no reset ran.
 # Then F1 in the main window, the Output Settings and the frequency display opens the
-# program's own help window at each one's page (no browser is set up here: xdg-open is not
-# found), screenshots in the run's folder (E2E_KEEP=1 keeps them).
+# program's own help window at each one's page (no browser is set up here), and Escape closes
+# it; screenshots in the run's folder (E2E_KEEP=1 keeps them).
 # Usage: keys_help.sh PATH/TO/vpg PATH/TO/vpg-send   (exit 77: skipped, a tool is missing)
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -91,5 +91,8 @@ count=$(xdotool search --onlyvisible --name 'Vimbrel Pulse Generator Help$' | wc
 ((count == 1)) || fail "$count help windows are open"
 ! grep -q 'Unable to detect a launcher' "$(vpg_log)" || fail "vpg looked for a browser"
 pass "one help window for every topic, no browser asked"
+keys "$help" Escape
+wait_for 5 no_window 'Vimbrel Pulse Generator Help$' || fail "Escape did not close the help window"
+pass "Escape closes the help window"
 keys "$main" ctrl+x
 wait_vpg_exit 10 || fail "vpg ended with status $?"
