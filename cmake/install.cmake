@@ -14,7 +14,7 @@ endforeach()
 
 file(GLOB VPG_HELP_PAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/help/*.html)
 install(FILES ${VPG_HELP_PAGES} ${PROJECT_SOURCE_DIR}/help/style.css
-              ${PROJECT_SOURCE_DIR}/help/wiring.png
+              ${PROJECT_SOURCE_DIR}/help/wiring.png ${PROJECT_SOURCE_DIR}/help/vpg.hhc
         DESTINATION ${CMAKE_INSTALL_DATADIR}/${VPG_PACKAGE_NAME}/help)
 install(FILES ${PROJECT_SOURCE_DIR}/data/${VPG_PACKAGE_NAME}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

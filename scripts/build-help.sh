@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Compiles the help pages in help/ into OUTDIR/vpg.chm with chmcmd (package fp-utils) and checks
-# the result: every page inside, and the context numbers 1, 2, 3, 5 and 10 leading to their pages.
+# the result: every page inside, and every context number of the program's topic table
+# (src/shell/help_topics.h) leading to its page.
 # Installs what is missing; runs unattended (CI runs it as root with no standard input).
 #
 #   bash scripts/build-help.sh OUTDIR
@@ -17,8 +18,16 @@ help="$root/help"
 # --- what the build needs ---------------------------------------------------------------------
 bash "$root/scripts/install-deps.sh" fp-utils python3
 
-# The context map: number -> page. The program opens these numbers; vpg.hhp must map them so.
-expected_map=$'1=/main-window.html\n2=/output-settings.html\n3=/about.html\n5=/file-menu.html\n10=/introduction.html'
+# The context map: number -> page. The program opens the numbers of its topic table; vpg.hhp
+# must map them so.
+expected_map=$(python3 - "$root/src/shell/help_topics.h" <<'PY'
+import re, sys
+source = open(sys.argv[1], encoding="utf-8").read()
+numbers = dict(re.findall(r"constexpr int (kHelp\w+) = (\d+);", source))
+topics = re.findall(r'\{(kHelp\w+), "([^"]+)", "\w+"\}', source)
+print("\n".join(f"{numbers[name]}=/{page}" for name, page in sorted(topics, key=lambda t: int(numbers[t[0]]))))
+PY
+)
 
 # --- the pages themselves ---------------------------------------------------------------------
 # Every file the project lists exists, every link and picture inside help/ resolves (anchors

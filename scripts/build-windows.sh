@@ -2,7 +2,8 @@
 # Cross-builds the Windows program with mingw-w64, warning-free, with the C++ runtime linked
 # statically: build-win32/ (i686, the release build) and build-win64/ (x86_64, the build the
 # tests run under wine64), each folder holding vpg.exe, vpg-send.exe and the help file vpg.chm
-# (scripts/build-help.sh). The i686 folder's three files are packed into
+# (scripts/build-help.sh), the release programs stripped. The i686 folder's three files and a
+# short readme (data/windows-readme.txt, as README.txt with Windows line ends) are packed into
 # build-win32/vimbrel-pulse-generator-1.2-win32.zip. Installs what is missing.
 #
 #   bash scripts/build-windows.sh            # both
@@ -39,10 +40,19 @@ for build in "${builds[@]}"; do
     for f in vpg.exe vpg-send.exe vpg.chm; do
         [[ -f build-$build/$f ]] || { echo "build-$build/$f is missing" >&2; exit 1; }
     done
+    # What a user unpacks carries no debug sections.
+    for f in vpg.exe vpg-send.exe; do
+        if "$arch-w64-mingw32-objdump" -h "build-$build/$f" | grep -q '\.debug_'; then
+            echo "build-$build/$f is not stripped" >&2
+            exit 1
+        fi
+    done
     if [[ $build == win32 ]]; then
         zip_file=build-win32/vimbrel-pulse-generator-1.2-win32.zip
         rm -f "$zip_file"
-        zip -q -j -X "$zip_file" build-win32/vpg.exe build-win32/vpg-send.exe build-win32/vpg.chm
+        sed 's/$/\r/' data/windows-readme.txt >build-win32/README.txt
+        zip -q -j -X "$zip_file" build-win32/vpg.exe build-win32/vpg-send.exe build-win32/vpg.chm \
+            build-win32/README.txt
         echo "packed $zip_file:"
         unzip -l "$zip_file"
     fi

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/alsa/alsa_wave_out.h"
 #include "platform/alsa/pcm_rules.h"
@@ -66,18 +67,29 @@ std::unique_ptr<persistence::IRegistry> MakeRegistry() {
     return std::make_unique<posix::FileRegistry>(posix::DefaultSettingsPath());
 }
 
+// The mixers the volume control tries, in order: PulseAudio's, then the desktops' own.
+const std::vector<QStringList> kMixers = {{"pavucontrol"},
+                                          {"gnome-control-center", "sound"},
+                                          {"mate-volume-control"},
+                                          {"xfce4-mixer"},
+                                          {"kmix"}};
+
 // The words that name this system, where the program's own name the Windows ones.
 void UseLinuxWording(vpg::Platform& platform) {
     platform.defaultDeviceName = "System Default";
     platform.volumeControlCaption = "&Volume Control";
-    platform.volumeControlProgram = "pavucontrol";
+    platform.volumeControlPrograms = {kMixers.front().front().toStdString()};
+    std::string names;
+    for (const QStringList& mixer : kMixers)
+        names += (names.empty() ? "" : ", ") + mixer.front().toStdString();
+    platform.volumeControlMissing = "The volume control could not be opened: none of " + names +
+                                    " started. Install one of them (pavucontrol, for example).";
 }
 
 std::unique_ptr<qtui::QtShell> MakeShell(const QString& programFolder) {
     auto shell = std::make_unique<qtui::QtShell>(qtui::QtShell::DefaultHelpFolders(programFolder));
     // Without PulseAudio's mixer, the desktop's own.
-    shell->alternatives["pavucontrol"] = {
-        {"gnome-control-center", "sound"}, {"mate-volume-control"}, {"xfce4-mixer"}, {"kmix"}};
+    shell->alternatives[kMixers.front().front()] = {kMixers.begin() + 1, kMixers.end()};
     return shell;
 }
 

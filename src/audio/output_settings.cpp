@@ -46,6 +46,9 @@ TfrmSettings::TfrmSettings(TfrmGenerator& generator)
     Buffers.OnChange = [this](ui::Object* s) { BuffersChange(s); };
     HelpButton.OnClick = [this](ui::Object* s) { HelpButtonClick(s); };
     Button1.OnClick = [this](ui::Object* s) { Button1Click(s); };
+    // Enter and Escape close the window, as its Close button does.
+    Button1.setDefault(true);
+    Button1.setCancel(true);
 }
 
 void TfrmSettings::FormCreate(ui::Object*) {

@@ -199,7 +199,8 @@ void TfrmGenerator::frequencyExit(ui::Edit& field) {
         const int answer = ShowNotice(
             "The output frequency can never be higher than half the sampling rate. If you "
             "would like to generate a higher frequency signal, please adjust the sampling rate "
-            "in the 'Output Settings' via the 'Tools' menu.",
+            "in the " +
+                Compatibilitysettings1.MenuPlace() + ".",
             "Information", ui::mbYes | ui::mbNo, "AboveNyquistLimit");
         if (answer == ui::mrYes) Compatibilitysettings1Click(&field);
     }

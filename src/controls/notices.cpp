@@ -6,7 +6,7 @@ namespace controls {
 
 int ShowNotice(ui::IDialogs& dialogs, persistence::IRegistry& registry,
                const std::string& programKey, const std::string& text, const std::string& caption,
-               unsigned buttons, const std::string& flagName) {
+               unsigned buttons, const std::string& flagName, std::function<void()> help) {
     int result = ui::mrNone;
     persistence::RegKey key = registry.OpenKey(programKey);
     if (!key || !registry.QueryValue(key, flagName)) {
@@ -20,6 +20,7 @@ int ShowNotice(ui::IDialogs& dialogs, persistence::IRegistry& registry,
                                : (buttons & ui::mbNo)   ? ui::mrNo
                                                         : ui::mrOk;
         request.checkBoxCaption = kDontShowAgain;
+        request.help = std::move(help);
         bool ticked = false;
         result = dialogs.ShowNoticeDialog(request, ticked);
         if (ticked) {
@@ -40,9 +41,11 @@ int ShowNotice(ui::IDialogs& dialogs, persistence::IRegistry& registry,
 namespace vpg {
 
 int TfrmGenerator::ShowNotice(const std::string& text, const std::string& caption, unsigned buttons,
-                              const std::string& flagName) {
+                              const std::string& flagName, int helpContext) {
+    std::function<void()> help;
+    if (helpContext != 0) help = [this, helpContext] { Application.HelpContext(helpContext); };
     return controls::ShowNotice(platform.dialogs, platform.registry, ProgramKey(), text, caption,
-                                buttons, flagName);
+                                buttons, flagName, std::move(help));
 }
 
 }  // namespace vpg

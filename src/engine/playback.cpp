@@ -8,6 +8,7 @@
 #include "controls/numeric_entry.h"
 #include "shell/frequency_display.h"
 #include "shell/generator_form.h"
+#include "shell/help_topics.h"
 
 namespace vpg {
 
@@ -55,8 +56,8 @@ bool TfrmGenerator::startsignal() {
     if (!started) {
         if (AudioOut1->ErrorMessage == kNoFilledBuffer)
             platform.dialogs.ShowMessage(
-                "For very short signals please decrease the buffer number and size in the "
-                "'Compatibility settings' in the 'Options' menu");
+                "For very short signals please decrease the buffer number and size in the " +
+                Compatibilitysettings1.MenuPlace());
         else
             platform.dialogs.ShowMessage("Sound Device Error: \r" + AudioOut1->ErrorMessage);
     }
@@ -89,7 +90,8 @@ void TfrmGenerator::ApplyEntryRules() {
 bool TfrmGenerator::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size) {
     if (!State.FillAcknowledged) {
         AudioOut1->StopAtOnce();
-        ShowNotice(kPerformance, "Information", ui::mbOK, "MBPerformance");
+        // "See help for details": F1 in the notice opens that page.
+        ShowNotice(kPerformance, "Information", ui::mbOK, "MBPerformance", shell::kHelpPerformance);
         State.FillBusy = false;
         return false;
     }

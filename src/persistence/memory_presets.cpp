@@ -38,9 +38,10 @@ void TfrmGenerator::wirePresets() {
         edit.setEnabled(false);
         edit.OnExit = [this, slot](ui::Object*) { closeRename(slot); };
         edit.OnKeyDown = [this, slot](ui::Object*, std::uint16_t& key, ui::ShiftState) {
-            if (key != ui::VK_RETURN) return;
-            closeRename(slot);
-            key = 0;  // Enter ends the rename and presses nothing else
+            if (key != ui::VK_RETURN && key != ui::VK_ESCAPE) return;
+            // Enter takes the new name, Escape keeps the old one; neither presses anything else.
+            closeRename(slot, key == ui::VK_RETURN);
+            key = 0;
         };
     }
     PresetRecallAutostart1.OnClick = [this](ui::Object*) {
@@ -116,6 +117,7 @@ void TfrmGenerator::openRename(int slot) {
     ui::Edit& edit = presetEdit(slot);
     // While the field is open, Enter belongs to it and does not start the signal.
     btnON.setDefault(false);
+    renamedFrom_ = button.Caption();
     edit.setText(button.Caption());
     button.setCaption("");
     edit.setVisible(true);
@@ -123,10 +125,10 @@ void TfrmGenerator::openRename(int slot) {
     edit.SetFocus();
 }
 
-void TfrmGenerator::closeRename(int slot) {
+void TfrmGenerator::closeRename(int slot, bool accept) {
     ui::Edit& edit = presetEdit(slot);
     if (!edit.Visible()) return;
-    presetButton(slot).setCaption(edit.Text());
+    presetButton(slot).setCaption(accept ? edit.Text() : renamedFrom_);
     btnON.setDefault(true);
     edit.setVisible(false);
     edit.setEnabled(false);

@@ -108,6 +108,10 @@ void TfrmGenerator::RestoreSettings() {
         fFinalLeftExit(this);
     } catch (const std::exception&) {
         rESETTOdEFAULT1Click(this);
+        // The defaults are constant mode, and a first start looks like every later one: the
+        // fine-step buttons are laid out even where the reset, already in constant mode,
+        // changes no mode.
+        chkConstantLeftClick(this);
     }
     if (key) reg.CloseKey(key);
     // Stored places from another screen set-up (or edited by hand) are brought onto the screens.

@@ -5,6 +5,7 @@
 #include "controls/numeric_entry.h"
 #include "engine/signal_engine.h"
 #include "shell/generator_form.h"
+#include "shell/help_topics.h"
 #include "shell/layouts.h"
 
 namespace vpg {
@@ -17,6 +18,8 @@ std::string FrequencyDisplayText(std::int32_t sampleRate, double step) {
 
 TfrmFrequencyDisplay::TfrmFrequencyDisplay(TfrmGenerator& generator)
     : ui::Form("frmFrequencyDisplay", "Frequency"), frmGenerator(generator) {
+    HelpContext = shell::kHelpFrequencyDisplay;
+    HelpApplication = &generator.Application;
     add(lblDisplay);
     LayOut(*this, generator.Application);
     OnCreate = [this](ui::Object* s) { FormCreate(s); };

@@ -247,8 +247,9 @@ public:
     void barAmplitudeRightChange(ui::Object* Sender);
 
     // --- Suppressible notices (controls/notices.cpp) ---
+    // `helpContext`: the help topic F1 opens in the notice (0: none).
     int ShowNotice(const std::string& text, const std::string& caption, unsigned buttons,
-                   const std::string& flagName);
+                   const std::string& flagName, int helpContext = 0);
 
     // --- Playback (engine/playback.cpp) ---
     // Every road (ON, the toggle, the hot key, the messages, a recall, Pause) sees the output
@@ -288,7 +289,8 @@ public:
     void MemStore(int button);
     void MemRecall(int button);
     void openRename(int slot);
-    void closeRename(int slot);
+    // Ends the rename of `slot`: with the typed name, or (accept false) with the name it had.
+    void closeRename(int slot, bool accept = true);
     ui::Button& presetButton(int slot);  // Memory1..Memory4
     ui::Edit& presetEdit(int slot);      // Mem1Edit..Mem4Edit
 
@@ -335,6 +337,7 @@ private:
     float otherEnd(const ui::Edit& field, int sliderEnd) const;
 
     std::unique_ptr<audio::TAudioOut> audioOut_;
+    std::string renamedFrom_;  // the name of the preset being renamed, for Escape
 };
 
 }  // namespace vpg

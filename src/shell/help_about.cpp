@@ -12,6 +12,7 @@ TfrmAbout::TfrmAbout(TfrmGenerator& generator)
     HelpApplication = &generator.Application;
     Label1.setCaption(kHomepage);
     OKButton.setDefault(true);
+    OKButton.setCancel(true);  // Escape closes the box too
     for (ui::Control* c : std::initializer_list<ui::Control*>{&ProgramIcon, &Version, &Label1,
                                                               &Homepage, &OKButton, &AboutHelp})
         add(*c);
@@ -67,8 +68,10 @@ void TfrmGenerator::MoreSoftware1Click(ui::Object*) {
 
 void TfrmGenerator::WindowsVolumeControl1Click(ui::Object*) {
     // The volume control is the system's, not this window's: no owner, no working folder.
-    platform.shell.ShellExecute(nullptr, "open", platform.volumeControlProgram,
-                                shell::ShowMode::ShowNormal);
+    for (const std::string& program : platform.volumeControlPrograms)
+        if (platform.shell.ShellExecute(nullptr, "open", program, shell::ShowMode::ShowNormal))
+            return;
+    platform.dialogs.ShowMessage(platform.volumeControlMissing);
 }
 
 }  // namespace vpg

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "audio/wave_memory.h"
 #include "audio/wave_out.h"
@@ -27,7 +28,11 @@ struct Platform {
     // The words that name the system the program runs on.
     std::string defaultDeviceName = "Windows Default";
     std::string volumeControlCaption = "&Windows Volume Control";
-    std::string volumeControlProgram = "sndvol32.exe";
+    // The system's mixer: the first of these programs that starts (Windows since Vista has
+    // sndvol.exe, older ones sndvol32.exe); the message says so when none does.
+    std::vector<std::string> volumeControlPrograms = {"sndvol.exe", "sndvol32.exe"};
+    std::string volumeControlMissing =
+        "The volume control could not be opened: neither sndvol.exe nor sndvol32.exe started.";
 };
 
 }  // namespace vpg

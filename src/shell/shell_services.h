@@ -17,8 +17,8 @@ class IShell {
 public:
     virtual ~IShell() = default;
     // Opens `file` (an address or a program) with `verb` on behalf of the window `owner` (null:
-    // none, and then no working folder either); results ignored.
-    virtual void ShellExecute(const ui::Form* owner, const std::string& verb,
+    // none, and then no working folder either). False when the system could not open it.
+    virtual bool ShellExecute(const ui::Form* owner, const std::string& verb,
                               const std::string& file, ShowMode show) = 0;
     // Shows topic `context` of the help file.
     virtual void ShowHelp(const std::string& helpFile, int context) = 0;

@@ -6,7 +6,8 @@
 
 namespace ui {
 
-// A push button. The form's default button takes Enter when no other button has the focus.
+// A push button. The form's default button takes Enter when no other button has the focus; its
+// cancel button takes Escape.
 class Button : public Control {
 public:
     explicit Button(std::string name, std::string caption = {})
@@ -16,6 +17,8 @@ public:
     void setCaption(const std::string& value);
     bool Default() const { return default_; }
     void setDefault(bool value);
+    bool Cancel() const { return cancel_; }
+    void setCancel(bool value) { cancel_ = value; }
     // Bold on top of the button's font while the program says so (Pause while paused).
     bool Bold() const { return bold_; }
     void setBold(bool value);
@@ -28,6 +31,7 @@ public:
 private:
     std::string caption_;
     bool default_ = false;
+    bool cancel_ = false;
     bool bold_ = false;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace ui {
@@ -28,6 +29,8 @@ struct NoticeDialogRequest {
     int height = 200;
     std::string checkBoxCaption;
     int checkLeft = 10, checkTop = 110, checkWidth = 300, checkHeight = 30;
+    // What F1 in the dialog opens (the notice's help page); empty: nothing.
+    std::function<void()> help;
 };
 
 // Message boxes, modal. While one is open the platform keeps dispatching messages.

@@ -21,4 +21,14 @@ void Edit::userTyped(const std::string& value) {
     setText(value);
 }
 
+bool IsEditingKey(ShortCut key) {
+    const ShiftState ctrl{false, true, false}, shift{true, false, false}, alt{false, false, true};
+    if (key.shift == ctrl)
+        return key.key == 'Z' || key.key == 'Y' || key.key == 'X' || key.key == 'C' ||
+               key.key == 'V' || key.key == 'A';
+    if (key.shift == shift) return key.key == VK_DELETE || key.key == VK_INSERT;
+    if (key.shift == alt) return key.key == VK_BACK;
+    return false;
+}
+
 }  // namespace ui

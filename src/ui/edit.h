@@ -27,4 +27,11 @@ private:
     std::string text_;
 };
 
+// The keys with which a person edits the text of a field: undo (Ctrl+Z, Alt+Backspace), redo
+// (Ctrl+Y), cut (Ctrl+X, Shift+Delete), copy (Ctrl+C), paste (Ctrl+V, Shift+Insert) and select
+// all (Ctrl+A). In a field they edit the field, also where a menu command has the same
+// shortcut. Ctrl+Insert is not among them: it is the program's system-wide hot key, which
+// the system delivers before any field sees the key.
+bool IsEditingKey(ShortCut key);
+
 }  // namespace ui

@@ -4,6 +4,7 @@
 
 #include "ui/application.h"
 #include "ui/button.h"
+#include "ui/edit.h"
 
 namespace ui {
 
@@ -166,6 +167,14 @@ Button* Form::DefaultButton() const {
     return nullptr;
 }
 
+Button* Form::CancelButton() const {
+    for (Control* c : controls_) {
+        auto* b = dynamic_cast<Button*>(c);
+        if (b && b->Cancel() && b->Enabled() && b->Visible()) return b;
+    }
+    return nullptr;
+}
+
 int Form::ActiveHelpContext() const {
     for (const MenuItem* m = highlighted_; m; m = m->Parent())
         if (m->HelpContext != 0) return m->HelpContext;
@@ -184,12 +193,15 @@ bool Form::userKeyDown(std::uint16_t key, ShiftState shift) {
     const bool help = key == VK_F1 && shift == ShiftState{};
     // A highlighted menu has the keyboard: its help, not a shortcut of the window.
     if (help && highlighted_) return showHelp();
-    if (MenuItem* item = Menu.findShortCut(ShortCut{key, shift});
+    Control* focused = active_;
+    // In a text field its editing keys edit the text; a command on the same key waits until
+    // the focus is elsewhere.
+    const bool editing = dynamic_cast<Edit*>(focused) && IsEditingKey(ShortCut{key, shift});
+    if (MenuItem* item = editing ? nullptr : Menu.findShortCut(ShortCut{key, shift});
         item && item->EffectivelyEnabled()) {
         item->Click();
         return true;
     }
-    Control* focused = active_;
     if (focused && focused->OnKeyDown) {
         focused->OnKeyDown(focused, key, shift);
         if (key == 0) return true;
@@ -201,13 +213,14 @@ bool Form::userKeyDown(std::uint16_t key, ShiftState shift) {
             focused->OnKeyPress(focused, ch);
             if (ch == 0) return true;
         }
+        Button* target = CancelButton();
         if (key == VK_RETURN) {
-            Button* target = dynamic_cast<Button*>(focused);
+            target = dynamic_cast<Button*>(focused);
             if (!target) target = DefaultButton();
-            if (target) {
-                target->Click();
-                return true;
-            }
+        }
+        if (target) {
+            target->Click();
+            return true;
         }
         return false;
     }

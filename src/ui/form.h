@@ -118,12 +118,15 @@ public:
 
     // The first visible, enabled button marked as default, or null.
     Button* DefaultButton() const;
+    // The first visible, enabled button marked as cancel (Escape presses it), or null.
+    Button* CancelButton() const;
 
     // A key pressed while this window is active. F1 while a menu item is highlighted opens that
-    // item's help. Otherwise menu shortcuts come first, then the focused control's key
-    // handlers; Enter not taken by them presses the focused button or else the default button,
-    // and F1 opens the window's help. Returns true when something took the key (a handler takes
-    // it by setting it to 0); a front-end passes every other key on to the focused control.
+    // item's help. Otherwise menu shortcuts come first (but not a text field's editing keys,
+    // see IsEditingKey), then the focused control's key handlers; Enter not taken by them
+    // presses the focused button or else the default button, Escape the cancel button, and F1
+    // opens the window's help. Returns true when something took the key (a handler takes it by
+    // setting it to 0); a front-end passes every other key on to the focused control.
     bool userKeyDown(std::uint16_t key, ShiftState shift = {});
     // The front-end reports the item of this window's menus that the user has highlighted
     // (a menu of the bar or a command in it), and null when the menu closes.

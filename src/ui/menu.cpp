@@ -37,6 +37,22 @@ bool MenuItem::EffectivelyEnabled() const {
     return true;
 }
 
+std::string MenuItem::PlainCaption() const {
+    std::string text;
+    for (std::size_t i = 0; i < Caption.size(); ++i) {
+        if (Caption[i] == '&' && i + 1 < Caption.size()) ++i;
+        text += Caption[i];
+    }
+    return text;
+}
+
+std::string MenuItem::MenuPlace() const {
+    std::string place = "'" + PlainCaption() + "'";
+    if (parent_ != nullptr && !parent_->Caption.empty())
+        place += " via the '" + parent_->PlainCaption() + "' menu";
+    return place;
+}
+
 void MenuItem::Click() {
     if (EffectivelyEnabled() && OnClick) OnClick(this);
 }

@@ -38,6 +38,12 @@ public:
     ShortCut shortCut() const { return shortCut_; }
     // Enabled here and in every menu above.
     bool EffectivelyEnabled() const;
+    // The caption as the menu shows it: without the '&' that marks the access key ("&&" is a
+    // literal '&').
+    std::string PlainCaption() const;
+    // Where a message tells the user to find this command: "'Output Settings' via the 'Tools'
+    // menu" (the command's caption and that of the menu above it).
+    std::string MenuPlace() const;
 
     // Runs the command when it is enabled (from a click, a key or code).
     void Click();

@@ -217,6 +217,41 @@ TEST(OutputSettingsWindow, ClosingWritesTheThreePositionsAndRecomputes) {
     EXPECT_DOUBLE_EQ(p.gen().Parameters.InitStepLeft, 100.0 / 48000);
 }
 
+// Enter and Escape close the window as its Close button does (the positions written), from a
+// list with the focus too; the Help button takes Enter itself when it has the focus.
+TEST(OutputSettingsWindow, EnterAndEscapeCloseItLikeItsCloseButton) {
+    struct Case {
+        const char* what;
+        std::uint16_t key;
+        bool onHelpButton;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"Enter in the rate list", ui::VK_RETURN, false, true},
+        {"Escape in the rate list", ui::VK_ESCAPE, false, true},
+        {"Escape on the Help button", ui::VK_ESCAPE, true, true},
+        {"Enter on the Help button is Help's", ui::VK_RETURN, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HeadlessProgram p;
+        p.start();
+        vpg::TfrmSettings& s = p.settings();
+        p.gen().Compatibilitysettings1Click(nullptr);
+        s.FsList.userSelected(4);  // the list has the focus now
+        if (c.onHelpButton) s.HelpButton.SetFocus();
+        ASSERT_EQ(s.ActiveControl(), c.onHelpButton ? static_cast<ui::Control*>(&s.HelpButton)
+                                                    : static_cast<ui::Control*>(&s.FsList));
+        EXPECT_TRUE(s.userKeyDown(c.key));
+        EXPECT_EQ(s.Visible(), !c.closes);
+        if (c.closes) {
+            EXPECT_EQ(programKey(p).at("Fs"), RegistryValue::Integer(4));
+        } else {
+            EXPECT_EQ(p.hp.shell.help.size(), 1u);
+        }
+    }
+}
+
 TEST(OutputSettingsWindow, ARefusedWriteNamesTheValueAndKeepsTheWindowOpen) {
     const struct {
         int writesAccepted;

@@ -22,7 +22,7 @@ build=$root/build-win64
 measure=$root/tests/e2e/measure_capture.py
 
 packages=(wine64 fonts-wine libasound2 xvfb xdotool x11-utils x11-apps imagemagick python3
-          fonts-liberation)
+          fonts-liberation xclip)
 bash "$root/scripts/install-deps.sh" "${packages[@]}"
 if [[ ! -x $build/vpg.exe || ! -x $build/vpg-send.exe || ! -f $build/vpg.chm ]]; then
     bash "$root/scripts/build-windows.sh" win64
@@ -198,15 +198,32 @@ wait_exit() {
     return 1
 }
 help_calls() { tr -d '\r' <"$log" | grep -o 'HtmlHelpW (.*' || true; }
+# expect_help TOPIC WHAT BEFORE: exactly one help call since BEFORE calls, for TOPIC.
 expect_help() {
     local topic=$1 what=$2 before=$3
     sleep 1
-    local calls
+    local calls count
     calls=$(help_calls | tail -n +"$((before + 1))")
+    count=$(grep -c . <<<"$calls" || true)
     grep -q "vpg.chm\", command=HH_HELP_CONTEXT, data=$topic)" <<<"$calls" ||
         fail "F1 in $what: no HtmlHelpW call for topic $topic (calls: ${calls:-none})"
-    pass "F1 in $what: $(head -n 1 <<<"$calls")"
+    ((count == 1)) || fail "F1 in $what: $count help calls, not one: $calls"
+    pass "F1 in $what: one call, $(head -n 1 <<<"$calls")"
 }
+# click_main WINDOW X Y: a left click at design pixel X, Y (120 ppi) of the main window's
+# client area, which lies under the menu bar at the window's bottom (Wine draws no frame here).
+MAIN_CLIENT_H=564
+click_main() {
+    local height
+    height=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
+    xdotool mousemove --window "$1" "$(($2 * dpi / 120))" \
+        "$((height - (MAIN_CLIENT_H - $3) * dpi / 120))" click 1
+    sleep 0.3
+}
+clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
+# The visible windows titled like the main window: itself, and message boxes of the program.
+titled_main() { xdotool search --onlyvisible --name "$main_caption" 2>/dev/null | sort; }
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 main_caption='^Vimbrel Pulse Generator 1\.2$'
 
 # --- first start: the splash, the welcome notice, the main window ----------------------------
@@ -235,6 +252,10 @@ main=$(wait_window "$main_caption") || fail "the main window did not appear"
 sleep 1
 shot "$main" main
 pass "the main window is shown ($shots/main.png)"
+# Wine's screen resolution, which the program scales its design (120 ppi) to.
+dpi=$("$wine" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | tr -d '\r' |
+    awk '/LogPixels/ {print $3}' || true)
+dpi=$((${dpi:-96}))
 
 # --- it plays -------------------------------------------------------------------------------
 keys "$main" F11
@@ -342,10 +363,12 @@ n=$(help_calls | wc -l)
 activate "$settings"
 keys "$settings" F1
 expect_help 2 "the output settings" "$n"
-# Tab to Close and press it: the window stores its settings as it closes.
+# Enter presses Close (the default button) from the rate list: the window stores its
+# settings as it closes.
 activate "$settings"
-keys "$settings" Tab Tab Tab Tab space
-wait_gone '^Output Settings$' || fail "Close did not close the output settings"
+keys "$settings" Return
+wait_gone '^Output Settings$' || fail "Enter did not close the output settings"
+pass "Enter in the output settings presses Close"
 
 activate "$main"
 keys "$main" alt+h a
@@ -358,8 +381,75 @@ activate "$about"
 keys "$about" F1
 expect_help 3 "the About box" "$n"
 activate "$about"
-keys "$about" Return
-wait_gone '^About$' || fail "Enter (OK) did not close the About box"
+keys "$about" Escape
+wait_gone '^About$' || fail "Escape did not close the About box"
+pass "Escape closes the About box"
+
+# F1 in the frequency display (shown by Ctrl+D above): its own page, once.
+display_window=$(wait_window '^Frequency$') || fail "the frequency display is not shown"
+n=$(help_calls | wc -l)
+activate "$display_window"
+keys "$display_window" F1
+expect_help 4 "the frequency display" "$n"
+
+# --- editing keys in a field, the same keys outside one ----------------------------------------
+send 1031 54321  # 543.21 Hz: a reset (Ctrl+Z as the menu's) would bring back 100 Hz
+activate "$main"
+focus "$main"
+click_main "$main" 460 493  # the Duration field
+xdotool key --delay 100 ctrl+a 3 ctrl+z  # typed over, then undone: 10 again
+sleep 0.5
+kill -0 "$vpg_pid" 2>/dev/null || fail "Ctrl+Z in the Duration field ended the program"
+xdotool key --delay 100 ctrl+a ctrl+c
+sleep 0.8
+[[ -z $(window '^Output Settings$') ]] || fail "Ctrl+C in a field opened the output settings"
+[[ $(clipboard) == 10 ]] || fail "Ctrl+Z, Ctrl+C in the field copied '$(clipboard)', not 10"
+xdotool key --delay 100 ctrl+x
+sleep 0.8
+kill -0 "$vpg_pid" 2>/dev/null || fail "Ctrl+X in the Duration field ended the program"
+xdotool key --delay 100 4 ctrl+v Tab  # 4 and the pasted 10: 410 s; the focus moves to Loop
+sleep 0.5
+pass "Ctrl+Z undid, Ctrl+C copied '10', Ctrl+X cut in the Duration field; the program runs on"
+keys "$main" F11
+playing || fail "F11 did not start the output"
+m=$(measure_last)
+expect_tone "$m" 543.21
+pass "no reset ran: F11 plays 543.21 Hz: $m"
+keys "$main" ctrl+c
+settings=$(wait_window '^Output Settings$') || fail "Ctrl+C outside a field did not open the output settings"
+sleep 0.5
+playing && fail "opening the output settings did not stop the output"
+pass "Ctrl+C outside a field opens the output settings and stops the output"
+activate "$settings"
+keys "$settings" Escape
+wait_gone '^Output Settings$' || fail "Escape did not close the output settings"
+pass "Escape closes the output settings"
+
+# --- the volume control: no mixer in this Wine prefix, and the program says so --------------
+for program in sndvol.exe sndvol32.exe; do
+    [[ -z $(find "$WINEPREFIX/drive_c/windows" -maxdepth 2 -iname "$program" 2>/dev/null) ]] ||
+        echo "note: $program exists in this Wine prefix"
+done
+activate "$main"
+before=$(titled_main)
+keys "$main" alt+v w
+box=
+for _ in $(seq 50); do
+    box=$(comm -13 <(echo "$before") <(titled_main) | head -n 1)
+    [[ -n $box ]] && break
+    sleep 0.2
+done
+[[ -n $box ]] || fail "Volume Control: neither a mixer nor a message appeared"
+sleep 0.5
+shot "$box" volume-control-message
+pass "Volume Control without a mixer says so in a message box ($shots/volume-control-message.png)"
+keys "$box" Return
+for _ in $(seq 25); do
+    viewable "$box" || break
+    sleep 0.2
+done
+viewable "$box" && fail "Enter did not close the message box"
+pass "Enter closes the message"
 
 # --- some fields changed by other programs' messages, then Exit --------------------------------
 send 1031 12345  # start frequency 123.45 Hz

@@ -25,8 +25,8 @@ using testing_support::MeasuredHz;
 constexpr double kFs = 44100;
 constexpr const char* kPerformance = "There is an issue with performance. See help for details";
 constexpr const char* kShortSignal =
-    "For very short signals please decrease the buffer number and size in the 'Compatibility "
-    "settings' in the 'Options' menu";
+    "For very short signals please decrease the buffer number and size in the 'Output "
+    "Settings' via the 'Tools' menu";
 
 // The program at 44100 Hz; the buffer settings are list positions (2, 2: four of 16384 bytes).
 struct At44100 : HeadlessProgram {
@@ -637,6 +637,11 @@ TEST(PlaybackGuards, AnUnacknowledgedFillStopsTheOutputWithThePerformanceNotice)
         EXPECT_FALSE(openWhileShown);
         // The ticked box is kept under the notice's own name.
         EXPECT_EQ(p.hp.registry.keys[vpg::ProgramKey()].count("MBPerformance"), 1u);
+        // "See help for details": F1 in the notice opens the performance page (topic 6).
+        ASSERT_TRUE(call.notice.help);
+        call.notice.help();
+        ASSERT_EQ(p.hp.shell.help.size(), 1u);
+        EXPECT_EQ(p.hp.shell.help[0].second, 6);
     }
 }
 

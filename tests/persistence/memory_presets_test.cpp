@@ -416,9 +416,26 @@ TEST(MemoryPresets, RenameWithEnterNamesTheButtonAndDoesNotStartTheSignal) {
         EXPECT_EQ(button.Caption(), "");
         EXPECT_NE(g.DefaultButton(), &g.btnON);
 
+        // Escape gives up the typed name: the old one comes back, Enter is ON's again.
         field.userTyped("Bass");
-        g.userKeyDown(ui::VK_ESCAPE);  // no special meaning
-        EXPECT_TRUE(field.Visible());
+        EXPECT_TRUE(g.userKeyDown(ui::VK_ESCAPE));
+        EXPECT_EQ(button.Caption(), s.designed);
+        EXPECT_FALSE(field.Visible());
+        EXPECT_EQ(g.DefaultButton(), &g.btnON);
+        // A rename given up after an earlier one keeps that earlier name.
+        (g.*s.rename).Click();
+        field.userTyped("Bass");
+        g.userKeyDown(ui::VK_RETURN);
+        ASSERT_EQ(button.Caption(), "Bass");
+        (g.*s.rename).Click();
+        EXPECT_EQ(field.Text(), "Bass");
+        field.userTyped("Treble");
+        g.userKeyDown(ui::VK_ESCAPE);
+        EXPECT_EQ(button.Caption(), "Bass");
+        EXPECT_FALSE(field.Visible());
+
+        (g.*s.rename).Click();
+        field.userTyped("Bass");
         g.userKeyDown(ui::VK_RETURN);
         EXPECT_EQ(button.Caption(), "Bass");
         EXPECT_FALSE(field.Visible());

@@ -172,23 +172,42 @@ TEST(SettingsStore, FirstStartShowsTheResetValuesOverTheDesignedOnes) {
     }
 }
 
-TEST(SettingsStore, AFailedLoadLeavesTheFrequencyGroupInItsDesignedLook) {
-    HeadlessProgram p;
-    p.start();
-    vpg::TfrmGenerator& g = p.gen();
-    // The mode is constant, yet the ±1 Hz and semitone buttons stay hidden: nobody laid it out.
-    EXPECT_TRUE(g.chkConstantLeft.Checked());
-    for (const ui::Control* c : std::initializer_list<const ui::Control*>{
-             &g.fInitLeftPlus, &g.fInitLeftMinus, &g.SemiUpLeft, &g.SemiDownLeft, &g.fFinalLeft,
-             &g.LogarithmicLeft, &g.BidirectionalLeft})
-        EXPECT_FALSE(c->Visible()) << c->Name;
-
-    // A successful load does lay it out.
-    HeadlessProgram loaded;
-    putFullKey(loaded);
-    loaded.start();
-    EXPECT_TRUE(frequencyLayoutApplied(loaded.gen()));
-    EXPECT_FALSE(loaded.gen().fFinalLeft.Visible());
+// A first start (no settings yet) and a start whose settings cannot be read show the same
+// frequency group as a start that loads them: the constant-mode layout with the fine-step
+// buttons, no sweep controls, the mode's own radio buttons hidden as always.
+TEST(SettingsStore, EveryStartShowsTheConstantModeLayout) {
+    const auto expectConstantLayout = [](vpg::TfrmGenerator& g) {
+        EXPECT_TRUE(g.chkConstantLeft.Checked());
+        for (const ui::Control* c : std::initializer_list<const ui::Control*>{
+                 &g.fInitLeftPlus, &g.fInitLeftMinus, &g.SemiUpLeft, &g.SemiDownLeft, &g.fInitLeft,
+                 &g.lblFromFreqLeft})
+            EXPECT_TRUE(c->Visible()) << c->Name;
+        for (const ui::Control* c : std::initializer_list<const ui::Control*>{
+                 &g.fFinalLeft, &g.lblFreqFromLeft, &g.lblFreqToLeft, &g.lblHzToLeft,
+                 &g.LogarithmicLeft, &g.BidirectionalLeft, &g.chkConstantLeft, &g.chkSweepLeft})
+            EXPECT_FALSE(c->Visible()) << c->Name;
+    };
+    {
+        SCOPED_TRACE("a first start");
+        HeadlessProgram p;
+        p.start();
+        expectConstantLayout(p.gen());
+    }
+    {
+        SCOPED_TRACE("a start after a close");
+        HeadlessProgram loaded;
+        putFullKey(loaded);
+        loaded.start();
+        expectConstantLayout(loaded.gen());
+    }
+    {
+        SCOPED_TRACE("a start whose settings cannot be read");
+        HeadlessProgram broken;
+        putFullKey(broken);
+        programKey(broken)["Loop"] = RegistryValue::Text("yes");
+        broken.start();
+        expectConstantLayout(broken.gen());
+    }
 }
 
 TEST(SettingsStore, AFullKeyComesBackIntoEveryControl) {
@@ -343,7 +362,7 @@ TEST(SettingsStore, AKeyWithoutPresetAutoStartAppliesTheFirstStepsThenTheReset) 
     EXPECT_EQ(p.program.frmFrequencyDisplay->Top, reference.program.frmFrequencyDisplay->Top);
     EXPECT_EQ(p.program.frmFrequencyDisplay->Width, reference.program.frmFrequencyDisplay->Width);
     EXPECT_EQ(g.txtRound.Text(), "1");
-    EXPECT_FALSE(frequencyLayoutApplied(g));
+    EXPECT_TRUE(frequencyLayoutApplied(g));  // laid out at every start
     EXPECT_TRUE(p.hp.dialogs.calls.empty());
 }
 
@@ -402,8 +421,8 @@ TEST(SettingsStore, ABrokenIntegerOrWrongKindFallsBackToTheDefaultsSilently) {
         EXPECT_EQ(display.Top == 300, kept("DisplayY"));
         EXPECT_EQ(display.Width == 250, kept("DisplayW"));
         EXPECT_EQ(g.txtRound.Text(), kept("txtRound") ? "5" : "1");
-        // The layout step comes right after the rounding step.
-        EXPECT_EQ(frequencyLayoutApplied(g), kept("txtRound"));
+        // Wherever the load broke off, the start lays out the constant mode.
+        EXPECT_TRUE(frequencyLayoutApplied(g));
         EXPECT_EQ(p.hp.registry.openHandles(), 0);
     }
 }
@@ -824,11 +843,15 @@ TEST(SettingsStore, ResetPutsTheDefaultRangeWhateverRangeItReplaces) {
     }
 }
 
-TEST(SettingsStore, ResetInConstantModeDoesNotLayTheControlsOut) {
+TEST(SettingsStore, ResetInConstantModeRunsNoModeChange) {
     HeadlessProgram p;
-    p.start();  // a first start: constant mode in the designed look
-    p.gen().rESETTOdEFAULT1.Click();
-    EXPECT_FALSE(frequencyLayoutApplied(p.gen()));
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    int clicks = 0;
+    g.chkConstantLeft.OnClick = [&](ui::Object*) { ++clicks; };
+    g.rESETTOdEFAULT1.Click();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_TRUE(frequencyLayoutApplied(g));
 }
 
 TEST(SettingsStore, ResetHandsTheDefaultDeviceToTheOutput) {

@@ -10,6 +10,7 @@
 
 namespace {
 
+using headless::ScriptedDialogs;
 using testing_support::HeadlessProgram;
 
 constexpr const char* kHelpFile = "/opt/vpg/vpg.chm";
@@ -53,6 +54,12 @@ TEST(HelpAbout, EachPlaceOpensItsHelpTopic) {
          2},
         {"F1 in the About box",
          [](HeadlessProgram& p) { EXPECT_TRUE(openAbout(p).userKeyDown(ui::VK_F1)); }, 3},
+        {"F1 in the frequency display",
+         [](HeadlessProgram& p) {
+             p.gen().FrequencyDisplay1.Click();
+             EXPECT_TRUE(p.program.frmFrequencyDisplay->userKeyDown(ui::VK_F1));
+         },
+         4},
         {"F1 with the File menu highlighted",
          [](HeadlessProgram& p) {
              p.gen().userHighlightedMenu(&p.gen().File1);
@@ -101,6 +108,7 @@ TEST(HelpAbout, HelpContextsOfTheWindowsAndTheFileMenu) {
     EXPECT_EQ(p.gen().HelpContext, 1);
     EXPECT_EQ(p.settings().HelpContext, 2);
     EXPECT_EQ(about(p).HelpContext, 3);
+    EXPECT_EQ(p.program.frmFrequencyDisplay->HelpContext, 4);
     EXPECT_EQ(p.gen().File1.HelpContext, 5);
 }
 
@@ -141,6 +149,18 @@ TEST(HelpAbout, TheAboutBoxDisablesTheMainWindowWhileItIsOpen) {
     // Closed, the main window takes its keys again.
     EXPECT_TRUE(g.userKeyDown(ui::VK_F1));
     EXPECT_EQ(p.hp.shell.help.size(), 1u);
+}
+
+TEST(HelpAbout, EnterAndEscapeCloseTheAboutBox) {
+    for (const std::uint16_t key : {ui::VK_RETURN, ui::VK_ESCAPE}) {
+        SCOPED_TRACE(key);
+        HeadlessProgram p;
+        p.start();
+        vpg::TfrmAbout& box = openAbout(p);
+        EXPECT_TRUE(box.userKeyDown(key));
+        EXPECT_FALSE(box.Visible());
+        EXPECT_TRUE(p.gen().Enabled());
+    }
 }
 
 TEST(HelpAbout, ThePictureHomepageAndLabel1OpenTheAddressShownByHomepage) {
@@ -187,13 +207,43 @@ TEST(HelpAbout, MoreAudioSoftwareOpensTheAddressInItsHint) {
                                                   ShowMode::Show}));
 }
 
-TEST(HelpAbout, TheVolumeControlCommandOpensSndvol32) {
-    HeadlessProgram p;
-    p.start();
-    p.gen().WindowsVolumeControl1.Click();
-    // The system's mixer belongs to no window of ours.
-    EXPECT_EQ(p.hp.shell.opened, (Opened{{nullptr, "open", "sndvol32.exe", ShowMode::ShowNormal}}));
-    EXPECT_TRUE(p.program.Running());
+// Windows since Vista has sndvol.exe, older ones sndvol32.exe: the first that starts is the
+// mixer; when none does, the user is told so.
+TEST(HelpAbout, TheVolumeControlOpensTheMixerThatExistsOrSaysSo) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> absent;
+        std::vector<std::string> tried;
+        bool message;
+    };
+    const Case cases[] = {
+        {"a current Windows", {}, {"sndvol.exe"}, false},
+        {"an old Windows", {"sndvol.exe"}, {"sndvol.exe", "sndvol32.exe"}, false},
+        {"no mixer at all", {"sndvol.exe", "sndvol32.exe"}, {"sndvol.exe", "sndvol32.exe"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HeadlessProgram p;
+        p.hp.shell.absent = c.absent;
+        p.start();
+        p.hp.dialogs.calls.clear();
+        p.gen().WindowsVolumeControl1.Click();
+        Opened expected;
+        // The system's mixer belongs to no window of ours.
+        for (const std::string& program : c.tried)
+            expected.push_back({nullptr, "open", program, ShowMode::ShowNormal});
+        EXPECT_EQ(p.hp.shell.opened, expected);
+        if (c.message) {
+            ASSERT_EQ(p.hp.dialogs.calls.size(), 1u);
+            EXPECT_EQ(p.hp.dialogs.calls[0].kind, ScriptedDialogs::Kind::Message);
+            EXPECT_EQ(p.hp.dialogs.calls[0].text,
+                      "The volume control could not be opened: neither sndvol.exe nor "
+                      "sndvol32.exe started.");
+        } else {
+            EXPECT_TRUE(p.hp.dialogs.calls.empty());
+        }
+        EXPECT_TRUE(p.program.Running());
+    }
 }
 
 TEST(HelpAbout, TheVersionReadsVersionOnePointTwoWhenTheBoxIsShown) {

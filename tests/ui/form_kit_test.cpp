@@ -311,6 +311,95 @@ TEST(FormKit, ShortcutsWorkOnlyWhileTheirMenuIsEnabled) {
     EXPECT_FALSE(f.form.userKeyDown(VK_F5, ShiftState{true, false, false}));
 }
 
+// The main window's File and Tools commands sit on Ctrl+Z, Ctrl+X and Ctrl+C, which a text
+// field uses for undo, cut and copy: in a field the field gets them (userKeyDown leaves them,
+// so the front-end passes them on), elsewhere the command runs.
+TEST(FormKit, EscapePressesTheCancelButtonOnlyAndEnterNeverDoes) {
+    Fixture f;
+    f.edit.SetFocus();
+    f.log.clear();
+    EXPECT_FALSE(f.form.userKeyDown(VK_ESCAPE)) << "no cancel button: Escape is not taken";
+    EXPECT_TRUE(f.log.empty()) << "Escape does not press the default button";
+    f.cancel.setCancel(true);
+    EXPECT_TRUE(f.form.userKeyDown(VK_ESCAPE));
+    EXPECT_TRUE(f.form.userKeyDown(VK_RETURN));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"cancel.click", "ok.click"}));
+    // From a focused button too, and not while the cancel button is disabled.
+    f.ok.SetFocus();
+    f.log.clear();
+    f.form.userKeyDown(VK_ESCAPE);
+    f.cancel.setEnabled(false);
+    EXPECT_FALSE(f.form.userKeyDown(VK_ESCAPE));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"cancel.click"}));
+}
+
+TEST(FormKit, EditingKeysGoToTheFocusedFieldAndCommandsKeepThemElsewhere) {
+    const ShiftState ctrl{false, true, false}, shift{true, false, false};
+    struct Case {
+        const char* what;
+        std::uint16_t key;
+        ShiftState shift;
+        bool editingKey;
+    };
+    const Case cases[] = {
+        {"Ctrl+Z (undo)", 'Z', ctrl, true},
+        {"Ctrl+X (cut)", 'X', ctrl, true},
+        {"Ctrl+C (copy)", 'C', ctrl, true},
+        {"Ctrl+V (paste)", 'V', ctrl, true},
+        {"Ctrl+A (select all)", 'A', ctrl, true},
+        {"Ctrl+Y (redo)", 'Y', ctrl, true},
+        {"Shift+Delete (cut)", VK_DELETE, shift, true},
+        {"Shift+Insert (paste)", VK_INSERT, shift, true},
+        {"Ctrl+D is no editing key", 'D', ctrl, false},
+        {"Ctrl+Insert stays the hot key's", VK_INSERT, ctrl, false},
+        {"Z alone is a letter, no shortcut", 'Z', ShiftState{}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(IsEditingKey(ShortCut{c.key, c.shift}), c.editingKey);
+        for (const bool inField : {true, false}) {
+            SCOPED_TRACE(inField ? "in a field" : "on a button");
+            Fixture f;
+            MenuItem file{"File1", "&File"};
+            MenuItem command{"command", "Command", ShortCut{c.key, c.shift}};
+            int clicks = 0;
+            command.OnClick = [&](Object*) { ++clicks; };
+            file.add(command);
+            f.form.Menu.add(file);
+            std::vector<std::uint16_t> seen;
+            f.edit.OnKeyDown = [&](Object*, std::uint16_t& key, ShiftState) {
+                seen.push_back(key);
+            };
+            (inField ? static_cast<Control&>(f.edit) : f.cancel).SetFocus();
+            const bool commandRuns = !(inField && c.editingKey);
+            EXPECT_EQ(f.form.userKeyDown(c.key, c.shift), commandRuns);
+            EXPECT_EQ(clicks, commandRuns ? 1 : 0);
+            // The field's own key handler sees the editing key before the field edits.
+            EXPECT_EQ(seen.size(), inField && c.editingKey ? 1u : 0u);
+        }
+    }
+}
+
+TEST(FormKit, AMenuPlaceNamesTheCommandAndItsMenuAsShown) {
+    struct Case {
+        const char* menu;
+        const char* command;
+        const char* place;
+    };
+    const Case cases[] = {
+        {"&Tools", "&Output Settings", "'Output Settings' via the 'Tools' menu"},
+        {"&File", "Save && &Quit", "'Save & Quit' via the 'File' menu"},
+        {"", "&Help", "'Help'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        MenuItem menu{"menu", c.menu};
+        MenuItem command{"command", c.command};
+        menu.add(command);
+        EXPECT_EQ(command.MenuPlace(), c.place);
+    }
+}
+
 TEST(FormKit, CloseCanBeRefusedByTheCloseHandler) {
     Form form{"main"};
     form.Show();

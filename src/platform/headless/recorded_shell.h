@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,14 +19,17 @@ public:
         friend bool operator==(const Execution&, const Execution&) = default;
     };
 
-    void ShellExecute(const ui::Form* owner, const std::string& verb, const std::string& file,
+    bool ShellExecute(const ui::Form* owner, const std::string& verb, const std::string& file,
                       shell::ShowMode show) override {
         opened.push_back({owner, verb, file, show});
+        return std::find(absent.begin(), absent.end(), file) == absent.end();
     }
     void ShowHelp(const std::string& helpFile, int context) override {
         help.emplace_back(helpFile, context);
     }
     std::vector<Execution> opened;
+    // What the system would fail to open (a program that is not installed).
+    std::vector<std::string> absent;
     std::vector<std::pair<std::string, int>> help;
 };
 

@@ -1,6 +1,8 @@
 #include "platform/qt/button_binding.h"
 
 #include <QContextMenuEvent>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include "platform/qt/conversions.h"
 
@@ -32,7 +34,14 @@ QMenu* ButtonBinding::popupMenu() {
 }
 
 void ButtonBinding::pushState() {
-    widget_->setText(ToQString(button_.Caption()));
+    // A caption longer than the button loses its end to "…" rather than both edges.
+    QStyleOptionButton option;
+    option.initFrom(widget_);
+    const int room =
+        widget_->style()->subElementRect(QStyle::SE_PushButtonContents, &option, widget_).width();
+    const QString caption = ToQString(button_.Caption());
+    widget_->setText(room > 0 ? widget_->fontMetrics().elidedText(caption, Qt::ElideRight, room)
+                              : caption);
     // Only the look: the form decides what Enter presses.
     widget_->setDefault(button_.Default());
 }

@@ -1,5 +1,7 @@
 #include "platform/qt/edit_binding.h"
 
+#include <QFocusEvent>
+
 #include "platform/qt/conversions.h"
 
 namespace qtui {
@@ -22,6 +24,13 @@ void EditBinding::pushState() {
     // A text the program wrote shows from its start (setText leaves the cursor at the end,
     // which scrolls a long number to its tail); one typed into keeps the person's cursor.
     if (!line_->hasFocus()) line_->setCursorPosition(0);
+}
+
+bool EditBinding::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == line_ && event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
+        line_->selectAll();
+    return ControlBinding::eventFilter(watched, event);
 }
 
 void EditBinding::adjustPalette(QPalette& palette) const {

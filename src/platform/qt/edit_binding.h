@@ -7,7 +7,10 @@
 
 namespace qtui {
 
-// Edit -> QLineEdit. Text the person types reaches the model as userTyped, once per edit.
+// Edit -> QLineEdit. Text the person types reaches the model as userTyped, once per edit. A
+// field entered other than by a click has its whole text selected, so that typing replaces it
+// (a rename field opened with the preset's name, a field tabbed into), as on Windows. The
+// field's own editing keys (undo, cut, copy, paste) reach it: the form leaves them to it.
 class EditBinding final : public ControlBinding {
 public:
     EditBinding(ui::Edit& edit, QWidget* parent, const ui::Form& form, const ui::Application& app);
@@ -15,6 +18,7 @@ public:
 private:
     void pushState() override;
     void adjustPalette(QPalette& palette) const override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     ui::Edit& edit_;
     QLineEdit* line_;

@@ -96,6 +96,10 @@ QPushButton* NoticeDialog::button(int result) const {
 }
 
 void NoticeDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && request_.help) {
+        request_.help();
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
         done(request_.cancelResult);
         return;

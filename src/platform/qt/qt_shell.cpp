@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include "platform/qt/conversions.h"
+#include "shell/help_topics.h"
 
 namespace qtui {
 
@@ -17,7 +18,14 @@ QtShell::QtShell(std::vector<QString> helpFolders)
       }),
       findExecutable(
           [](const QString& program) { return QStandardPaths::findExecutable(program); }),
-      helpFolders_(std::move(helpFolders)) {}
+      helpFolders_(std::move(helpFolders)) {
+    showHelpPage = [this](const QUrl& page) {
+        if (!helpWindow_) helpWindow_ = std::make_unique<HelpWindow>();
+        helpWindow_->showPage(page);
+    };
+}
+
+QtShell::~QtShell() = default;
 
 std::vector<QString> QtShell::DefaultHelpFolders(const QString& programFolder) {
     return {QDir(programFolder).filePath("help"), QStringLiteral(VPG_INSTALLED_HELP_DIR),
@@ -25,20 +33,7 @@ std::vector<QString> QtShell::DefaultHelpFolders(const QString& programFolder) {
 }
 
 QString QtShell::HelpPage(int context) {
-    switch (context) {
-        case 1:
-            return "main-window.html";
-        case 2:
-            return "output-settings.html";
-        case 3:
-            return "about.html";
-        case 5:
-            return "file-menu.html";
-        case 10:
-            return "introduction.html";
-        default:
-            return "index.html";
-    }
+    return QString::fromUtf8(shell::HelpPage(context));
 }
 
 QString QtShell::helpPagePath(int context) const {
@@ -52,17 +47,13 @@ QString QtShell::helpPagePath(int context) const {
     return {};
 }
 
-void QtShell::ShellExecute(const ui::Form*, const std::string& verb, const std::string& file,
+bool QtShell::ShellExecute(const ui::Form*, const std::string& verb, const std::string& file,
                            shell::ShowMode) {
-    if (verb != "open" || file.empty()) return;
+    if (verb != "open" || file.empty()) return false;
     const QString target = ToQString(file);
     const QUrl url(target, QUrl::StrictMode);
-    if (url.isValid() && (url.scheme() == "http" || url.scheme() == "https")) {
-        openUrl(url);
-        return;
-    }
-    // A program by name; when it is not installed, the first alternative that is. Nothing is
-    // shown when none is there, as the system does for a program it cannot find.
+    if (url.isValid() && (url.scheme() == "http" || url.scheme() == "https")) return openUrl(url);
+    // A program by name; when it is not installed, the first alternative that is.
     std::vector<QStringList> candidates{{target}};
     if (const auto it = alternatives.find(target); it != alternatives.end())
         candidates.insert(candidates.end(), it->second.begin(), it->second.end());
@@ -70,13 +61,14 @@ void QtShell::ShellExecute(const ui::Form*, const std::string& verb, const std::
         if (command.isEmpty()) continue;
         const QString program = findExecutable(command.front());
         if (program.isEmpty()) continue;
-        if (startDetached(program, command.mid(1))) return;
+        if (startDetached(program, command.mid(1))) return true;
     }
+    return false;
 }
 
 void QtShell::ShowHelp(const std::string&, int context) {
     const QString page = helpPagePath(context);
-    if (!page.isEmpty()) openUrl(QUrl::fromLocalFile(page));
+    if (!page.isEmpty()) showHelpPage(QUrl::fromLocalFile(page));
 }
 
 }  // namespace qtui

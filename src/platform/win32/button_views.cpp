@@ -7,12 +7,44 @@ namespace win32 {
 
 namespace {
 
-void SetCaption(HWND window, const std::string& caption) {
-    const std::wstring text = Utf8ToWide(caption);
+void SetCaption(HWND window, const std::wstring& text) {
     std::wstring now(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     now.resize(static_cast<std::size_t>(
         ::GetWindowTextW(window, now.data(), static_cast<int>(now.size()))));
     if (now != text) ::SetWindowTextW(window, text.c_str());
+}
+
+void SetCaption(HWND window, const std::string& caption) {
+    SetCaption(window, Utf8ToWide(caption));
+}
+
+// The caption as it fits the button in its font: a longer one loses its end to "…", so that
+// the start of a name shows rather than its middle, cut at both edges.
+std::wstring FittingCaption(HWND button, const std::wstring& caption) {
+    RECT r;
+    ::GetClientRect(button, &r);
+    // The button's 3D frame at both sides.
+    const int room = r.right - r.left - 2 * ::GetSystemMetrics(SM_CXEDGE);
+    if (caption.empty() || room <= 0) return caption;
+    const HDC dc = ::GetDC(button);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(button, WM_GETFONT, 0, 0)));
+    const auto width = [dc](const std::wstring& text) {
+        SIZE s{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
+        return static_cast<int>(s.cx);
+    };
+    std::wstring shown = caption;
+    if (width(shown) > room) {
+        std::wstring kept = caption;
+        do {
+            kept.pop_back();
+            shown = kept + L"\u2026";
+        } while (!kept.empty() && width(shown) > room);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(button, dc);
+    return shown;
 }
 
 // Check boxes, radio buttons and group boxes ask their window for the colour around their text.
@@ -29,7 +61,7 @@ DWORD ButtonView::style() const {
 }
 
 void ButtonView::pushState() {
-    SetCaption(hwnd_, button_.Caption());
+    SetCaption(hwnd_, FittingCaption(hwnd_, Utf8ToWide(button_.Caption())));
     const DWORD kind = button_.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     if ((static_cast<DWORD>(::GetWindowLongW(hwnd_, GWL_STYLE)) & BS_TYPEMASK) != kind)
         ::SendMessageW(hwnd_, BM_SETSTYLE, kind, TRUE);

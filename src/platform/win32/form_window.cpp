@@ -253,6 +253,7 @@ bool FormWindow::routeKey(HWND from, UINT, WPARAM key) {
     if (!form_.Enabled()) return false;
     const ui::ShiftState shift = CurrentShiftState();
     bool taken = form_.userKeyDown(static_cast<std::uint16_t>(key), shift);
+    if (taken && key == VK_F1) f1Answered_ = ::GetMessageTime();
     if (!taken && key == VK_TAB && !shift.ctrl && !shift.alt) {
         moveFocus(shift.shift);
         taken = true;
@@ -366,8 +367,12 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             form_.userHighlightedMenu(nullptr);
             break;
         case WM_HELP:
-            // F1 inside an open menu: that menu's help, which the model knows.
-            if (form_.HighlightedMenu() != nullptr) form_.userKeyDown(VK_F1, {});
+            // F1 inside an open menu: that menu's help, which the model knows; once per press,
+            // also where the window saw the key itself.
+            if (form_.HighlightedMenu() != nullptr && ::GetMessageTime() != f1Answered_) {
+                f1Answered_ = ::GetMessageTime();
+                form_.userKeyDown(VK_F1, {});
+            }
             return TRUE;
         case WM_SYSCOMMAND:
             // The main window minimises the program: the application window goes to the task

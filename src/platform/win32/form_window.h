@@ -89,6 +89,9 @@ private:
     std::unique_ptr<MenuBarView> menu_;
     int pushing_ = 0;
     bool placed_ = false;  // a centred window is centred when it is first shown
+    // The time of the F1 press the model answered: the WM_HELP the system makes of the same
+    // press opens nothing a second time.
+    LONG f1Answered_ = -1;
 };
 
 }  // namespace win32

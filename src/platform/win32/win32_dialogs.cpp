@@ -210,6 +210,10 @@ INT_PTR CALLBACK NoticeProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
             }
             return FALSE;
         }
+        case WM_HELP:
+            // F1 in the notice: its help page, when it has one.
+            if (n != nullptr && n->request.help) n->request.help();
+            return TRUE;
         case WM_CLOSE:
             if (n != nullptr) EndNotice(dialog, *n, ui::mrCancel);
             return TRUE;

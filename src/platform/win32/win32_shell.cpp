@@ -20,14 +20,25 @@ int Win32Shell::ShowCommand(shell::ShowMode show) {
     return show == shell::ShowMode::ShowNormal ? SW_SHOWNORMAL : SW_SHOW;
 }
 
-void Win32Shell::ShellExecute(const ui::Form* owner, const std::string& verb,
+bool Win32Shell::ShellExecute(const ui::Form* owner, const std::string& verb,
                               const std::string& file, shell::ShowMode show) {
     const HWND window = owner != nullptr && windowOf_ ? windowOf_(owner) : nullptr;
     const std::wstring wideVerb = Utf8ToWide(verb), wideFile = Utf8ToWide(file);
     // A request from one of our windows passes empty parameters and an empty folder; one on
     // no window's behalf (the system's mixer) passes none.
     const wchar_t* const empty = owner != nullptr ? L"" : nullptr;
-    ::ShellExecuteW(window, wideVerb.c_str(), wideFile.c_str(), empty, empty, ShowCommand(show));
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // The program says itself what could not be opened (the mixer), so the system shows no
+    // error box of its own.
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.hwnd = window;
+    info.lpVerb = wideVerb.c_str();
+    info.lpFile = wideFile.c_str();
+    info.lpParameters = empty;
+    info.lpDirectory = empty;
+    info.nShow = ShowCommand(show);
+    return ::ShellExecuteExW(&info) != FALSE;
 }
 
 void Win32Shell::ShowHelp(const std::string& helpFile, int context) {

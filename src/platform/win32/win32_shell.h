@@ -9,10 +9,10 @@
 
 namespace win32 {
 
-// Other programs through the shell: ShellExecuteW for addresses and programs, the compiled
+// Other programs through the shell: ShellExecuteExW for addresses and programs, the compiled
 // HTML help viewer (HtmlHelpW from hhctrl.ocx, loaded when first needed, so the program links
-// without its import library) for the help file. Results are not examined: a missing viewer,
-// file or program shows whatever the system shows, or nothing.
+// without its import library) for the help file. ShellExecute tells whether the system
+// started what it was asked to; a missing help viewer or file shows whatever the system shows.
 class Win32Shell final : public shell::IShell {
 public:
     // `windowOf` gives a form's window (null for none); `helpOwner` the window help belongs to.
@@ -22,7 +22,7 @@ public:
     Win32Shell& operator=(const Win32Shell&) = delete;
     ~Win32Shell() override;
 
-    void ShellExecute(const ui::Form* owner, const std::string& verb, const std::string& file,
+    bool ShellExecute(const ui::Form* owner, const std::string& verb, const std::string& file,
                       shell::ShowMode show) override;
     void ShowHelp(const std::string& helpFile, int context) override;
 

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRegion>
 
 #include "platform/qt/form_view.h"
@@ -137,6 +140,96 @@ TEST(QtFormView, TheAboutBoxDisablesTheMainWindowWhileItIsOpen) {
     q.press(Qt::Key_Return);  // OK is the default button
     EXPECT_FALSE(about->isVisible());
     EXPECT_TRUE(q.window(q.gen())->isEnabled());
+}
+
+// In a field, Ctrl+Z, Ctrl+X and Ctrl+C edit the text (undo, cut, copy) as the field's context
+// menu promises; outside one they are the menu's Reset, Exit and Output Settings.
+TEST(QtFormView, EditingKeysEditTheFocusedFieldAndStayCommandsElsewhere) {
+    QtProgram q;
+    vpg::TfrmGenerator& g = q.gen();
+    g.txtPulseLength.setText("20");  // what Reset would put back to 10
+    auto* field = q.widget<QLineEdit>(g.Duration);
+    ASSERT_NE(field, nullptr);
+    field->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(g.Duration.Focused());
+    field->end(false);
+    QTest::keyClicks(field, "5");
+    EXPECT_EQ(g.Duration.Text(), "105");
+    q.press(Qt::Key_Z, Qt::ControlModifier);  // undo
+    EXPECT_EQ(field->text(), "10");
+    EXPECT_EQ(g.Duration.Text(), "10");
+    EXPECT_EQ(g.txtPulseLength.Text(), "20") << "Ctrl+Z reset the settings";
+    field->selectAll();
+    q.press(Qt::Key_C, Qt::ControlModifier);  // copy
+    EXPECT_FALSE(q.window(*q.p.program.frmSettings)->isVisible()) << "Ctrl+C opened a window";
+    EXPECT_EQ(QApplication::clipboard()->text(), "10");
+    q.press(Qt::Key_X, Qt::ControlModifier);  // cut
+    EXPECT_EQ(g.Duration.Text(), "");
+    EXPECT_TRUE(q.p.program.Running()) << "Ctrl+X ended the program";
+    q.press(Qt::Key_V, Qt::ControlModifier);  // paste
+    EXPECT_EQ(g.Duration.Text(), "10");
+
+    // On a button the same keys are the menu's commands.
+    q.widget(g.btnON)->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(g.btnON.Focused());
+    q.press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(g.txtPulseLength.Text(), "10");
+    q.press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(q.window(*q.p.program.frmSettings)->isVisible());
+}
+
+TEST(QtFormView, EscapeAndEnterCloseTheOutputSettingsAndTheAboutBox) {
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        SCOPED_TRACE(key == Qt::Key_Escape ? "Escape" : "Enter");
+        QtProgram q;
+        q.gen().Compatibilitysettings1.Click();
+        QWidget* settings = q.window(*q.p.program.frmSettings);
+        ASSERT_TRUE(settings->isVisible());
+        q.activate(*q.p.program.frmSettings);
+        q.widget(q.p.program.frmSettings->FsList)->setFocus(Qt::TabFocusReason);
+        q.press(key);
+        EXPECT_FALSE(settings->isVisible());
+        EXPECT_FALSE(q.p.program.frmSettings->Visible());
+
+        q.gen().About2.Click();
+        QWidget* about = q.window(*q.p.program.frmAbout);
+        q.activate(*q.p.program.frmAbout);
+        q.press(key);
+        EXPECT_FALSE(about->isVisible());
+        EXPECT_TRUE(q.window(q.gen())->isEnabled());
+    }
+}
+
+// The rename field opens with the preset's name selected, so that typing replaces it; a name
+// longer than its button is shown with its end cut to "…", its start readable.
+TEST(QtFormView, ARenameStartsWithTheNameSelectedAndALongNameIsElided) {
+    QtProgram q;
+    vpg::TfrmGenerator& g = q.gen();
+    g.Rename1.Click();
+    QCoreApplication::processEvents();
+    auto* field = q.widget<QLineEdit>(g.Mem2Edit);
+    ASSERT_TRUE(field->hasFocus());
+    EXPECT_EQ(field->selectedText(), "Memory 2");
+    QTest::keyClicks(field, "Memory 2Tweeter and woofer");
+    EXPECT_EQ(g.Mem2Edit.Text(), "Memory 2Tweeter and woofer");
+    q.press(Qt::Key_Return);
+    EXPECT_EQ(g.Memory2.Caption(), "Memory 2Tweeter and woofer");
+    auto* button = q.widget<QPushButton>(g.Memory2);
+    const QString shown = button->text();
+    EXPECT_TRUE(shown.startsWith("Memory")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LT(button->fontMetrics().horizontalAdvance(shown), button->width());
+    // A name that fits is shown whole.
+    EXPECT_EQ(q.widget<QPushButton>(g.Memory1)->text(), "Memory 1");
+    // Escape gives a rename up.
+    g.Rename1.Click();
+    QCoreApplication::processEvents();
+    QTest::keyClicks(field, "Bass");
+    q.press(Qt::Key_Escape);
+    EXPECT_EQ(g.Memory2.Caption(), "Memory 2Tweeter and woofer");
+    EXPECT_FALSE(field->isVisible());
 }
 
 // The splash's white is see-through, and a click on its picture ends the wait.

@@ -7,13 +7,16 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QTreeWidget>
 #include <atomic>
 #include <functional>
 #include <map>
 #include <thread>
 #include <vector>
 
+#include "platform/qt/help_window.h"
 #include "platform/qt/notice_dialog.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_message_loop.h"
@@ -72,7 +75,9 @@ struct Desktop {
     std::vector<QString> installed;
     std::vector<QStringList> started;
     std::vector<QUrl> opened;
+    std::vector<QUrl> helpShown;
     void wire(qtui::QtShell& shell) {
+        shell.showHelpPage = [this](const QUrl& page) { helpShown.push_back(page); };
         shell.findExecutable = [this](const QString& name) {
             for (const QString& p : installed)
                 if (p == name) return "/usr/bin/" + name;
@@ -106,7 +111,9 @@ TEST(QtShell, TheVolumeControlFallsBackToTheDesktopsMixerOrToNothing) {
         Desktop desktop;
         desktop.installed = c.installed;
         desktop.wire(shell);
-        shell.ShellExecute(nullptr, "open", "pavucontrol", shell::ShowMode::Show);
+        // What the command tells its caller: whether a mixer started.
+        EXPECT_EQ(shell.ShellExecute(nullptr, "open", "pavucontrol", shell::ShowMode::Show),
+                  !c.started.empty());
         EXPECT_EQ(desktop.started, c.started);
         EXPECT_TRUE(desktop.opened.empty());
     }
@@ -142,19 +149,91 @@ TEST(QtShell, HelpTopicsOpenTheirPagesFromTheFirstFolderThatHasThem) {
                                                   {2, "index.html"},  // no page of its own here
                                                   {42, "index.html"}};
     for (const auto& [context, page] : topics) {
-        desktop.opened.clear();
+        desktop.helpShown.clear();
         shell.ShowHelp("/opt/vpg/vpg.chm", context);
-        ASSERT_EQ(desktop.opened.size(), 1u) << context;
-        EXPECT_EQ(desktop.opened[0], QUrl::fromLocalFile(pages.filePath(page)));
+        ASSERT_EQ(desktop.helpShown.size(), 1u) << context;
+        EXPECT_EQ(desktop.helpShown[0], QUrl::fromLocalFile(pages.filePath(page)));
     }
+    // The help is the program's own: no browser is asked.
+    EXPECT_TRUE(desktop.opened.empty());
     qtui::QtShell nowhere({empty.path()});
-    desktop.opened.clear();
+    desktop.helpShown.clear();
     desktop.wire(nowhere);
     nowhere.ShowHelp("vpg.chm", 1);
-    EXPECT_TRUE(desktop.opened.empty());
-    EXPECT_EQ(qtui::QtShell::HelpPage(3), "about.html");
-    EXPECT_EQ(qtui::QtShell::HelpPage(5), "file-menu.html");
-    EXPECT_EQ(qtui::QtShell::HelpPage(2), "output-settings.html");
+    EXPECT_TRUE(desktop.helpShown.empty());
+    const std::pair<int, const char*> pagesByTopic[] = {
+        {1, "main-window.html"},   {2, "output-settings.html"},
+        {3, "about.html"},         {4, "frequency-display.html"},
+        {5, "file-menu.html"},     {6, "performance.html"},
+        {10, "introduction.html"}, {7, "index.html"}};
+    for (const auto& [context, page] : pagesByTopic)
+        EXPECT_EQ(qtui::QtShell::HelpPage(context), page) << context;
+}
+
+// The shipped pages in the program's help window, as F1 shows them where no browser is set
+// up: the page of the topic, the contents of the help project, its entries and links leading
+// to their pages.
+TEST(QtShell, HelpOpensInTheProgramsOwnWindowWithContentsAndLinks) {
+    qtui::QtShell shell(qtui::QtShell::DefaultHelpFolders("/nonexistent/bin"));
+    std::vector<QUrl> browsed;
+    shell.openUrl = [&](const QUrl& url) {
+        browsed.push_back(url);
+        return false;  // no browser on this desktop
+    };
+    shell.ShowHelp("vpg.chm", 4);
+    qtui::HelpWindow* help = shell.helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->currentPage().toLocalFile().endsWith("/frequency-display.html"))
+        << help->currentPage().toString().toStdString();
+    EXPECT_EQ(help->currentTitle(), "The frequency display");
+    EXPECT_EQ(help->windowTitle(), "The frequency display - Vimbrel Pulse Generator Help");
+    EXPECT_GE(help->contentsCount(), 10);
+    ASSERT_NE(help->contents()->currentItem(), nullptr);
+    EXPECT_EQ(help->contents()->currentItem()->text(0), "The frequency display");
+
+    // A contents entry shows its page.
+    QTreeWidgetItem* settings = nullptr;
+    for (QTreeWidgetItemIterator it(help->contents()); *it; ++it)
+        if ((*it)->text(0) == "Output Settings") settings = *it;
+    ASSERT_NE(settings, nullptr);
+    emit help->contents()->itemClicked(settings, 0);
+    EXPECT_TRUE(help->currentPage().toLocalFile().endsWith("/output-settings.html"));
+    // A link in a page leads to its page within the window; Back goes back.
+    help->browser()->setSource(help->currentPage().resolved(QUrl("index.html")));
+    EXPECT_TRUE(help->browser()->isBackwardAvailable());
+    help->browser()->backward();
+    EXPECT_TRUE(help->currentPage().toLocalFile().endsWith("/output-settings.html"));
+    // A second F1 reuses the window.
+    shell.ShowHelp("vpg.chm", 1);
+    EXPECT_EQ(shell.helpWindow(), help);
+    EXPECT_TRUE(help->currentPage().toLocalFile().endsWith("/main-window.html"));
+    EXPECT_TRUE(browsed.empty());
+    help->close();
+}
+
+TEST(HelpContents, TheSitemapGivesNamesPagesAndDepths) {
+    const QString sitemap = R"(<UL>
+<LI> <OBJECT type="text/sitemap">
+    <param name="Name" value="Top">
+    <param name="Local" value="index.html">
+    </OBJECT>
+<UL>
+    <LI> <OBJECT type="text/sitemap">
+        <param name="Name" value="Inner">
+        <param name="Local" value="a.html#part">
+        </OBJECT>
+</UL>
+<LI> <OBJECT type="text/sitemap"><param name="Name" value="Next"><param name="Local" value="b.html"></OBJECT>
+</UL>)";
+    const std::vector<qtui::ContentsEntry> e = qtui::ReadContents(sitemap);
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[0].name, "Top");
+    EXPECT_EQ(e[0].depth, 0);
+    EXPECT_EQ(e[1].page, "a.html#part");
+    EXPECT_EQ(e[1].depth, 1);
+    EXPECT_EQ(e[2].name, "Next");
+    EXPECT_EQ(e[2].depth, 0);
 }
 
 ui::NoticeDialogRequest Request(unsigned buttons, int defaultResult, int cancelResult) {
@@ -245,6 +324,27 @@ TEST(QtNoticeDialog, TheAnswerIsTheButtonOrKeyOrCancelForTheCloseBox) {
             c.result);
         EXPECT_EQ(ticked, c.ticked);
     }
+}
+
+// F1 in a notice opens its help ("See help for details"), and the notice stays for an answer.
+TEST(QtNoticeDialog, F1OpensTheNoticesHelp) {
+    ui::Application app;
+    qtui::QtDialogs dialogs(app);
+    ui::NoticeDialogRequest request = Request(ui::mbOK, ui::mrOk, ui::mrOk);
+    int helps = 0;
+    request.help = [&] { ++helps; };
+    bool openAfterHelp = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<qtui::NoticeDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        QTest::keyClick(d, Qt::Key_F1);
+        openAfterHelp = d->isVisible();
+        QTest::keyClick(d, Qt::Key_Return);
+    });
+    bool ticked = false;
+    EXPECT_EQ(dialogs.ShowNoticeDialog(request, ticked), ui::mrOk);
+    EXPECT_EQ(helps, 1);
+    EXPECT_TRUE(openAfterHelp);
 }
 
 }  // namespace

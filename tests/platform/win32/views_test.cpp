@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/win32/views.h"
 #include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_hot_key.h"
+#include "platform/win32/win32_shell.h"
 #include "ui/application.h"
 #include "ui/button.h"
 #include "ui/check_box.h"
@@ -81,7 +83,8 @@ protected:
         button.OnClick = [this](ui::Object*) { ++clicks; };
         shortcut.OnClick = [this](ui::Object*) { ++shortcutClicks; };
         menu.add(shortcut).addSeparator().add(checkable);
-        hidden.add(hiddenCommand);
+        hidden.add(hiddenCommand).add(undoCommand);
+        undoCommand.OnClick = [this](ui::Object*) { ++undoClicks; };
         hidden.setVisible(false);
         form.Menu.add(menu);
         form.Menu.add(hidden);
@@ -106,8 +109,9 @@ protected:
     ui::MenuItem checkable{"checkable", "Frequency &Display", ui::Ctrl('D')};
     ui::MenuItem hidden{"hidden", "&Presets"};
     ui::MenuItem hiddenCommand{"hiddenCommand", "Recall", ui::Key(VK_F6)};
+    ui::MenuItem undoCommand{"undoCommand", "&Reset current settings", ui::Ctrl('Z')};
     win32::FormWindow* window = nullptr;
-    int editChanges = 0, comboChanges = 0, clicks = 0, shortcutClicks = 0;
+    int editChanges = 0, comboChanges = 0, clicks = 0, shortcutClicks = 0, undoClicks = 0;
     std::vector<bool> barMoves;
 };
 
@@ -236,6 +240,85 @@ TEST_F(ViewsTest, KeysGoToTheModelFirstAndTheControlGetsOnlyWhatItLeaves) {
     EXPECT_EQ(shortcutClicks, 1);
 }
 
+// Ctrl held down, as the keyboard state tells it to the window procedure.
+struct CtrlHeld {
+    BYTE saved[256] = {};
+    CtrlHeld() {
+        ::GetKeyboardState(saved);
+        BYTE held[256];
+        std::copy(std::begin(saved), std::end(saved), held);
+        held[VK_CONTROL] = 0x80;
+        ::SetKeyboardState(held);
+    }
+    ~CtrlHeld() { ::SetKeyboardState(saved); }
+};
+
+// In a field Ctrl+Z is the field's undo (the key, then the control character the keyboard
+// makes of it); elsewhere it stays the command's shortcut.
+TEST_F(ViewsTest, EditingKeysAreTheFieldsAndShortcutsElsewhere) {
+    const HWND field = hwndOf(edit);
+    edit.SetFocus();
+    ::SendMessageW(field, EM_SETSEL, 3, 3);
+    ::SendMessageW(field, WM_CHAR, L'5', 1);
+    ASSERT_EQ(edit.Text(), "1005");
+    {
+        CtrlHeld ctrl;
+        ::SendMessageW(field, WM_KEYDOWN, 'Z', 1);
+        ::SendMessageW(field, WM_CHAR, 0x1A, 1);  // Ctrl+Z as a character
+    }
+    EXPECT_EQ(undoClicks, 0) << "the command took the field's undo";
+    EXPECT_EQ(TextOf(field), L"100");
+    EXPECT_EQ(edit.Text(), "100");
+    button.SetFocus();
+    {
+        CtrlHeld ctrl;
+        ::SendMessageW(hwndOf(button), WM_KEYDOWN, 'Z', 1);
+    }
+    EXPECT_EQ(undoClicks, 1);
+}
+
+// F1 in an open menu comes as WM_HELP, and where the window saw the key press too, as that
+// key: one press opens the menu's help once.
+TEST_F(ViewsTest, F1InAnOpenMenuOpensItsHelpOncePerPress) {
+    std::vector<int> topics;
+    app.helpViewer = [&](const std::string&, int context) { topics.push_back(context); };
+    form.HelpApplication = &app;
+    menu.HelpContext = 5;
+    form.userHighlightedMenu(&menu);
+    ::SendMessageW(window->hwnd(), WM_KEYDOWN, VK_F1, 1);
+    HELPINFO info{};
+    info.cbSize = sizeof info;
+    ::SendMessageW(window->hwnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(topics, std::vector<int>{5});
+    // The next press, which only the menu saw.
+    ::Sleep(50);
+    ::PostMessageW(window->hwnd(), WM_NULL, 0, 0);
+    MSG m;
+    ASSERT_TRUE(::PeekMessageW(&m, window->hwnd(), WM_NULL, WM_NULL, PM_REMOVE));
+    ::SendMessageW(window->hwnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(topics, (std::vector<int>{5, 5}));
+    form.userHighlightedMenu(nullptr);
+}
+
+TEST_F(ViewsTest, EscapeInAFieldPressesTheCancelButton) {
+    button.setCancel(true);
+    edit.SetFocus();
+    ::SendMessageW(hwndOf(edit), WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_EQ(clicks, 1);
+}
+
+// A caption longer than its button shows its start and "…", not a middle cut at both edges.
+TEST_F(ViewsTest, ALongButtonCaptionIsShortenedAtItsEnd) {
+    button.setCaption("Memory 2Tweeter and woofer");
+    const std::wstring shown = TextOf(hwndOf(button));
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.substr(0, 3), L"Mem");
+    EXPECT_EQ(shown.back(), L'\u2026');
+    EXPECT_LT(shown.size(), std::wstring(L"Memory 2Tweeter and woofer").size());
+    button.setCaption("OFF");
+    EXPECT_EQ(TextOf(hwndOf(button)), L"OFF");
+}
+
 TEST_F(ViewsTest, TheMenuBarShowsTheModelsMenusWithShortcutsAndCheckMarks) {
     const HMENU menuBar = ::GetMenu(window->hwnd());
     ASSERT_NE(menuBar, nullptr);
@@ -277,6 +360,14 @@ TEST_F(ViewsTest, ALongTextTheProgramWritesShowsFromItsStart) {
                    reinterpret_cast<LPARAM>(&to));
     EXPECT_EQ(from, 0u);
     EXPECT_EQ(to, 0u);
+}
+
+// The volume control tries the next mixer when one is not there: the shell says so, and shows
+// no error box of its own.
+TEST(Win32Shell, AProgramThatIsNotThereIsReportedNotOpened) {
+    win32::Win32Shell shell({}, {});
+    EXPECT_FALSE(
+        shell.ShellExecute(nullptr, "open", "vpg-no-such-mixer.exe", shell::ShowMode::ShowNormal));
 }
 
 TEST(Win32Views, TheMainWindowsClassIsTfrmGeneratorForOtherProgramsToFind) {
@@ -326,6 +417,28 @@ struct NoticeCase {
     int result;
     bool checked;
 };
+
+// F1 in a notice (WM_HELP to the dialog) opens the notice's help, the dialog stays open.
+TEST(Win32Dialogs, F1InANoticeOpensItsHelp) {
+    win32::Win32Dialogs dialogs([] { return std::string("Title"); }, [] { return 96; });
+    int helps = 0;
+    bool openAfterHelp = false;
+    dialogs.noticeShown = [&](HWND d) {
+        HELPINFO info{};
+        info.cbSize = sizeof info;
+        ::SendMessageW(d, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        openAfterHelp = ::IsWindow(d) != FALSE;
+        ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+    };
+    ui::NoticeDialogRequest request;
+    request.text = "There is an issue with performance. See help for details";
+    request.caption = "Information";
+    request.help = [&] { ++helps; };
+    bool checked = false;
+    EXPECT_EQ(dialogs.ShowNoticeDialog(request, checked), ui::mrOk);
+    EXPECT_EQ(helps, 1);
+    EXPECT_TRUE(openAfterHelp);
+}
 
 TEST(Win32Dialogs, TheNoticeHasItsCheckBoxAndHeightAndAnswersAsPressed) {
     const NoticeCase cases[] = {
