@@ -55,8 +55,9 @@ Other numbers reach the main window too, which ignores those it does not know.
 
 Exit status:
   0   the generator took the message
-  1   the message was sent but no answer came within 5 seconds (the generator is busy, for
-      instance showing a message box; it may still act on the message)
+  1   the generator is busy: it answered "busy" (one of its message boxes or modal windows
+      is open, or it is still starting up) and did not act on the message, which may be
+      sent again later; or no answer came within 5 seconds (it may still act on it)
   2   malformed command line, no generator running, or the message was refused
 )";
 }

@@ -37,6 +37,8 @@ bool TfrmGenerator::OutputOpen() const {
 
 void TfrmGenerator::startsignal() {
     if (OutputOpen()) return;
+    // Before the output settings have set a sampling rate there is nothing to play at.
+    if (Parameters.SampleRate <= 0) return;
     fConstLeftChange(this);
     txtPulseLengthExit(this);
     State.FillBusy = false;

@@ -8,6 +8,15 @@
 
 namespace vpg {
 
+// What became of a message: acted on, refused (a value the program does not take), or not run
+// because the program is busy (a message box or modal window is open, or start-up has not
+// finished); the sender may try again.
+enum class RemoteOutcome { Acted, Refused, Busy };
+
+// The same as the result of a Windows window message. 0 is what a generator answers that
+// does not report.
+constexpr std::intptr_t kRemoteActed = 1, kRemoteRefused = 2, kRemoteBusy = 3;
+
 // One message for the main window's window procedure, as another program sends it: the
 // message number and its two parameters.
 struct RemoteMessage {

@@ -96,6 +96,7 @@ protected:
     posix::RemoteControlServer server{watcher,
                                       [this](std::uint32_t m, std::uint32_t w, std::intptr_t l) {
                                           received.push_back({m, w, l});
+                                          return vpg::RemoteOutcome::Acted;
                                       }};
 };
 

@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "shell/remote_message.h"
 
@@ -84,12 +87,16 @@ SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
     return {path, {}};
 }
 
-RemoteControlServer::RemoteControlServer(IFdWatcher& watcher, Handler handler)
-    : watcher_(watcher), handler_(std::move(handler)) {}
+RemoteControlServer::RemoteControlServer(IFdWatcher& watcher, Handler handler, Limits limits)
+    : watcher_(watcher), handler_(std::move(handler)), limits_(limits) {}
 
 RemoteControlServer::~RemoteControlServer() {
     *alive_ = false;
     while (!clients_.empty()) closeClient(clients_.begin()->first);
+    if (timerFd_ >= 0) {
+        watcher_.unwatch(timerFd_);
+        ::close(timerFd_);
+    }
     if (listenFd_ < 0) return;
     watcher_.unwatch(listenFd_);
     ::close(listenFd_);
@@ -154,6 +161,14 @@ bool RemoteControlServer::listen(const std::string& path) {
         ::unlink(path.c_str());
         return failClosing(reason);
     }
+    // The clock of the deadlines and of the pause in accepting.
+    timerFd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (timerFd_ < 0) {
+        const std::string reason = std::string("cannot make a timer: ") + std::strerror(errno);
+        ::unlink(path.c_str());
+        return failClosing(reason);
+    }
+    watcher_.watch(timerFd_, [this] { onTimer(); });
     listenFd_ = fd;
     path_ = path;
     socketDevice_ = st.st_dev;
@@ -169,6 +184,14 @@ void RemoteControlServer::onListenReadable() {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EMFILE || errno == ENFILE) {
+                // The waiting connection would wake the loop again at once: pause a moment
+                // instead of spinning until a descriptor is free.
+                watcher_.unwatch(listenFd_);
+                acceptPaused_ = true;
+                resumeAccepting_ = Clock::now() + limits_.acceptPause;
+                armTimer();
+            }
             return;
         }
         ucred peer{};
@@ -179,7 +202,7 @@ void RemoteControlServer::onListenReadable() {
             ::close(fd);
             continue;
         }
-        if (clients_.size() >= kMaxClients) {
+        if (clients_.size() >= kMaxClients && !makeRoom()) {
             sendNow(fd, "error: too many connections\n");
             ::close(fd);
             continue;
@@ -187,92 +210,193 @@ void RemoteControlServer::onListenReadable() {
         auto client = std::make_unique<Client>();
         client->fd = fd;
         client->line.reserve(kMaxLine);
+        client->idleSince = Clock::now();
+        client->deadline = client->idleSince + limits_.lineDeadline;
         clients_[fd] = std::move(client);
         watcher_.watch(fd, [this, fd] { onClientReadable(fd); });
     }
+    armTimer();
+}
+
+bool RemoteControlServer::makeRoom() {
+    // The client idle the longest: nothing owed to it, no handler running for it.
+    Client* oldest = nullptr;
+    for (const auto& [fd, client] : clients_)
+        if (!client->inHandler && client->out.empty() &&
+            (!oldest || client->idleSince < oldest->idleSince))
+            oldest = client.get();
+    if (!oldest) return false;
+    sendNow(oldest->fd, "error: too many connections; the idlest one is let go\n");
+    closeClient(oldest->fd);
+    return true;
 }
 
 void RemoteControlServer::onClientReadable(int fd) {
     const auto found = clients_.find(fd);
     if (found == clients_.end()) return;
     Client& client = *found->second;
-    // The handler may run a nested event loop (a message box); this connection waits until
-    // the line in hand is answered, so its callback never runs inside itself.
-    watcher_.unwatch(fd);
-    const std::shared_ptr<bool> alive = alive_;
-
     char chunk[4096];
-    std::size_t budget = kReadBudget;
-    bool keep = true;
-    while (keep && budget > 0) {
-        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, budget));
+    while (client.in.size() < kReadBudget) {
+        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, kReadBudget - client.in.size()));
         if (n < 0) {
             if (errno == EINTR) continue;
-            keep = errno == EAGAIN || errno == EWOULDBLOCK;
-            break;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+            closeClient(fd);
+            armTimer();
+            return;
         }
         if (n == 0) {
-            // The sender is done writing; a last line without its newline still counts.
-            if (!client.line.empty() || client.overlong) {
-                completeLine(client);
-                if (!*alive) return;
-            }
-            keep = false;
+            client.ended = true;
             break;
         }
-        budget -= static_cast<std::size_t>(n);
-        const char* p = chunk;
-        const char* const end = chunk + n;
-        while (keep && p < end) {
-            const char* newline =
-                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            const char* stop = newline ? newline : end;
-            const auto length = static_cast<std::size_t>(stop - p);
-            if (!client.overlong) {
-                if (client.line.size() + length > kMaxLine) {
-                    client.overlong = true;
-                    client.line.clear();
-                } else {
-                    client.line.append(p, length);
-                }
-            }
-            p = stop;
-            if (newline) {
-                ++p;
-                keep = completeLine(client);
-                if (!*alive) return;
-            }
-        }
+        client.in.append(chunk, static_cast<std::size_t>(n));
     }
-    if (keep)
-        watcher_.watch(fd, [this, fd] { onClientReadable(fd); });
-    else
-        closeClient(fd);
+    const std::shared_ptr<bool> alive = alive_;
+    serve(fd);
+    if (*alive) armTimer();
 }
 
-bool RemoteControlServer::completeLine(Client& client) {
-    const int fd = client.fd;
+void RemoteControlServer::onClientWritable(int fd) {
+    const auto found = clients_.find(fd);
+    if (found == clients_.end()) return;
+    if (!flush(*found->second)) {
+        closeClient(fd);
+        armTimer();
+        return;
+    }
+    if (!found->second->out.empty()) return;  // still more to send: wait again
+    const std::shared_ptr<bool> alive = alive_;
+    serve(fd);
+    if (*alive) armTimer();
+}
+
+void RemoteControlServer::serve(int fd) {
+    const std::shared_ptr<bool> alive = alive_;
+    const auto found = clients_.find(fd);
+    if (found == clients_.end()) return;
+    Client& client = *found->second;
+    // The handler may run a nested event loop (a message box); this connection waits until
+    // the line in hand is answered, so its callbacks never run inside themselves.
+    watcher_.unwatch(fd);
+    watcher_.unwatchWritable(fd);
+    while (client.out.empty() && !client.in.empty()) {
+        const std::size_t newline = client.in.find('\n');
+        const std::size_t length = newline == std::string::npos ? client.in.size() : newline;
+        if (!client.overlong) {
+            if (client.line.size() + length > kMaxLine) {
+                client.overlong = true;
+                client.line.clear();
+            } else {
+                client.line.append(client.in, 0, length);
+            }
+        }
+        client.in.erase(0, newline == std::string::npos ? length : length + 1);
+        if (newline == std::string::npos) break;
+        completeLine(client);
+        if (!*alive) return;
+        if (!flush(client)) return closeClient(fd);
+    }
+    if (!client.out.empty()) {
+        // Backpressure: nothing more is read until the answers owed have been taken.
+        watcher_.watchWritable(fd, [this, fd] { onClientWritable(fd); });
+        return;
+    }
+    if (client.ended && client.in.empty()) {
+        // The sender is done writing; a last line without its newline still counts.
+        if (!client.line.empty() || client.overlong) {
+            completeLine(client);
+            if (!*alive) return;
+            if (!flush(client)) return closeClient(fd);
+            if (!client.out.empty()) {
+                watcher_.watchWritable(fd, [this, fd] { onClientWritable(fd); });
+                return;
+            }
+        }
+        return closeClient(fd);
+    }
+    if (client.in.empty()) watcher_.watch(fd, [this, fd] { onClientReadable(fd); });
+}
+
+void RemoteControlServer::completeLine(Client& client) {
+    const auto progress = [this, &client] {
+        client.idleSince = Clock::now();
+        client.deadline = client.idleSince + limits_.lineDeadline;
+    };
+    progress();
     if (client.overlong) {
         client.overlong = false;
-        return sendNow(fd,
-                       "error: line too long (more than " + std::to_string(kMaxLine) + " bytes)\n");
+        client.out += "error: line too long (more than " + std::to_string(kMaxLine) + " bytes)\n";
+        return;
     }
     std::string_view text = client.line;
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     std::string reason;
     const auto message = vpg::ParseRemoteLine(text, &reason);
     client.line.clear();
-    if (!message) return sendNow(fd, "error: " + reason + "\n");
+    if (!message) {
+        client.out += "error: " + reason + "\n";
+        return;
+    }
     // Copies, because the handler may destroy the server and with it handler_.
     const std::shared_ptr<bool> alive = alive_;
     const Handler handler = handler_;
-    handler(message->message, message->wParam, message->lParam);
-    if (!*alive) return false;
-    return sendNow(fd, "ok\n");
+    client.inHandler = true;
+    const vpg::RemoteOutcome outcome = handler(message->message, message->wParam, message->lParam);
+    if (!*alive) return;
+    client.inHandler = false;
+    progress();
+    client.out += outcome == vpg::RemoteOutcome::Busy ? "busy\n" : "ok\n";
+}
+
+bool RemoteControlServer::flush(Client& client) {
+    while (!client.out.empty()) {
+        const ssize_t n =
+            ::send(client.fd, client.out.data(), client.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (n <= 0) return false;
+        client.out.erase(0, static_cast<std::size_t>(n));
+        client.deadline = Clock::now() + limits_.lineDeadline;
+    }
+    return true;
+}
+
+void RemoteControlServer::onTimer() {
+    std::uint64_t expirations = 0;
+    (void)!::read(timerFd_, &expirations, sizeof expirations);
+    const Clock::time_point now = Clock::now();
+    std::vector<int> late;
+    for (const auto& [fd, client] : clients_)
+        if (!client->inHandler && client->deadline <= now) late.push_back(fd);
+    for (const int fd : late) closeClient(fd);
+    if (acceptPaused_ && resumeAccepting_ <= now) {
+        acceptPaused_ = false;
+        watcher_.watch(listenFd_, [this] { onListenReadable(); });
+    }
+    armTimer();
+}
+
+void RemoteControlServer::armTimer() {
+    if (timerFd_ < 0) return;
+    std::optional<Clock::time_point> next;
+    if (acceptPaused_) next = resumeAccepting_;
+    for (const auto& [fd, client] : clients_)
+        if (!client->inHandler && (!next || client->deadline < *next)) next = client->deadline;
+    itimerspec when{};
+    if (next) {
+        // steady_clock is CLOCK_MONOTONIC; a zero time would disarm, so at least 1 ns.
+        const auto ns =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(next->time_since_epoch()).count();
+        when.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+        when.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+        if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0) when.it_value.tv_nsec = 1;
+    }
+    ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &when, nullptr);
 }
 
 void RemoteControlServer::closeClient(int fd) {
     watcher_.unwatch(fd);
+    watcher_.unwatchWritable(fd);
     ::close(fd);
     clients_.erase(fd);
 }

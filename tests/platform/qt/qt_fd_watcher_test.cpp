@@ -91,6 +91,7 @@ TEST(QtFdWatcher, ServesTheRemoteControlSocketOnQtsLoop) {
         QTimer::singleShot(5, &nested, &QEventLoop::quit);
         nested.exec();
         events.push_back("-" + std::to_string(m));
+        return vpg::RemoteOutcome::Acted;
     };
     posix::RemoteControlServer server(watcher, handler);
     ASSERT_TRUE(server.listen(path)) << server.error();
