@@ -447,6 +447,38 @@ TEST(RemoteControlSocket, WithoutARuntimeFolderTheDefaultIsTheUsersFolderInTmp) 
         EXPECT_EQ(location.error.rfind("refusing " + folder, 0), 0u) << location.error;
 }
 
+TEST(RemoteControlSocket, WithoutARuntimeFolderTheUsersHomeComesBeforeTmp) {
+    TempFolder temp;
+    const std::string state = temp.path + "/state", tmp = temp.path + "/tmp";
+    fs::create_directory(tmp);
+    const std::string home = state + "/vimbrel-pulse-generator";
+    const std::string inTmp = tmp + "/vimbrel-pulse-generator-" + std::to_string(::getuid());
+    // The program makes the folder in the home, 0700.
+    auto made = posix::RemoteControlSocket(true, nullptr, state, tmp);
+    ASSERT_TRUE(made.ok()) << made.error;
+    EXPECT_EQ(made.path, home + "/vpg.sock");
+    EXPECT_EQ(modeOf(home) & 07777, 0700u);
+    // vpg-send finds it there only while a socket is in it.
+    EXPECT_EQ(posix::RemoteControlSocket(false, nullptr, state, tmp).path, inTmp + "/vpg.sock");
+    testsupport::LeaveStaleSocket(home + "/vpg.sock");
+    EXPECT_EQ(posix::RemoteControlSocket(false, nullptr, state, tmp).path, home + "/vpg.sock");
+
+    // A home folder that cannot be trusted: the temporary folder, and the reason is kept.
+    fs::remove_all(home);
+    fs::create_directory(temp.path + "/elsewhere");
+    fs::create_symlink(temp.path + "/elsewhere", home);
+    made = posix::RemoteControlSocket(true, nullptr, state, tmp);
+    ASSERT_TRUE(made.ok()) << made.error;
+    EXPECT_EQ(made.path, inTmp + "/vpg.sock");
+    // Both unfit: the reason names both.
+    fs::remove_all(inTmp);
+    fs::create_symlink(temp.path + "/elsewhere", inTmp);
+    made = posix::RemoteControlSocket(true, nullptr, state, tmp);
+    EXPECT_FALSE(made.ok());
+    EXPECT_EQ(made.error, home + ": it is a symbolic link; refusing " + inTmp +
+                              " for the remote-control socket: it is a symbolic link");
+}
+
 TEST(RemoteControlSocket, CreatesTheFolderWithMode0700WhateverTheUmask) {
     for (const mode_t mask : {mode_t{022}, mode_t{0777}}) {
         TempFolder temp;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -49,41 +50,85 @@ bool fillAddress(const std::string& path, sockaddr_un& address) {
 }  // namespace
 
 SocketLocation RemoteControlSocket(bool createFolder) {
-    return RemoteControlSocket(createFolder, std::getenv("XDG_RUNTIME_DIR"), "/tmp");
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string stateBase = (state && state[0] == '/') ? std::string(state)
+                                  : (home && home[0] == '/') ? std::string(home) + "/.local/state"
+                                                             : std::string();
+    return RemoteControlSocket(createFolder, std::getenv("XDG_RUNTIME_DIR"), stateBase, "/tmp");
 }
 
 SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
                                    const std::string& tempRoot) {
+    return RemoteControlSocket(createFolder, runtimeDir, std::string(), tempRoot);
+}
+
+namespace {
+
+// A folder of this user's alone for the socket: a real folder, not a link, owned by us, mode
+// 0700. Made with that mode when `create` is true and it is missing. Empty when fit, else why
+// not; `missing` tells that it does not exist (and was not to be made).
+std::string privateFolder(const std::string& folder, bool create, bool& missing) {
+    const uid_t uid = ::getuid();
+    missing = false;
+    struct stat st {};
+    bool created = false;
+    if (::lstat(folder.c_str(), &st) != 0) {
+        if (errno != ENOENT) return std::strerror(errno);
+        if (!create) {
+            missing = true;
+            return {};
+        }
+        if (::mkdir(folder.c_str(), 0700) == 0)
+            created = true;
+        else if (errno != EEXIST)
+            return std::string("cannot create it: ") + std::strerror(errno);
+        if (::lstat(folder.c_str(), &st) != 0) return std::strerror(errno);
+    }
+    if (S_ISLNK(st.st_mode)) return "it is a symbolic link";
+    if (!S_ISDIR(st.st_mode)) return "it is not a folder";
+    if (st.st_uid != uid) return "it belongs to another user";
+    if ((st.st_mode & 07777) != 0700) {
+        // Only a folder this call made is put right (a umask may have narrowed it).
+        if (!created) return "its mode is " + octal(st.st_mode) + ", not 0700";
+        if (::chmod(folder.c_str(), 0700) != 0) return std::strerror(errno);
+    }
+    return {};
+}
+
+}  // namespace
+
+SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
+                                   const std::string& stateBase, const std::string& tempRoot) {
     const uid_t uid = ::getuid();
     struct stat st {};
     if (runtimeDir && runtimeDir[0] == '/' && ::stat(runtimeDir, &st) == 0 && S_ISDIR(st.st_mode) &&
         st.st_uid == uid && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0)
         return {std::string(runtimeDir) + "/vimbrel-pulse-generator.sock", {}};
 
+    // Next a folder in the user's own home, where nobody else can make the name first; the
+    // shared temporary folder only when that fails.
+    std::string homeProblem;
+    if (!stateBase.empty()) {
+        const std::string folder = stateBase + "/vimbrel-pulse-generator";
+        const std::string path = folder + "/vpg.sock";
+        std::error_code ec;
+        if (createFolder) std::filesystem::create_directories(stateBase, ec);
+        bool missing = false;
+        homeProblem = privateFolder(folder, createFolder, missing);
+        // vpg-send: the generator may have had to fall back to the temporary folder.
+        const bool listening = ::lstat(path.c_str(), &st) == 0;
+        if (homeProblem.empty() && !missing && (createFolder || listening)) return {path, {}};
+        if (!homeProblem.empty()) homeProblem = folder + ": " + homeProblem + "; ";
+    }
+
     const std::string folder = tempRoot + "/vimbrel-pulse-generator-" + std::to_string(uid);
     const std::string path = folder + "/vpg.sock";
-    const auto refuse = [&folder](const std::string& why) {
-        return SocketLocation{{}, "refusing " + folder + " for the remote-control socket: " + why};
-    };
-    bool created = false;
-    if (::lstat(folder.c_str(), &st) != 0) {
-        if (errno != ENOENT) return refuse(std::strerror(errno));
-        // Nobody made it, so nothing can listen in it.
-        if (!createFolder) return {path, {}};
-        if (::mkdir(folder.c_str(), 0700) == 0)
-            created = true;
-        else if (errno != EEXIST)
-            return refuse(std::string("cannot create it: ") + std::strerror(errno));
-        if (::lstat(folder.c_str(), &st) != 0) return refuse(std::strerror(errno));
-    }
-    if (S_ISLNK(st.st_mode)) return refuse("it is a symbolic link");
-    if (!S_ISDIR(st.st_mode)) return refuse("it is not a folder");
-    if (st.st_uid != uid) return refuse("it belongs to another user");
-    if ((st.st_mode & 07777) != 0700) {
-        // Only a folder this call made is put right (a umask may have narrowed it).
-        if (!created) return refuse("its mode is " + octal(st.st_mode) + ", not 0700");
-        if (::chmod(folder.c_str(), 0700) != 0) return refuse(std::strerror(errno));
-    }
+    bool missing = false;
+    const std::string problem = privateFolder(folder, createFolder, missing);
+    if (!problem.empty())
+        return SocketLocation{
+            {}, homeProblem + "refusing " + folder + " for the remote-control socket: " + problem};
     return {path, {}};
 }
 

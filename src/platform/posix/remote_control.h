@@ -24,13 +24,19 @@ struct SocketLocation {
 };
 
 // $XDG_RUNTIME_DIR/vimbrel-pulse-generator.sock when XDG_RUNTIME_DIR is an absolute path to a
-// folder of this user's that nobody else may write to; otherwise
-// /tmp/vimbrel-pulse-generator-<uid>/vpg.sock. That folder is made with mode 0700 when
+// folder of this user's that nobody else may write to; otherwise a folder in the user's own
+// home, $XDG_STATE_HOME (else ~/.local/state) + /vimbrel-pulse-generator/vpg.sock, where no other
+// user can make the name first; and only when that fails
+// /tmp/vimbrel-pulse-generator-<uid>/vpg.sock. A folder is made with mode 0700 when
 // `createFolder` is true (the program) and left alone when false (vpg-send: a missing folder
-// means nothing listens). An existing folder must be a real folder, not a symbolic link, owned
-// by this user and of mode 0700; anything else is refused, never repaired or followed.
+// means nothing listens; the home folder counts only when a socket is in it). An existing
+// folder must be a real folder, not a symbolic link, owned by this user and of mode 0700;
+// anything else is refused, never repaired or followed.
 SocketLocation RemoteControlSocket(bool createFolder);
-// The same with the environment's value and the temporary folder given.
+// The same with the environment's values and the temporary folder given; `stateBase` empty:
+// no folder in the home.
+SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
+                                   const std::string& stateBase, const std::string& tempRoot);
 SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
                                    const std::string& tempRoot);
 
