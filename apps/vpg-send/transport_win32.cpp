@@ -19,6 +19,10 @@ Delivery Deliver(const vpg::RemoteMessage& message, int timeoutMs) {
                               static_cast<UINT>(timeoutMs), &result) == 0)
         return {kNoAnswer, "the generator did not answer within " +
                                std::to_string(timeoutMs / 1000) + " s; it may still act on it"};
+    if (result == static_cast<DWORD_PTR>(vpg::kRemoteBusy))
+        return {kNoAnswer,
+                "the generator is busy (a message box or window of it is open, or it is "
+                "starting up) and did not act on the message; send it again later"};
     return {kDelivered, {}};
 }
 

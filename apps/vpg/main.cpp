@@ -181,6 +181,8 @@ int main(int argc, char** argv) {
     const posix::TerminationSignals endings(signalWatcher, EndOnSignal);
     program.Startup();
     program.ShowMainWindow();
+    if (!remoteControl->server->listening())
+        program.TellRemoteControlOff(remoteControl->server->error());
     const int status = program.Running() ? QApplication::exec() : 0;
     gEnding = {};
     ReportUnderruns(*waveOut);

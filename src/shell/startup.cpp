@@ -102,6 +102,11 @@ RemoteOutcome Program::DeliverRemoteMessage(std::uint32_t message, std::uint32_t
     return RemoteOutcome::Acted;
 }
 
+void Program::TellRemoteControlOff(const std::string& reason) {
+    platform_.dialogs.ShowMessage("Other programs cannot control this generator (vpg-send): " +
+                                  reason);
+}
+
 bool Program::EndSession() {
     if (!startedUp_ || !frmGenerator || Application.Terminated) return true;
     const bool saved = frmGenerator->EndSession();

@@ -60,6 +60,9 @@ public:
     // not be saved. Before start-up has finished nothing has been loaded, so nothing is saved.
     bool EndSession();
 
+    // Says once, in a box over the main window, that other programs cannot reach this one.
+    void TellRemoteControlOff(const std::string& reason);
+
     // A front-end makes its view of each window as soon as the window exists (before it loads
     // or shows anything) and drops it just before the window goes away.
     std::function<void(ui::Form&)> formCreated;

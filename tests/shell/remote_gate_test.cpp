@@ -89,6 +89,16 @@ TEST(RemoteGate, AnEndedSessionSavesAsExitDoesWithoutAsking) {
     EXPECT_FALSE(q.program.Running());
 }
 
+TEST(RemoteGate, ARemoteControlThatCannotStartIsSaidInTheWindow) {
+    HeadlessProgram p;
+    p.start();
+    p.program.TellRemoteControlOff("refusing /tmp/x for the remote-control socket: it is a link");
+    EXPECT_EQ(p.hp.dialogs.messages(),
+              std::vector<std::string>{"Other programs cannot control this generator (vpg-send): "
+                                       "refusing /tmp/x for the remote-control socket: it is a "
+                                       "link"});
+}
+
 TEST(RemoteGate, ASessionEndedBeforeStartUpFinishedSavesNothing) {
     HeadlessProgram p;
     EXPECT_TRUE(p.program.EndSession());
