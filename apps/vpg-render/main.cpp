@@ -13,6 +13,9 @@ int main(int argc, char** argv) {
     // A file size limit (ulimit -f) then fails a write, which is reported and cleaned up,
     // instead of ending the program with the temporary left behind.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader of the messages that went away (2>&1 | head -1) is no reason to stop: a write to
+    // it fails, and the render goes on.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const render::ParseResult parsed = render::Parse(args);
     if (std::holds_alternative<render::ShowHelp>(parsed)) {

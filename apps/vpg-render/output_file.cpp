@@ -24,12 +24,26 @@ std::string reason(int error) {
 // The handler may only use async-signal-safe calls: the path is prepared in a fixed buffer
 // before the file exists, and the handler unlinks it and lets the signal end the process.
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr std::size_t kSignalCount = sizeof kSignals / sizeof kSignals[0];
+// Every signal whose default action ends the process (SIGPIPE and SIGXFSZ, which main ignores,
+// stay ignored below). The real-time signals end it too; their range is known at run time.
+constexpr int kStandardSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT,  SIGUSR1, SIGUSR2,
+                                    SIGALRM, SIGPIPE, SIGVTALRM, SIGPROF,  SIGIO,   SIGXCPU,
+                                    SIGXFSZ, SIGPWR,  SIGSYS,    SIGTRAP,  SIGABRT, SIGBUS,
+                                    SIGFPE,  SIGILL,  SIGSEGV,   SIGSTKFLT};
+constexpr std::size_t kSignalCapacity = sizeof kStandardSignals / sizeof kStandardSignals[0] + 64;
+int gSignals[kSignalCapacity];
+std::size_t gSignalCount = 0;
+
+void listSignals() {
+    if (gSignalCount != 0) return;
+    for (const int s : kStandardSignals) gSignals[gSignalCount++] = s;
+    for (int s = SIGRTMIN; s <= SIGRTMAX && gSignalCount < kSignalCapacity; ++s)
+        gSignals[gSignalCount++] = s;
+}
 char gTemporary[PATH_MAX + 1];
 volatile std::sig_atomic_t gArmed = 0;
-struct sigaction gPrevious[kSignalCount];
-bool gReplaced[kSignalCount];
+struct sigaction gPrevious[kSignalCapacity];
+bool gReplaced[kSignalCapacity];
 bool gInUse = false;
 
 extern "C" void removeTemporaryAndEnd(int signal) {
@@ -42,9 +56,10 @@ extern "C" void removeTemporaryAndEnd(int signal) {
 }
 
 sigset_t ourSignals() {
+    listSignals();
     sigset_t set;
     sigemptyset(&set);
-    for (int s : kSignals) sigaddset(&set, s);
+    for (std::size_t i = 0; i < gSignalCount; ++i) sigaddset(&set, gSignals[i]);
     return set;
 }
 
@@ -63,22 +78,23 @@ private:
 };
 
 void installHandlers() {
-    for (std::size_t i = 0; i < kSignalCount; ++i) {
+    listSignals();
+    for (std::size_t i = 0; i < gSignalCount; ++i) {
         gReplaced[i] = false;
-        if (::sigaction(kSignals[i], nullptr, &gPrevious[i]) != 0) continue;
+        if (::sigaction(gSignals[i], nullptr, &gPrevious[i]) != 0) continue;
         // A signal the caller ignores (nohup) stays ignored.
         if (gPrevious[i].sa_handler == SIG_IGN) continue;
         struct sigaction ours {};
         ours.sa_handler = removeTemporaryAndEnd;
         ours.sa_mask = ourSignals();
         ours.sa_flags = SA_RESETHAND;
-        gReplaced[i] = ::sigaction(kSignals[i], &ours, nullptr) == 0;
+        gReplaced[i] = ::sigaction(gSignals[i], &ours, nullptr) == 0;
     }
 }
 
 void restoreHandlers() {
-    for (std::size_t i = 0; i < kSignalCount; ++i)
-        if (gReplaced[i]) ::sigaction(kSignals[i], &gPrevious[i], nullptr);
+    for (std::size_t i = 0; i < gSignalCount; ++i)
+        if (gReplaced[i]) ::sigaction(gSignals[i], &gPrevious[i], nullptr);
 }
 
 // --- Judging the output path -----------------------------------------------------------------
@@ -111,6 +127,22 @@ std::string randomSuffix(std::mt19937& random) {
     return s;
 }
 
+// The kernel's rule for links in shared folders (fs.protected_symlinks), kept whatever the
+// machine's setting: in a sticky folder that everybody may write to, a link is followed only
+// when it belongs to us or to the folder's owner. Another user's link there may point at any
+// file of ours, which the render would then replace.
+bool mayFollow(const std::string& path, const struct stat& link, std::string& error) {
+    std::string folder, name;
+    split(path, folder, name);
+    struct stat f {};
+    if (::stat(folder.c_str(), &f) != 0) return true;  // the follow itself will fail then
+    const bool shared = (f.st_mode & S_ISVTX) && (f.st_mode & S_IWOTH);
+    if (!shared || link.st_uid == ::geteuid() || link.st_uid == f.st_uid) return true;
+    error = "it is a symbolic link of another user's in the shared folder " + folder +
+            ", which is not followed";
+    return false;
+}
+
 }  // namespace
 
 std::unique_ptr<OutputFile> OutputFile::Create(const std::string& path, std::string& error) {
@@ -126,6 +158,7 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string& path, std::str
     }
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0) {
+        if (S_ISLNK(st.st_mode) && !mayFollow(path, st, error)) return nullptr;
         if (S_ISLNK(st.st_mode)) {
             // The link stays and the file it points to is replaced, as writing to it would.
             char resolved[PATH_MAX];

@@ -11,8 +11,9 @@ namespace render {
 // The WAV file vpg-render writes. What lies at the output path is judged before anything is
 // rendered; the file then grows under a temporary name of its own beside the file it becomes
 // and takes that place only once it is complete and on disk. The temporary is removed on
-// every failure, and on SIGINT, SIGTERM and SIGHUP, so nothing is left at the output path
-// unless the whole file was written. One output file at a time per process.
+// every failure, and on every signal whose default action ends the process, so nothing is
+// left at the output path unless the whole file was written. Another user's symbolic link in
+// a shared sticky folder is not followed. One output file at a time per process.
 class OutputFile {
 public:
     // Judges `path` and creates the temporary file. Returns nothing, and says why in `error`

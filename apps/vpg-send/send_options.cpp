@@ -64,8 +64,9 @@ its value.
 
 Exit status:
   0   the generator acted on the message
-  1   no answer came within 5 seconds, or the generator was busy (for instance showing a
-      message box); it may still act on the message
+  1   the generator is busy: it answered "busy" (one of its message boxes or modal windows
+      is open, or it is still starting up) and did not act on the message, which may be
+      sent again later; or no answer came within 5 seconds (it may still act on it)
   2   malformed command line, an unknown message or a value out of range (the reason is
       printed), no generator running, or the generator refused the message
 )";

@@ -97,7 +97,9 @@ Delivery Deliver(const vpg::RemoteMessage& message, int timeoutMs) {
     answer = answer.substr(0, answer.find('\n'));
     if (answer == "ok") return {kDelivered, {}};
     if (answer == "busy")
-        return {kNoAnswer, "the generator is busy and did not take the message; try again"};
+        return {kNoAnswer,
+                "the generator is busy (a message box or window of it is open, or it is "
+                "starting up) and did not act on the message; send it again later"};
     if (answer.rfind("error: ", 0) == 0)
         return notDelivered("the generator refused the message: " + answer.substr(7));
     return notDelivered("unexpected answer from " + path);

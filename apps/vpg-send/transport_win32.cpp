@@ -26,7 +26,9 @@ Delivery Deliver(const vpg::RemoteMessage& message, int timeoutMs) {
                     "the generator refused the message (a value its settings do not allow; "
                     "see vpg-send --help)"};
         case vpg::kRemoteBusy:
-            return {kNoAnswer, "the generator is busy and did not take the message; try again"};
+            return {kNoAnswer,
+                    "the generator is busy (a message box or window of it is open, or it is "
+                    "starting up) and did not act on the message; send it again later"};
         default:
             return {kDelivered, {}};
     }

@@ -3,11 +3,13 @@
 #include <QLocale>
 #include <QScreen>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/alsa/alsa_wave_out.h"
@@ -15,6 +17,7 @@
 #include "platform/headless/heap_wave_memory.h"
 #include "platform/posix/file_registry.h"
 #include "platform/posix/remote_control.h"
+#include "platform/posix/termination_signals.h"
 #include "platform/qt/conversions.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/qt_dialogs.h"
@@ -45,6 +48,8 @@ std::unique_ptr<ui::IHotKey> MakeHotKey(ui::IMessageLoop& loop) {
 
 // Other programs' messages (vpg-send) over this user's local socket, handled by the main
 // window's window procedure on the UI thread. Without the socket the program still runs.
+// It listens before the first box of the start-up, so that a sender hears "busy" rather than
+// "not running" while the program comes up.
 struct RemoteControl {
     qtui::QtFdWatcher watcher;
     std::unique_ptr<posix::RemoteControlServer> server;
@@ -54,12 +59,41 @@ std::unique_ptr<RemoteControl> StartRemoteControl(vpg::Program& program) {
     remote->server = std::make_unique<posix::RemoteControlServer>(
         remote->watcher, [&program](std::uint32_t message, std::uint32_t wParam,
                                     std::intptr_t lParam, std::string& reason) {
-            if (!program.frmGenerator) return vpg::RemoteOutcome::Busy;
-            return program.frmGenerator->WndProc(message, wParam, lParam, &reason);
+            return program.DeliverRemoteMessage(message, wParam, lParam, &reason);
         });
     if (!remote->server->listen())
         std::fprintf(stderr, "vpg: no remote control: %s\n", remote->server->error().c_str());
     return remote;
+}
+
+// The session ends without File, Exit: a signal (logout, shutdown, a service manager, Ctrl+C)
+// or the X server going away, after which Qt calls exit(). Either way the settings are saved
+// and the socket file removed, as Exit does. Before start-up has finished nothing has been
+// loaded, so there is nothing to save and the signal takes its default course.
+struct Ending {
+    vpg::Program* program = nullptr;
+    std::unique_ptr<RemoteControl>* remote = nullptr;
+};
+Ending gEnding;
+
+void EndSession() {
+    if (!gEnding.program) return;
+    vpg::Program& program = *std::exchange(gEnding.program, nullptr);
+    if (!program.EndSession()) std::fprintf(stderr, "vpg: the settings could not be saved\n");
+    if (gEnding.remote) gEnding.remote->reset();
+}
+
+void EndOnSignal(int signal) {
+    if (gEnding.program && !gEnding.program->StartedUp()) {
+        gEnding.program = nullptr;
+        if (gEnding.remote) gEnding.remote->reset();
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
+        return;
+    }
+    EndSession();
+    // Leaves the main loop and any box's loop inside it.
+    QCoreApplication::exit(0);
 }
 
 // The settings file under the user's configuration folder.
@@ -152,10 +186,17 @@ int main(int argc, char** argv) {
     views.attach(program);
     timing.setViews(views);
 
+    std::unique_ptr<RemoteControl> remoteControl = StartRemoteControl(program);
+    gEnding = {&program, &remoteControl};
+    std::atexit(EndSession);
+    qtui::QtFdWatcher signalWatcher;
+    const posix::TerminationSignals endings(signalWatcher, EndOnSignal);
     program.Startup();
-    const std::unique_ptr<RemoteControl> remoteControl = StartRemoteControl(program);
     program.ShowMainWindow();
+    if (!remoteControl->server->listening())
+        program.TellRemoteControlOff(remoteControl->server->error());
     const int status = program.Running() ? QApplication::exec() : 0;
+    gEnding = {};
     ReportUnderruns(*waveOut);
     return status;
 }

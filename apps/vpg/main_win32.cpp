@@ -81,6 +81,21 @@ int Run(HINSTANCE instance) {
     program.formCreated = [&windows](ui::Form& form) { windows.formCreated(form); };
     program.formDestroyed = [&windows](ui::Form& form) { windows.formDestroyed(form); };
 
+    // Other programs hear whether their message was acted on, or that the program is busy.
+    windows.remoteMessage = [&program](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        switch (program.DeliverRemoteMessage(static_cast<std::uint32_t>(message),
+                                             static_cast<std::uint32_t>(wParam),
+                                             static_cast<std::intptr_t>(lParam))) {
+            case vpg::RemoteOutcome::Acted:
+                return vpg::kRemoteActed;
+            case vpg::RemoteOutcome::Refused:
+                return vpg::kRemoteRefused;
+            case vpg::RemoteOutcome::Busy:
+                break;
+        }
+        return vpg::kRemoteBusy;
+    };
+
     program.Startup();
     program.ShowMainWindow();
     const int code = win32::Win32MessageLoop::Run();

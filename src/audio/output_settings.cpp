@@ -2,6 +2,7 @@
 #include "audio/output_settings.h"
 
 #include <string>
+#include <vector>
 
 #include "controls/numeric_entry.h"
 #include "persistence/settings_store.h"
@@ -13,15 +14,21 @@ namespace vpg {
 namespace {
 constexpr int kFsCreated = 1, kBuffersCreated = 2, kBufferSizeCreated = 2;
 
-// A stored position outside its list leaves the list at its creation position.
+// A stored position outside its list, or of another kind, leaves the list at its creation
+// position; the value's name goes into `notRead` so that the user hears of it.
 void selectStored(ui::ComboBox& list, persistence::IRegistry& registry, persistence::RegKey key,
-                  const char* name, int fallback) {
+                  const char* name, int fallback, std::vector<std::string>& notRead) {
     int index = fallback;
     try {
         index = persistence::ReadInteger(registry, key, name);
     } catch (const persistence::ESettingsReadError&) {
+        if (registry.QueryValue(key, name)) notRead.push_back(name);
+        index = fallback;
     }
-    if (index < 0 || index >= static_cast<int>(list.Items().size())) index = fallback;
+    if (index < 0 || index >= static_cast<int>(list.Items().size())) {
+        notRead.push_back(name);
+        index = fallback;
+    }
     list.setItemIndex(index);
 }
 
@@ -58,9 +65,10 @@ void TfrmSettings::FormCreate(ui::Object*) {
     persistence::IRegistry& registry = frmGenerator.platform.registry;
     if (const persistence::RegKey key = registry.OpenKey(ProgramKey())) {
         if (registry.QueryValue(key, "Fs")) {
-            selectStored(FsList, registry, key, "Fs", kFsCreated);
-            selectStored(Buffers, registry, key, "Buffers", kBuffersCreated);
-            selectStored(BufferSize, registry, key, "BufferSize", kBufferSizeCreated);
+            std::vector<std::string>& notRead = frmGenerator.SettingsNotRead;
+            selectStored(FsList, registry, key, "Fs", kFsCreated, notRead);
+            selectStored(Buffers, registry, key, "Buffers", kBuffersCreated, notRead);
+            selectStored(BufferSize, registry, key, "BufferSize", kBufferSizeCreated, notRead);
         }
         registry.CloseKey(key);
     }

@@ -39,6 +39,8 @@ bool TfrmGenerator::OutputOpen() const {
 
 bool TfrmGenerator::startsignal() {
     if (OutputOpen()) return true;
+    // Before the output settings have set a sampling rate there is nothing to play at.
+    if (Parameters.SampleRate <= 0) return false;
     // A field typed into and not yet left (Enter presses ON) plays as it will be shown.
     ApplyEntryRules();
     fConstLeftChange(this);

@@ -80,59 +80,95 @@ bool isHex(char c) {
 
 }  // namespace
 
-std::optional<RegFile> ParseRegFile(std::string_view text) {
+namespace {
+
+// One value line: "NAME"=DATA. False when it is not well-formed.
+bool readValueLine(std::string_view line, std::string& name, RegFile::Value& value) {
+    if (line[0] != '"') return false;
+    const std::size_t used = readQuoted(line, name);
+    if (used == 0 || used >= line.size() || line[used] != '=') return false;
+    std::string_view data = line.substr(used + 1);
+    if (!data.empty() && data[0] == '"') {
+        std::string s;
+        if (readQuoted(data, s) != data.size()) return false;
+        value.value = RegistryValue::Text(std::move(s));
+    } else if (data.substr(0, 6) == "dword:") {
+        const std::string_view hex = data.substr(6);
+        if (hex.size() != 8) return false;
+        for (char c : hex)
+            if (!isHex(c)) return false;
+        std::uint32_t bits = 0;
+        std::from_chars(hex.data(), hex.data() + hex.size(), bits, 16);
+        value.value = RegistryValue::Integer(static_cast<std::int32_t>(bits));
+    } else if (data.substr(0, 3) == "hex") {
+        value.value.kind = ValueKind::Other;
+        value.raw = std::string(data);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The key path of a key line "[HKEY_LOCAL_MACHINE\...]"; nothing when it is not well-formed.
+std::optional<std::string> readKeyLine(std::string_view line) {
+    if (line.back() != ']') return std::nullopt;
+    std::string_view path = line.substr(1, line.size() - 2);
+    const std::string_view root = kRegFileRoot;
+    if (path.substr(0, root.size()) != root) return std::nullopt;
+    path.remove_prefix(root.size());
+    if (path.empty() || path[0] != '\\') return std::nullopt;
+    return std::string(path);
+}
+
+}  // namespace
+
+RegFileReading ReadRegFile(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    RegFileReading reading;
     RegFile file;
     RegFile::Key* current = nullptr;
+    std::string currentPath;
     bool header = false;
+    int number = 0;
     while (!text.empty()) {
         const auto nl = text.find('\n');
         std::string_view line = trimRight(text.substr(0, nl));
         text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+        ++number;
         if (line.empty() || line[0] == ';') continue;
         if (!header) {
-            if (line != kRegFileHeader) return std::nullopt;
+            // Whatever precedes the header says this is not our file.
+            if (line != kRegFileHeader) return reading;
             header = true;
             continue;
         }
         if (line[0] == '[') {
-            if (line.back() != ']') return std::nullopt;
-            std::string_view path = line.substr(1, line.size() - 2);
-            const std::string_view root = kRegFileRoot;
-            if (path.substr(0, root.size()) != root) return std::nullopt;
-            path.remove_prefix(root.size());
-            if (path.empty() || path[0] != '\\') return std::nullopt;
-            current = &file.keys[std::string(path)];
+            const auto path = readKeyLine(line);
+            // The values of a key whose name cannot be read belong nowhere.
+            current = path ? &file.keys[*path] : nullptr;
+            currentPath = path.value_or(std::string());
+            if (!path) reading.droppedLines.push_back(number);
             continue;
         }
-        if (!current || line[0] != '"') return std::nullopt;
         std::string name;
-        const std::size_t used = readQuoted(line, name);
-        if (used == 0 || used >= line.size() || line[used] != '=') return std::nullopt;
-        std::string_view data = line.substr(used + 1);
         RegFile::Value value;
-        if (!data.empty() && data[0] == '"') {
-            std::string s;
-            if (readQuoted(data, s) != data.size()) return std::nullopt;
-            value.value = RegistryValue::Text(std::move(s));
-        } else if (data.substr(0, 6) == "dword:") {
-            const std::string_view hex = data.substr(6);
-            if (hex.size() != 8) return std::nullopt;
-            for (char c : hex)
-                if (!isHex(c)) return std::nullopt;
-            std::uint32_t bits = 0;
-            std::from_chars(hex.data(), hex.data() + hex.size(), bits, 16);
-            value.value = RegistryValue::Integer(static_cast<std::int32_t>(bits));
-        } else if (data.substr(0, 3) == "hex") {
-            value.value.kind = ValueKind::Other;
-            value.raw = std::string(data);
-        } else {
-            return std::nullopt;
+        if (!current || !readValueLine(line, name, value)) {
+            reading.droppedLines.push_back(number);
+            std::string readable;
+            if (current && readQuoted(line, readable) != 0)
+                reading.droppedValues.emplace_back(currentPath, std::move(readable));
+            continue;
         }
         (*current)[name] = std::move(value);
     }
-    if (!header) return std::nullopt;
-    return file;
+    if (header) reading.file = std::move(file);
+    return reading;
+}
+
+std::optional<RegFile> ParseRegFile(std::string_view text) {
+    RegFileReading reading = ReadRegFile(text);
+    if (!reading.droppedLines.empty()) return std::nullopt;
+    return std::move(reading.file);
 }
 
 std::string SerializeRegFile(const RegFile& file) {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "persistence/registry.h"
 
@@ -31,7 +33,18 @@ struct RegFile {
 inline constexpr const char* kRegFileHeader = "Windows Registry Editor Version 5.00";
 inline constexpr const char* kRegFileRoot = "HKEY_LOCAL_MACHINE";
 
-// Nothing when the text is not a well-formed file of this format.
+// What a tolerant read found: the file (nothing when the text is not of this format at all,
+// i.e. lacks the header line) and the numbers (from 1) of the lines it had to drop. A broken
+// value line costs that value alone; a broken key line costs the values under it.
+struct RegFileReading {
+    std::optional<RegFile> file;
+    std::vector<int> droppedLines;
+    // The key path and value name of each dropped value line whose name could be read.
+    std::vector<std::pair<std::string, std::string>> droppedValues;
+};
+RegFileReading ReadRegFile(std::string_view text);
+
+// Nothing when the text is not a well-formed file of this format, down to the last line.
 std::optional<RegFile> ParseRegFile(std::string_view text);
 std::string SerializeRegFile(const RegFile& file);
 

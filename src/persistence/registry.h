@@ -36,6 +36,18 @@ public:
     // False when the store refuses the write.
     virtual bool SetValue(RegKey key, const std::string& name, const RegistryValue& value) = 0;
     virtual void CloseKey(RegKey key) = 0;
+
+    // A save of many values: the writes through `key` from BeginBatch to CommitBatch are
+    // gathered and stored at once, all or none, so that an interrupted save never leaves a
+    // mixture. False from CommitBatch when nothing could be stored. A store that keeps each
+    // value on its own as it is written has nothing to gather.
+    virtual void BeginBatch(RegKey) {}
+    virtual bool CommitBatch(RegKey) { return true; }
+
+    // What the last opening of the store could not read, in words for the user (which file,
+    // what was dropped, where the old copy is kept); empty when everything was read. Given
+    // once: the next call is empty.
+    virtual std::string TakeReadNotice() { return {}; }
 };
 
 }  // namespace persistence

@@ -39,6 +39,9 @@ void WriteFlag(IRegistry& registry, RegKey key, const std::string& name, bool va
 
 // --- The main window's settings: loaded once at start-up, written once at close ---
 
+#include <algorithm>
+#include <vector>
+
 #include "shell/frequency_display.h"
 #include "shell/generator_form.h"
 
@@ -51,67 +54,15 @@ using persistence::ReadText;
 void TfrmGenerator::RestoreSettings() {
     persistence::IRegistry& reg = platform.registry;
     const persistence::RegKey key = reg.OpenKey(ProgramKey());
-    // One guarded block: the first value that cannot be read, or any failure of a handler it
-    // runs, ends it silently and the defaults are put in instead.
-    try {
-        WaveDevice.setItemIndex(ReadInteger(reg, key, "WaveDevice"));
-        Duration.setText(ReadText(reg, key, "Duration"));
-        // Every restored value goes through its field's rule, as a typed one does.
-        DurationRule();
-        Loop.setChecked(ReadFlag(reg, key, "Loop"));
-        BidirectionalLeft.setChecked(ReadFlag(reg, key, "BidirectionalLeft"));
-        LogarithmicLeft.setChecked(ReadFlag(reg, key, "LogarithmicLeft"));
-        AmplitudeLeft.setText(ReadText(reg, key, "AmplitudeLeft"));
-        AmplitudeLeftExit(this);
-        txtPulseLength.setText(ReadText(reg, key, "txtPulseLength"));
-        txtPulseLengthExit(this);
-        AmplitudeRight.setText(ReadText(reg, key, "AmplitudeRight"));
-        AmplitudeRightExit(this);
-        PhaseEdit.setText(ReadText(reg, key, "PhaseEdit"));
-        PhaseEditExit(this);
-        FreqSliderRight.setPosition(ReadInteger(reg, key, "FreqSliderRight"));
-        FreqSliderRightChange(this);
-        const std::int32_t device = ReadInteger(reg, key, "WaveDevice");
-        WaveDevice.setItemIndex(device);
-        if (WaveDevice.ItemIndex() != device || device < 0) {
-            // The device it was set to is gone: the system default plays instead, and the
-            // user learns why the list changed.
-            WaveDevice.setItemIndex(0);
-            platform.dialogs.ShowMessage(
-                "The output device used last time is no longer available; the system default "
-                "is used instead.");
-        }
-        WaveDeviceChange(this);
-        PresetRecallAutostart1.setChecked(ReadFlag(reg, key, "PresetAutoStart"));
-        if (ReadFlag(reg, key, "frmFrequencyDisplay")) FrequencyDisplay1Click(this);
-        setLeft(ReadInteger(reg, key, "FormX"));
-        setTop(ReadInteger(reg, key, "FormY"));
-        // Each coordinate goes in as it is read: a later one that fails leaves the earlier ones.
-        if (frmFrequencyDisplay) {
-            frmFrequencyDisplay->setLeft(ReadInteger(reg, key, "DisplayX"));
-            frmFrequencyDisplay->setTop(ReadInteger(reg, key, "DisplayY"));
-            frmFrequencyDisplay->setWidth(ReadInteger(reg, key, "DisplayW"));
-        } else {
-            for (const char* name : {"DisplayX", "DisplayY", "DisplayW"})
-                ReadInteger(reg, key, name);
-        }
-        // Each stored end is judged against the other stored end, not a designed one.
-        MinFreqEdit.setText(ReadText(reg, key, "MinFreqEdit"));
-        MaxFreqEdit.setText(ReadText(reg, key, "MaxFreqEdit"));
-        SliderEndsExit();
-        txtRound.setText(ReadText(reg, key, "txtRound"));
-        txtRoundExit(this);
-        chkConstantLeftClick(this);
-        fInitLeft.setText(ReadText(reg, key, "fInitLeft"));
-        fInitLeftExit(this);
-        fFinalLeft.setText(ReadText(reg, key, "fFinalLeft"));
-        fFinalLeftExit(this);
-    } catch (const std::exception&) {
+    // A first start, or a key that holds only a notice's flag: the defaults.
+    if (!key || !reg.QueryValue(key, "WaveDevice")) {
         rESETTOdEFAULT1Click(this);
         // The defaults are constant mode, and a first start looks like every later one: the
         // fine-step buttons are laid out even where the reset, already in constant mode,
         // changes no mode.
         chkConstantLeftClick(this);
+    } else {
+        restoreEachValue(key);
     }
     if (key) reg.CloseKey(key);
     // Stored places from another screen set-up (or edited by hand) are brought onto the screens.
@@ -121,12 +72,171 @@ void TfrmGenerator::RestoreSettings() {
     SliderEndBelowHalfRate();
     fConstLeftChange(this);
     SeedPresets();
+    TellSettingsNotRead();
+}
+
+void TfrmGenerator::restoreEachValue(persistence::RegKey key) {
+    persistence::IRegistry& reg = platform.registry;
+    // Each value on its own: one that cannot be read, or a handler run for it that fails,
+    // costs that value alone, which takes its default. A missing value is no fault (an older
+    // file, a value never written); a value of another kind is, and the user hears of it.
+    const auto step = [&](const char* name, const auto& apply, const auto& fallback) {
+        try {
+            apply();
+        } catch (const std::exception&) {
+            if (reg.QueryValue(key, name)) SettingsNotRead.push_back(name);
+            try {
+                fallback();
+            } catch (const std::exception&) {
+            }
+        }
+    };
+    const auto keep = [] {};
+    const auto selectDevice = [&] {
+        const std::int32_t index = ReadInteger(reg, key, "WaveDevice");
+        WaveDevice.setItemIndex(index);
+    };
+    step("WaveDevice", selectDevice, [&] { WaveDevice.setItemIndex(0); });
+    step(
+        "Duration", [&] { Duration.setText(ReadText(reg, key, "Duration")); },
+        [&] { Duration.setText("10"); });
+    // Every restored value goes through its field's rule, as a typed one does.
+    step(
+        "Duration", [&] { DurationRule(); }, keep);
+    step(
+        "Loop", [&] { Loop.setChecked(ReadFlag(reg, key, "Loop")); },
+        [&] { Loop.setChecked(true); });
+    step(
+        "BidirectionalLeft",
+        [&] { BidirectionalLeft.setChecked(ReadFlag(reg, key, "BidirectionalLeft")); },
+        [&] { BidirectionalLeft.setChecked(false); });
+    step(
+        "LogarithmicLeft",
+        [&] { LogarithmicLeft.setChecked(ReadFlag(reg, key, "LogarithmicLeft")); },
+        [&] { LogarithmicLeft.setChecked(true); });
+    step(
+        "AmplitudeLeft", [&] { AmplitudeLeft.setText(ReadText(reg, key, "AmplitudeLeft")); },
+        [&] { AmplitudeLeft.setText("0"); });
+    step(
+        "AmplitudeLeft", [&] { AmplitudeLeftExit(this); }, keep);
+    step(
+        "txtPulseLength", [&] { txtPulseLength.setText(ReadText(reg, key, "txtPulseLength")); },
+        [&] {
+            txtPulseLength.setText("10");
+            txtPulseLengthExit(this);
+        });
+    step(
+        "txtPulseLength", [&] { txtPulseLengthExit(this); }, keep);
+    step(
+        "AmplitudeRight", [&] { AmplitudeRight.setText(ReadText(reg, key, "AmplitudeRight")); },
+        [&] { AmplitudeRight.setText("0"); });
+    step(
+        "AmplitudeRight", [&] { AmplitudeRightExit(this); }, keep);
+    step(
+        "PhaseEdit", [&] { PhaseEdit.setText(ReadText(reg, key, "PhaseEdit")); }, keep);
+    step(
+        "PhaseEdit", [&] { PhaseEditExit(this); }, keep);
+    step(
+        "FreqSliderRight",
+        [&] { FreqSliderRight.setPosition(ReadInteger(reg, key, "FreqSliderRight")); }, keep);
+    step(
+        "FreqSliderRight", [&] { FreqSliderRightChange(this); }, keep);
+    step(
+        "WaveDevice",
+        [&] {
+            selectDevice();
+            const std::int32_t device = ReadInteger(reg, key, "WaveDevice");
+            if (WaveDevice.ItemIndex() != device || device < 0) {
+                // The device it was set to is gone: the system default plays instead, and the
+                // user learns why the list changed.
+                WaveDevice.setItemIndex(0);
+                platform.dialogs.ShowMessage(
+                    "The output device used last time is no longer available; the system "
+                    "default is used instead.");
+            }
+        },
+        [&] { WaveDevice.setItemIndex(0); });
+    step(
+        "WaveDevice", [&] { WaveDeviceChange(this); }, keep);
+    step(
+        "PresetAutoStart",
+        [&] { PresetRecallAutostart1.setChecked(ReadFlag(reg, key, "PresetAutoStart")); }, keep);
+    step(
+        "frmFrequencyDisplay",
+        [&] {
+            if (ReadFlag(reg, key, "frmFrequencyDisplay")) FrequencyDisplay1Click(this);
+        },
+        keep);
+    step(
+        "FormX", [&] { setLeft(ReadInteger(reg, key, "FormX")); }, keep);
+    step(
+        "FormY", [&] { setTop(ReadInteger(reg, key, "FormY")); }, keep);
+    if (frmFrequencyDisplay) {
+        TfrmFrequencyDisplay& display = *frmFrequencyDisplay;
+        step(
+            "DisplayX", [&] { display.setLeft(ReadInteger(reg, key, "DisplayX")); }, keep);
+        step(
+            "DisplayY", [&] { display.setTop(ReadInteger(reg, key, "DisplayY")); }, keep);
+        step(
+            "DisplayW", [&] { display.setWidth(ReadInteger(reg, key, "DisplayW")); }, keep);
+    }
+    // Each stored end is judged against the other stored end, not a designed one.
+    step(
+        "MinFreqEdit", [&] { MinFreqEdit.setText(ReadText(reg, key, "MinFreqEdit")); },
+        [&] { MinFreqEdit.setText("20"); });
+    step(
+        "MaxFreqEdit", [&] { MaxFreqEdit.setText(ReadText(reg, key, "MaxFreqEdit")); },
+        [&] { MaxFreqEdit.setText("500"); });
+    step(
+        "MaxFreqEdit", [&] { SliderEndsExit(); }, keep);
+    step(
+        "txtRound", [&] { txtRound.setText(ReadText(reg, key, "txtRound")); }, keep);
+    step(
+        "txtRound", [&] { txtRoundExit(this); }, keep);
+    step(
+        "chkConstantLeft", [&] { chkConstantLeftClick(this); }, keep);
+    step(
+        "fInitLeft", [&] { fInitLeft.setText(ReadText(reg, key, "fInitLeft")); },
+        [&] { fInitLeft.setText("100"); });
+    step(
+        "fInitLeft", [&] { fInitLeftExit(this); }, keep);
+    step(
+        "fFinalLeft", [&] { fFinalLeft.setText(ReadText(reg, key, "fFinalLeft")); },
+        [&] { fFinalLeft.setText("1000"); });
+    step(
+        "fFinalLeft", [&] { fFinalLeftExit(this); }, keep);
+}
+
+void TfrmGenerator::TellSettingsNotRead() {
+    // Once, whatever the store and the windows' loads could not use.
+    std::string text = platform.registry.TakeReadNotice();
+    std::vector<std::string> names;
+    for (const std::string& name : SettingsNotRead)
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    SettingsNotRead.clear();
+    if (!names.empty()) {
+        std::string list;
+        for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+        if (!text.empty()) text += "\n\n";
+        text +=
+            "These stored settings could not be used and are back at their defaults: " + list + ".";
+    }
+    if (!text.empty()) platform.dialogs.ShowMessage(text);
 }
 
 bool TfrmGenerator::SaveSettings() {
+    const std::string failure = storeSettings();
+    if (failure.empty()) return true;
+    platform.dialogs.ShowMessage(failure);
+    return false;
+}
+
+std::string TfrmGenerator::storeSettings() {
     persistence::IRegistry& reg = platform.registry;
     const persistence::RegKey key = reg.CreateKey(ProgramKey());
     using namespace persistence;
+    // One save is one replace of what is stored: all the values or none of them.
+    if (key) reg.BeginBatch(key);
     try {
         WriteText(reg, key, "fInitLeft", fInitLeft.Text());
         WriteText(reg, key, "fFinalLeft", fFinalLeft.Text());
@@ -152,13 +262,13 @@ bool TfrmGenerator::SaveSettings() {
         WriteText(reg, key, "MinFreqEdit", MinFreqEdit.Text());
         WriteText(reg, key, "MaxFreqEdit", MaxFreqEdit.Text());
         WriteText(reg, key, "txtRound", txtRound.Text());
+        if (!reg.CommitBatch(key)) throw ESettingsWriteError("fInitLeft");
     } catch (const ESettingsWriteError& e) {
         if (key) reg.CloseKey(key);
-        platform.dialogs.ShowMessage(e.what());
-        return false;
+        return e.what();
     }
     reg.CloseKey(key);
-    return true;
+    return {};
 }
 
 void TfrmGenerator::rESETTOdEFAULT1Click(ui::Object*) {

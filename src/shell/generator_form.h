@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/audio_io.h"
 #include "engine/signal_engine.h"
@@ -296,7 +297,15 @@ public:
 
     // --- Settings store (persistence/settings_store_form.cpp) ---
     void RestoreSettings();
+    // Says once what the load could not use (SettingsNotRead and the store's own notice).
+    void TellSettingsNotRead();
+    // The stored values that could not be used at start-up, by name.
+    std::vector<std::string> SettingsNotRead;
     bool SaveSettings();
+    // The close's steps for a session that ends without anybody to ask (a signal, a display
+    // that went away): hot key released, output stopped, settings saved. False when the save
+    // failed.
+    bool EndSession();
     void rESETTOdEFAULT1Click(ui::Object* Sender);
 
     // --- Start-up, close, help (shell/) ---
@@ -316,6 +325,9 @@ public:
     Platform& platform;
 
 private:
+    void restoreEachValue(persistence::RegKey key);
+    // Writes the settings; the failure's message, empty when they were saved.
+    std::string storeSettings();
     void stopOutputAtOnce();
     void wireFrequencyControls();
     void wirePulseControls();

@@ -19,7 +19,8 @@ struct RemoteMessage {
 
 // What the generator did with another program's message. Acted: it did what the message asks
 // (also when that changed nothing); Refused: an unknown message or a value out of range, with
-// the field as it was; Busy: it could not take the message now.
+// the field as it was; Busy: it could not take the message now (a message box or modal window
+// is open, or start-up has not finished), and the sender may try again.
 enum class RemoteOutcome { Acted, Refused, Busy };
 
 // The outcome as a window procedure returns it on Windows; 0 is what a generator that does

@@ -17,7 +17,19 @@ TfrmStartSplash::TfrmStartSplash(const ui::Application& app) : ui::Form("frmStar
     imgSplash.OnClick = [this](ui::Object* s) { imgSplashClick(s); };
 }
 
-Program::Program(Platform& platform, ISplashTiming& timing) : platform_(platform), timing_(timing) {
+Platform Program::withDialogs(const Platform& platform, ui::IDialogs& dialogs) {
+    Platform own{platform.loop,         dialogs,        platform.waveOut, platform.waveMemory,
+                 platform.registry,     platform.shell, platform.hotKey,  platform.decimalSeparator,
+                 platform.programFolder};
+    own.defaultDeviceName = platform.defaultDeviceName;
+    own.volumeControlCaption = platform.volumeControlCaption;
+    own.volumeControlPrograms = platform.volumeControlPrograms;
+    own.volumeControlMissing = platform.volumeControlMissing;
+    return own;
+}
+
+Program::Program(Platform& platform, ISplashTiming& timing)
+    : dialogs_(platform.dialogs), platform_(withDialogs(platform, dialogs_)), timing_(timing) {
     Application.helpViewer = [this](const std::string& file, int context) {
         platform_.shell.ShowHelp(file, context);
     };
@@ -80,6 +92,26 @@ void Program::Startup() {
 void Program::ShowMainWindow() {
     frmGenerator->Show();
     frmGenerator->Activate();
+    startedUp_ = true;
+}
+
+RemoteOutcome Program::DeliverRemoteMessage(std::uint32_t message, std::uint32_t wParam,
+                                            std::intptr_t lParam, std::string* reason) {
+    if (!startedUp_ || !frmGenerator || dialogs_.open() > 0 || Application.Terminated)
+        return RemoteOutcome::Busy;
+    return frmGenerator->WndProc(message, wParam, lParam, reason);
+}
+
+void Program::TellRemoteControlOff(const std::string& reason) {
+    platform_.dialogs.ShowMessage("Other programs cannot control this generator (vpg-send): " +
+                                  reason);
+}
+
+bool Program::EndSession() {
+    if (!startedUp_ || !frmGenerator || Application.Terminated) return true;
+    const bool saved = frmGenerator->EndSession();
+    Application.Terminated = true;
+    return saved;
 }
 
 // --- The main window's own set-up, activation and close ---
@@ -147,6 +179,13 @@ void TfrmGenerator::FormResize(ui::Object*) {}
 void TfrmGenerator::Exit1Click(ui::Object*) {
     if (OutputOpen()) AudioOut1->StopAtOnce();
     Close();
+}
+
+bool TfrmGenerator::EndSession() {
+    // The close's steps, without a question nobody is there to answer.
+    platform.hotKey.UnregisterHotKey(this, 1);
+    AudioOut1->StopAtOnce();
+    return storeSettings().empty();
 }
 
 void TfrmGenerator::FormClose(ui::Object*, ui::CloseAction& Action) {

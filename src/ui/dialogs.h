@@ -45,4 +45,35 @@ public:
     virtual int ShowNoticeDialog(const NoticeDialogRequest& request, bool& checked) = 0;
 };
 
+// Passes every box on to another IDialogs and counts those open, so that the program knows
+// when it runs inside one (what arrives then is not acted on).
+class CountedDialogs final : public IDialogs {
+public:
+    explicit CountedDialogs(IDialogs& inner) : inner_(inner) {}
+    void ShowMessage(const std::string& text) override {
+        const Open open(open_);
+        inner_.ShowMessage(text);
+    }
+    int MessageDlg(const std::string& text, MsgDlgType type, unsigned buttons) override {
+        const Open open(open_);
+        return inner_.MessageDlg(text, type, buttons);
+    }
+    int ShowNoticeDialog(const NoticeDialogRequest& request, bool& checked) override {
+        const Open open(open_);
+        return inner_.ShowNoticeDialog(request, checked);
+    }
+    int open() const { return open_; }
+
+private:
+    struct Open {
+        explicit Open(int& n) : n_(n) { ++n_; }
+        ~Open() { --n_; }
+        Open(const Open&) = delete;
+        Open& operator=(const Open&) = delete;
+        int& n_;
+    };
+    IDialogs& inner_;
+    int open_ = 0;
+};
+
 }  // namespace ui

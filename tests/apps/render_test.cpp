@@ -461,7 +461,7 @@ std::string grownTemporary(const Folder& folder, const std::string& output, std:
 }
 
 TEST(RenderOutput, ASignalRemovesTheTemporaryAndLeavesTheEarlierFile) {
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGRTMIN + 3}) {
         SCOPED_TRACE(strsignal(sig));
         Folder folder;
         spit(folder / "t.wav", "the user's earlier file");
@@ -477,6 +477,62 @@ TEST(RenderOutput, ASignalRemovesTheTemporaryAndLeavesTheEarlierFile) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
         EXPECT_EQ(folder.listing(), before);
         fs::remove(folder.path.string() + ".err");
+    }
+}
+
+TEST(RenderOutput, AClosedPipeForItsMessagesNeitherEndsItNorLeavesATemporary) {
+    Folder folder;
+    // "--pulse-length 0" is said to have become 1: a message into a pipe nobody reads.
+    const auto child = Spawn({kRenderProgram, "--pulse-length", "0", "--duration", "2", "--fs",
+                              "8000", "-o", folder / "t.wav"},
+                             "", "", [] {
+                                 int fds[2];
+                                 if (::pipe(fds) != 0) ::_exit(126);
+                                 ::close(fds[0]);
+                                 ::dup2(fds[1], 2);
+                                 ::signal(SIGPIPE, SIG_DFL);
+                             });
+    const int status = child.wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const auto listing = folder.listing();
+    ASSERT_EQ(listing.size(), 1u);
+    EXPECT_EQ(listing.begin()->first, "t.wav");
+}
+
+TEST(RenderOutput, AnotherUsersLinkInASharedStickyFolderIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant a link of another user's";
+    Folder folder;
+    fs::create_directory(folder / "shared");
+    ::chmod((folder / "shared").c_str(), 01777);
+    spit(folder / "victim", "the victim's own file");
+    struct Case {
+        const char* name;
+        uid_t owner;
+        bool followed;
+    };
+    const Case cases[] = {
+        {"another user's link", testing_support::kOrdinaryUser, false},
+        {"our own link", 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string link = folder / "shared/x.wav";
+        fs::remove(link);
+        fs::create_symlink(folder / "victim", link);
+        ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
+        std::string messages;
+        const int status = renderTo(link, messages);
+        if (c.followed) {
+            EXPECT_EQ(status, 0) << messages;
+            EXPECT_NE(Folder::slurp(folder / "victim"), "the victim's own file");
+        } else {
+            EXPECT_EQ(status, 2);
+            EXPECT_EQ(messages, "vpg-render: cannot write '" + link +
+                                    "': it is a symbolic link of another user's in the shared "
+                                    "folder " +
+                                    (folder / "shared") + ", which is not followed\n");
+            EXPECT_EQ(Folder::slurp(folder / "victim"), "the victim's own file");
+        }
     }
 }
 

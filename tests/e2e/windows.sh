@@ -184,6 +184,12 @@ wait_gone() {
     return 1
 }
 send() { "$wine" "$build/vpg-send.exe" "$@"; }
+# send_ok ARGS...: the message is taken (exit 0), or the run fails.
+send_ok() {
+    local status=0
+    send "$@" || status=$?
+    ((status == 0)) || fail "vpg-send.exe $* exited $status"
+}
 start_vpg() {
     rm -f "$capture"
     (cd "$build" && exec "$wine" "$build/vpg.exe") >"$log" 2>&1 &
@@ -244,6 +250,17 @@ pass "the splash is shown ($shots/splash.png)"
 welcome=$(wait_window '^Welcome$') || fail "the welcome notice did not appear"
 sleep 0.5
 shot "$welcome" notice
+# While the notice is up the program is still starting: a message is answered "busy" at once
+# (exit 1) and does nothing, instead of opening a sound device error inside the notice.
+sent_at=$SECONDS
+status=0
+send 1024 2>"$work/send.err" || status=$?
+[[ $status == 1 ]] || fail "vpg-send.exe 1024 during the welcome notice: exit $status, $(cat "$work/send.err")"
+grep -q 'busy' "$work/send.err" || fail "vpg-send.exe 1024 during the welcome notice said: $(cat "$work/send.err")"
+((SECONDS - sent_at <= 3)) || fail "vpg-send.exe 1024 during the welcome notice took $((SECONDS - sent_at)) s"
+[[ -n $(window '^Welcome$') ]] || fail "the welcome notice went away"
+[[ -z $(window '^Sound Device Error') ]] || fail "a box opened inside the welcome notice"
+pass "vpg-send.exe 1024 during the welcome notice: exit 1 at once, $(tr -d '\r' <"$work/send.err")"
 # Tab past Yes and No to the check box, tick it, and answer with Escape (No).
 keys "$welcome" Tab Tab space
 shot "$welcome" notice-ticked
@@ -258,22 +275,31 @@ dpi=$("$wine" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | 
 dpi=$((${dpi:-96}))
 
 # --- it plays -------------------------------------------------------------------------------
+# Started up: the same message now plays.
+send_ok 1024
+playing || fail "vpg-send 1024 after start-up did not start the output"
+m=$(measure_last)
+expect_tone "$m" 100
+pass "vpg-send.exe 1024 after start-up: exit 0, plays 100 Hz: $m"
+send_ok 1025
+sleep 0.5
+playing && fail "vpg-send 1025 did not stop the output"
 keys "$main" F11
 playing || fail "F11 did not start the output"
 m=$(measure_last)
 expect_tone "$m" 100
 pass "F11 plays 100 Hz: $m"
 
-send 1031 44100 || fail "vpg-send 1031 44100 failed"
+send_ok 1031 44100
 m=$(measure_last)
 expect_tone "$m" 441
 pass "vpg-send 1031 44100 retunes to 441 Hz: $m"
 
-send 1025
+send_ok 1025
 sleep 0.5
 playing && fail "vpg-send 1025 did not stop the output"
 pass "vpg-send 1025 stops"
-send 1024
+send_ok 1024
 playing || fail "vpg-send 1024 did not start the output"
 m=$(measure_last)
 expect_tone "$m" 441
@@ -300,7 +326,7 @@ other_window=$(wait_window '^xmessage$') || fail "xmessage did not appear"
 keys "$other_window" ctrl+Insert
 if playing; then
     pass "Ctrl+Insert with a non-Wine window focused started the output"
-    send 1025
+    send_ok 1025
 else
     echo "note: Ctrl+Insert with a non-Wine window focused reaches no Wine program (Wine grabs no keys)"
 fi
@@ -452,10 +478,10 @@ viewable "$box" && fail "Enter did not close the message box"
 pass "Enter closes the message"
 
 # --- some fields changed by other programs' messages, then Exit --------------------------------
-send 1031 12345  # start frequency 123.45 Hz
-send 1033 200000 # final frequency 2000 Hz
-send 1034 25     # duration 2.5 s
-send 1035 0      # no loop
+send_ok 1031 12345  # start frequency 123.45 Hz
+send_ok 1033 200000 # final frequency 2000 Hz
+send_ok 1034 25     # duration 2.5 s
+send_ok 1035 0      # no loop
 activate "$main"
 keys "$main" ctrl+x
 wait_exit || fail "Ctrl+X did not end the program"

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -290,6 +291,157 @@ std::string kindAt(const std::string& path) {
     if (S_ISDIR(st.st_mode)) return "folder";
     if (S_ISFIFO(st.st_mode)) return "FIFO";
     return "other";
+}
+
+TEST(RegFile, ABrokenLineCostsItsValueAlone) {
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    const std::string section = "[HKEY_LOCAL_MACHINE" + kKey + "]\n";
+    const std::string before = "\"Duration\"=\"5\"\n";
+    const std::string after = "\"FormX\"=dword:00000064\n";
+    struct Case {
+        const char* line;
+        std::vector<std::string> lost;  // the values that do not come back
+    };
+    const Case cases[] = {
+        {"\"fInitLeft\"=\"250\n", {"fInitLeft"}},  // the closing quote is missing
+        {"\"Loop\"=dword:1\n", {"Loop"}},
+        {"\"Loop\"=dword:0000000g\n", {"Loop"}},
+        {"\"Loop\"=42\n", {"Loop"}},
+        {"\"Loop\n", {"Loop"}},
+        {"Loop=dword:00000001\n", {"Loop"}},
+        {"\"PhaseEdit\"=\"4\\q5\"\n", {"PhaseEdit"}},
+        {"\"PhaseEdit\"=\"45\" trailing\n", {"PhaseEdit"}},
+        {"\x01\x02 line noise\n", {}},
+        // A key line that cannot be read: the values under it belong nowhere.
+        {"[HKEY_LOCAL_MACHINE\\Software\\Halvane\n\"Other\"=\"1\"\n", {"FormX"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto reading = persistence::ReadRegFile(header + section + before + c.line + after);
+        ASSERT_TRUE(reading.file);
+        EXPECT_FALSE(reading.droppedLines.empty());
+        EXPECT_EQ(reading.droppedLines.front(), 5);  // counted from 1, blank lines included
+        const auto& key = reading.file->keys.at(kKey);
+        EXPECT_EQ(key.at("Duration").value, RegistryValue::Text("5"));
+        const bool formXLost = std::find(c.lost.begin(), c.lost.end(), "FormX") != c.lost.end();
+        EXPECT_EQ(key.count("FormX"), formXLost ? 0u : 1u);
+        for (const std::string& name : c.lost) EXPECT_EQ(key.count(name), 0u) << name;
+        EXPECT_FALSE(persistence::ParseRegFile(header + section + before + c.line + after));
+    }
+    // Without the header it is not a settings file at all.
+    EXPECT_FALSE(persistence::ReadRegFile(section + before).file);
+    const auto clean = persistence::ReadRegFile(header + section + before + after);
+    EXPECT_TRUE(clean.droppedLines.empty());
+}
+
+TEST(FileRegistry, ABrokenLineIsSaidOnceAndTheFileAsItWasIsKeptBesideIt) {
+    TempDir dir;
+    const std::string path = dir.file("settings.reg");
+    const std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE" + kKey +
+                             "]\n\"fInitLeft\"=\"250\n\"Duration\"=\"5\"\n";
+    spit(path, text);
+    posix::FileRegistry reg(path);
+    const auto key = reg.OpenKey(kKey);
+    ASSERT_NE(key, 0u);
+    EXPECT_EQ(reg.QueryValue(key, "Duration"), RegistryValue::Text("5"));
+    // Not missing, which would read as an empty text: a kind the store does not take.
+    EXPECT_EQ(reg.QueryValue(key, "fInitLeft"), RegistryValue{});
+    EXPECT_FALSE(reg.QueryValue(key, "Missing"));
+    reg.CloseKey(key);
+    const std::string aside = path + ".unreadable";
+    EXPECT_EQ(reg.keptAside(), aside);
+    EXPECT_EQ(slurp(aside), text);
+    EXPECT_EQ(slurp(path), text);  // untouched until the next save
+    EXPECT_EQ(reg.TakeReadNotice(),
+              "Some settings could not be read from " + path +
+                  ": 1 line (line 4) could not be read, and those settings are back at their "
+                  "defaults. The file as it was is kept as " +
+                  aside + ".");
+    EXPECT_EQ(reg.TakeReadNotice(), "");
+    // Opening again neither copies again nor says it again.
+    reg.CloseKey(reg.OpenKey(kKey));
+    EXPECT_EQ(reg.TakeReadNotice(), "");
+    EXPECT_FALSE(fs::exists(path + ".unreadable-2"));
+}
+
+TEST(FileRegistry, AFileThatIsNoSettingsFileIsSaidWithWhereItWillGo) {
+    TempDir dir;
+    const std::string path = dir.file("settings.reg");
+    spit(path, "junk");
+    posix::FileRegistry reg(path);
+    EXPECT_EQ(reg.OpenKey(kKey), 0u);
+    EXPECT_EQ(reg.TakeReadNotice(), "The settings file " + path +
+                                        " could not be read, and every setting is back at its "
+                                        "default. The file as it was will be kept as " +
+                                        path + ".unreadable when the settings are next saved.");
+}
+
+TEST(FileRegistry, ABatchReplacesTheFileOnceAndADroppedBatchNotAtAll) {
+    struct Counting final : posix::FileReplacer {
+        bool replace(const std::string& path, const std::string& content) override {
+            ++count;
+            return real.replace(path, content);
+        }
+        int count = 0;
+        posix::AtomicFileReplacer real;
+    };
+    TempDir dir;
+    const std::string path = dir.file("settings.reg");
+    Counting counting;
+    posix::FileRegistry reg(path, &counting);
+    auto key = reg.CreateKey(kKey);
+    reg.BeginBatch(key);
+    for (int i = 0; i < 27; ++i)
+        ASSERT_TRUE(reg.SetValue(key, "V" + std::to_string(i), RegistryValue::Integer(i)));
+    EXPECT_EQ(counting.count, 0);
+    EXPECT_FALSE(fs::exists(path));
+    ASSERT_TRUE(reg.CommitBatch(key));
+    EXPECT_EQ(counting.count, 1);
+    reg.CloseKey(key);
+    // Outside a batch each write replaces the file, as the notices' flags need.
+    key = reg.CreateKey(kKey);
+    ASSERT_TRUE(reg.SetValue(key, "Welcome", RegistryValue::Integer(1)));
+    EXPECT_EQ(counting.count, 2);
+    reg.BeginBatch(key);
+    ASSERT_TRUE(reg.SetValue(key, "V0", RegistryValue::Integer(99)));
+    reg.CloseKey(key);  // never committed
+    EXPECT_EQ(counting.count, 2);
+    posix::FileRegistry again(path);
+    const auto k = again.OpenKey(kKey);
+    EXPECT_EQ(again.QueryValue(k, "V0"), RegistryValue::Integer(0));
+    EXPECT_EQ(again.QueryValue(k, "V26"), RegistryValue::Integer(26));
+    EXPECT_EQ(again.QueryValue(k, "Welcome"), RegistryValue::Integer(1));
+}
+
+TEST(FileRegistry, ASaveKeepsTheModeOfTheFileItReplacesThroughALink) {
+    TempDir dir;
+    const std::string real = dir.file("real.reg");
+    spit(real, "Windows Registry Editor Version 5.00\n");
+    ::chmod(real.c_str(), 0640);
+    fs::create_symlink("real.reg", dir.file("settings.reg"));
+    const LoadAndSave r = loadAndSave(dir.file("settings.reg"));
+    ASSERT_TRUE(r.saved);
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    // A new file is private.
+    const LoadAndSave fresh = loadAndSave(dir.file("new.reg"));
+    ASSERT_TRUE(fresh.saved);
+    ASSERT_EQ(::stat(dir.file("new.reg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST(FileRegistry, TemporariesOfKilledSavesGoAtTheNextOpening) {
+    TempDir dir;
+    const std::string path = dir.file("settings.reg");
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string stale = dir.file("settings.reg.tmp-" + std::to_string(gone) + "-1");
+    spit(stale, "half a save");
+    posix::FileRegistry reg(path);
+    EXPECT_EQ(reg.OpenKey(kKey), 0u);
+    EXPECT_FALSE(fs::exists(stale));
 }
 
 TEST(FileRegistry, OnlyARegularFileOfSaneSizeIsReadAndAnythingElseIsKeptAside) {

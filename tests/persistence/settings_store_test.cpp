@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,37 +85,6 @@ constexpr Written kWriteOrder[] = {
     {"MaxFreqEdit", ValueKind::Text},
     {"txtRound", ValueKind::Text},
 };
-
-// The order in which a start reads the values (WaveDevice is read twice; the first read counts).
-const std::vector<std::string> kReadOrder = {
-    "WaveDevice",
-    "Duration",
-    "Loop",
-    "BidirectionalLeft",
-    "LogarithmicLeft",
-    "AmplitudeLeft",
-    "txtPulseLength",
-    "AmplitudeRight",
-    "PhaseEdit",
-    "FreqSliderRight",
-    "PresetAutoStart",
-    "frmFrequencyDisplay",
-    "FormX",
-    "FormY",
-    "DisplayX",
-    "DisplayY",
-    "DisplayW",
-    "MinFreqEdit",
-    "MaxFreqEdit",
-    "txtRound",
-    "fInitLeft",
-    "fFinalLeft",
-};
-
-std::size_t readPosition(const std::string& name) {
-    return static_cast<std::size_t>(std::find(kReadOrder.begin(), kReadOrder.end(), name) -
-                                    kReadOrder.begin());
-}
 
 bool frequencyLayoutApplied(vpg::TfrmGenerator& g) {
     return g.SemiUpLeft.Visible() && g.fInitLeftPlus.Visible();
@@ -335,59 +305,71 @@ TEST(SettingsStore, TheSlidersUpperEndStaysBelowHalfTheSamplingRate) {
     }
 }
 
-TEST(SettingsStore, AKeyWithoutPresetAutoStartAppliesTheFirstStepsThenTheReset) {
-    HeadlessProgram reference;  // a first start, for the designed window geometry
-    reference.start();
-
-    HeadlessProgram p;
-    putFullKey(p);
-    programKey(p).erase("PresetAutoStart");
-    p.start();
+// Every stored value as the controls and windows show it after a start, by value name.
+std::map<std::string, std::string> shownValues(HeadlessProgram& p) {
     vpg::TfrmGenerator& g = p.gen();
-    // Untouched by the reset: phase and delta. The loaded levels moved their sliders, so the
-    // reset's sliders at 0 bring the level texts to 0 as well: text and slider agree.
-    EXPECT_EQ(g.PhaseEdit.Text(), "45");
-    EXPECT_EQ(g.FreqSliderRight.Position(), 30);
-    EXPECT_EQ(g.AmplitudeLeft.Text(), "0");
-    EXPECT_EQ(g.AmplitudeRight.Text(), "0");
-    EXPECT_EQ(g.barAmplitudeLeft.Position(), 0);
-    // The reset's: device, duration, loop, sweep choices, pulse length, frequencies, range.
-    expectResetValues(g);
-    // Nothing from PresetAutoStart on was read.
-    EXPECT_FALSE(g.PresetRecallAutostart1.Checked());
-    EXPECT_FALSE(p.program.frmFrequencyDisplay->Visible());
-    EXPECT_EQ(g.Left, reference.gen().Left);
-    EXPECT_EQ(g.Top, reference.gen().Top);
-    EXPECT_EQ(p.program.frmFrequencyDisplay->Left, reference.program.frmFrequencyDisplay->Left);
-    EXPECT_EQ(p.program.frmFrequencyDisplay->Top, reference.program.frmFrequencyDisplay->Top);
-    EXPECT_EQ(p.program.frmFrequencyDisplay->Width, reference.program.frmFrequencyDisplay->Width);
-    EXPECT_EQ(g.txtRound.Text(), "1");
-    EXPECT_TRUE(frequencyLayoutApplied(g));  // laid out at every start
-    EXPECT_TRUE(p.hp.dialogs.calls.empty());
+    const auto& d = *p.program.frmFrequencyDisplay;
+    const auto flag = [](bool b) { return std::string(b ? "1" : "0"); };
+    return {
+        {"fInitLeft", g.fInitLeft.Text()},
+        {"fFinalLeft", g.fFinalLeft.Text()},
+        {"AmplitudeLeft", g.AmplitudeLeft.Text()},
+        {"LogarithmicLeft", flag(g.LogarithmicLeft.Checked())},
+        {"BidirectionalLeft", flag(g.BidirectionalLeft.Checked())},
+        {"AmplitudeRight", g.AmplitudeRight.Text()},
+        {"PhaseEdit", g.PhaseEdit.Text()},
+        {"FreqSliderRight", std::to_string(g.FreqSliderRight.Position())},
+        {"txtPulseLength", g.txtPulseLength.Text()},
+        {"Duration", g.Duration.Text()},
+        {"Loop", flag(g.Loop.Checked())},
+        {"WaveDevice", std::to_string(g.WaveDevice.ItemIndex())},
+        {"PresetAutoStart", flag(g.PresetRecallAutostart1.Checked())},
+        {"frmFrequencyDisplay", flag(d.Visible())},
+        {"FormX", std::to_string(g.Left)},
+        {"FormY", std::to_string(g.Top)},
+        {"DisplayX", std::to_string(d.Left)},
+        {"DisplayY", std::to_string(d.Top)},
+        {"DisplayW", std::to_string(d.Width)},
+        {"MinFreqEdit", g.MinFreqEdit.Text()},
+        {"MaxFreqEdit", g.MaxFreqEdit.Text()},
+        {"txtRound", g.txtRound.Text()},
+    };
 }
 
-TEST(SettingsStore, ABrokenIntegerOrWrongKindFallsBackToTheDefaultsSilently) {
+TEST(SettingsStore, OneValueThatCannotBeReadCostsThatValueAlone) {
+    HeadlessProgram designed;  // a first start, for the designed window geometry
+    designed.start();
+    const auto design = shownValues(designed);
+    HeadlessProgram full;
+    putFullKey(full);
+    full.start();
+    const auto stored = shownValues(full);
+
     struct Case {
         const char* name;
         std::optional<RegistryValue> value;  // nothing: the value is missing
+        std::string shown;                   // what the control shows then; "": as designed
     };
     const Case cases[] = {
-        {"WaveDevice", RegistryValue::Text("1")},
-        {"Duration", RegistryValue::Integer(5)},
-        {"Loop", std::nullopt},
-        {"BidirectionalLeft", RegistryValue::Text("1")},
-        {"AmplitudeLeft", RegistryValue::Integer(-6)},
-        {"PhaseEdit", RegistryValue::Integer(45)},
-        {"FreqSliderRight", std::nullopt},
-        {"FreqSliderRight", RegistryValue::Text("30")},
-        {"frmFrequencyDisplay", RegistryValue::Text("yes")},
-        {"FormX", RegistryValue{}},  // a kind the program never writes
-        {"FormY", std::nullopt},
-        {"DisplayY", std::nullopt},
-        {"DisplayW", std::nullopt},
-        {"MinFreqEdit", RegistryValue::Integer(10)},
-        {"txtRound", RegistryValue::Integer(5)},
-        {"fFinalLeft", RegistryValue::Integer(750)},
+        {"WaveDevice", RegistryValue::Text("1"), "0"},
+        {"Duration", RegistryValue::Integer(5), "10"},
+        {"Loop", std::nullopt, "1"},
+        {"BidirectionalLeft", RegistryValue::Text("1"), "0"},
+        {"LogarithmicLeft", RegistryValue::Text("0"), "1"},
+        {"AmplitudeLeft", RegistryValue::Integer(-6), "0"},
+        {"PhaseEdit", RegistryValue::Integer(45), ""},
+        {"FreqSliderRight", std::nullopt, ""},
+        {"FreqSliderRight", RegistryValue::Text("30"), ""},
+        {"PresetAutoStart", RegistryValue::Text("1"), ""},
+        {"PresetAutoStart", std::nullopt, ""},
+        {"frmFrequencyDisplay", RegistryValue::Text("yes"), ""},
+        {"FormX", RegistryValue{}, ""},  // a kind the program never writes
+        {"FormY", std::nullopt, ""},
+        {"DisplayY", std::nullopt, ""},
+        {"DisplayW", std::nullopt, ""},
+        {"MinFreqEdit", RegistryValue::Integer(10), "20"},
+        {"txtRound", RegistryValue::Integer(5), ""},
+        {"fFinalLeft", RegistryValue::Integer(750), "1000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + (c.value ? " of the wrong kind" : " missing"));
@@ -398,33 +380,66 @@ TEST(SettingsStore, ABrokenIntegerOrWrongKindFallsBackToTheDefaultsSilently) {
         else
             programKey(p).erase(c.name);
         p.start();
-        vpg::TfrmGenerator& g = p.gen();
-        auto& display = *p.program.frmFrequencyDisplay;
-
-        EXPECT_TRUE(p.hp.dialogs.calls.empty());
-        expectResetValues(g);
-        // What was read before the failure stays where the reset does not overwrite it.
-        const std::size_t failed = readPosition(c.name);
-        const auto kept = [failed](const char* name) { return readPosition(name) < failed; };
-        // The levels go through their rule as they load, so the reset's sliders at 0 bring
-        // their texts to 0 too.
-        EXPECT_EQ(g.AmplitudeLeft.Text(), "0");
-        EXPECT_EQ(g.AmplitudeRight.Text(), "0");
-        EXPECT_EQ(g.barAmplitudeRight.Position(), 0);
-        EXPECT_EQ(g.PhaseEdit.Text(), kept("PhaseEdit") ? "45" : "0");
-        EXPECT_EQ(g.FreqSliderRight.Position(), kept("FreqSliderRight") ? 30 : 0);
-        EXPECT_EQ(g.PresetRecallAutostart1.Checked(), kept("PresetAutoStart"));
-        EXPECT_EQ(display.Visible(), kept("frmFrequencyDisplay"));
-        EXPECT_EQ(g.Left == 100, kept("FormX"));
-        EXPECT_EQ(g.Top == 80, kept("FormY"));
-        EXPECT_EQ(display.Left == 600, kept("DisplayX"));
-        EXPECT_EQ(display.Top == 300, kept("DisplayY"));
-        EXPECT_EQ(display.Width == 250, kept("DisplayW"));
-        EXPECT_EQ(g.txtRound.Text(), kept("txtRound") ? "5" : "1");
-        // Wherever the load broke off, the start lays out the constant mode.
-        EXPECT_TRUE(frequencyLayoutApplied(g));
+        const auto shown = shownValues(p);
+        for (const auto& [name, value] : stored) {
+            if (name != c.name) {
+                EXPECT_EQ(shown.at(name), value) << name;
+            }
+        }
+        EXPECT_EQ(shown.at(c.name), c.shown.empty() ? design.at(c.name) : c.shown);
+        EXPECT_TRUE(frequencyLayoutApplied(p.gen()));
+        // A missing value is no fault; one of another kind is said once, by name.
+        const auto messages = p.hp.dialogs.messages();
+        if (c.value) {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0],
+                      std::string("These stored settings could not be used and are back at their "
+                                  "defaults: ") +
+                          c.name + ".");
+        } else {
+            EXPECT_TRUE(p.hp.dialogs.calls.empty());
+        }
         EXPECT_EQ(p.hp.registry.openHandles(), 0);
     }
+}
+
+TEST(SettingsStore, OutOfRangeOutputSettingsFallBackAndAreNamedOnce) {
+    struct Case {
+        std::int32_t fs, buffers, bufferSize;
+        const char* named;
+    };
+    const Case cases[] = {
+        {9, 2, 2, "Fs"},
+        {3, -1, 2, "Buffers"},
+        {3, 2, 7, "BufferSize"},
+        {9, 2, 7, "Fs, BufferSize"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named);
+        HeadlessProgram p;
+        putFullKey(p);
+        programKey(p)["Fs"] = RegistryValue::Integer(c.fs);
+        programKey(p)["Buffers"] = RegistryValue::Integer(c.buffers);
+        programKey(p)["BufferSize"] = RegistryValue::Integer(c.bufferSize);
+        p.start();
+        EXPECT_EQ(p.settings().FsList.ItemIndex(), c.fs == 9 ? 1 : 3);
+        EXPECT_EQ(p.settings().Buffers.ItemIndex(), 2);
+        EXPECT_EQ(p.settings().BufferSize.ItemIndex(), 2);
+        EXPECT_EQ(p.hp.dialogs.messages(),
+                  std::vector<std::string>{
+                      std::string("These stored settings could not be used and are back at their "
+                                  "defaults: ") +
+                      c.named + "."});
+        // The rest of the key still comes back.
+        EXPECT_EQ(p.gen().fInitLeft.Text(), "250");
+    }
+}
+
+TEST(SettingsStore, AKeyThatHoldsOnlyANoticeFlagIsAFirstStart) {
+    HeadlessProgram p;  // the key holds the Welcome flag alone
+    p.start();
+    expectResetValues(p.gen());
+    EXPECT_TRUE(p.hp.dialogs.calls.empty());
 }
 
 TEST(SettingsStore, AMissingTextLeavesTheFieldEmptyAndTheLoadGoesOn) {

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +24,7 @@
 
 #include "platform/posix/poll_fd_watcher.h"
 #include "shell/remote_message.h"
+#include "support/child_process.h"
 #include "support/socket_test_support.h"
 
 namespace {
@@ -34,11 +37,19 @@ using vpg::RemoteMessage;
 
 constexpr uid_t kNobody = 65534;
 
+vpg::RemoteOutcome kActs(std::uint32_t, std::uint32_t, std::intptr_t, std::string&) {
+    return vpg::RemoteOutcome::Acted;
+}
+
 mode_t modeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
     return st.st_mode;
 }
+
+// Short, so that the deadline tests are quick; long enough for a loaded machine's exchanges.
+constexpr RemoteControlServer::Limits kLimits{std::chrono::milliseconds(700),
+                                              std::chrono::milliseconds(50)};
 
 class RemoteControl : public ::testing::Test {
 protected:
@@ -69,12 +80,14 @@ protected:
     std::vector<RemoteMessage> received;
     std::function<void(const RemoteMessage&)> onMessage;
     std::unique_ptr<RemoteControlServer> server = std::make_unique<RemoteControlServer>(
-        watcher, [this](std::uint32_t m, std::uint32_t w, std::intptr_t l, std::string& reason) {
+        watcher,
+        [this](std::uint32_t m, std::uint32_t w, std::intptr_t l, std::string& reason) {
             received.push_back({m, w, l});
             if (onMessage) onMessage(received.back());
             reason = refusal;
             return outcome;
-        });
+        },
+        kLimits);
     // What the program answers: it acted, unless a test says otherwise.
     vpg::RemoteOutcome outcome = vpg::RemoteOutcome::Acted;
     std::string refusal;
@@ -179,19 +192,59 @@ TEST_F(RemoteControl, AMegabyteWithoutNewlineNeitherBlocksOthersNorSurvivesItsNe
     EXPECT_EQ(received[1], (RemoteMessage{1025, 0, 0}));
 }
 
-TEST_F(RemoteControl, AFloodThatReadsNoAnswersIsCutOffAndOthersAreServed) {
+TEST_F(RemoteControl, AFloodThatReadsNoAnswersIsHeldBackAndOthersAreServed) {
     ClientSocket flood(path());
     ClientSocket other(path());
     std::string lines;
     for (int i = 0; i < 400000; ++i) lines += "1027\n";  // 2 MB of answers nobody reads
     flood.out = lines;
     flood.readAnswers = false;
-    ASSERT_TRUE(pumpUntil([&] { return flood.closed; }, {&flood}));
+    // The server stops reading once the answers back up: the flood's writes stall.
+    std::size_t before = 0;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            const bool stalled = received.size() == before && !received.empty();
+            before = received.size();
+            return stalled;
+        },
+        {&flood}));
     EXPECT_LT(received.size(), 400000u);
-    EXPECT_GT(received.size(), 0u);
     EXPECT_EQ(exchange(other, "1024\n"), "ok\n");
     EXPECT_EQ(received.back(), (RemoteMessage{1024, 0, 0}));
+    // Held, not read, and dropped once it has taken no answer within the deadline.
+    ASSERT_TRUE(pumpUntil([&] { return flood.closed; }, {&flood}));
     EXPECT_EQ(server->clientCount(), 1u);
+}
+
+TEST_F(RemoteControl, NoLineIsDroppedForAClientThatReadsItsAnswersLate) {
+    constexpr int kLines = 200000;  // a megabyte of lines, 600 kB of answers
+    ClientSocket client(path());
+    for (int i = 0; i < kLines; ++i) client.out += "1027 " + std::to_string(i % 10) + "\n";
+    client.readAnswers = false;
+    for (int i = 0; i < 50; ++i) {
+        client.step();
+        watcher.runOnce(1);
+    }
+    EXPECT_LT(received.size(), static_cast<std::size_t>(kLines));  // the answers backed up
+    client.readAnswers = true;
+    ASSERT_TRUE(
+        pumpUntil([&] { return client.answerCount() == kLines || client.closed; }, {&client}));
+    EXPECT_FALSE(client.closed);
+    EXPECT_EQ(received.size(), static_cast<std::size_t>(kLines));
+    const std::string answers = client.takeAnswers();
+    EXPECT_EQ(answers.find_first_not_of("ok\n"), std::string::npos);
+    for (int i = 0; i < kLines; i += 9973) EXPECT_EQ(received[i].wParam, unsigned(i % 10)) << i;
+}
+
+TEST_F(RemoteControl, AClientThatCompletesNoLineInTimeIsDropped) {
+    ClientSocket silent(path());
+    ClientSocket half(path());
+    half.out = "1024";  // and never the newline
+    ASSERT_TRUE(pumpUntil([&] { return silent.closed && half.closed; }, {&silent, &half}));
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(server->clientCount(), 0u);
+    ClientSocket late(path());
+    EXPECT_EQ(exchange(late, "1025\n"), "ok\n");
 }
 
 TEST_F(RemoteControl, ManyClientsAtOnceEachGetTheirAnswer) {
@@ -212,12 +265,58 @@ TEST_F(RemoteControl, ManyClientsAtOnceEachGetTheirAnswer) {
     for (ClientSocket* c : all) EXPECT_EQ(c->takeAnswers(), "ok\n");
     ASSERT_EQ(received.size(), RemoteControlServer::kMaxClients);
     EXPECT_EQ(server->clientCount(), RemoteControlServer::kMaxClients);
+}
 
-    // One more than the limit is told so and let go; the others stay connected.
+TEST_F(RemoteControl, AFullTableMakesRoomByLettingTheIdlestClientGo) {
+    std::vector<std::unique_ptr<ClientSocket>> silent;
+    std::vector<ClientSocket*> all;
+    for (std::size_t i = 0; i < RemoteControlServer::kMaxClients; ++i) {
+        silent.push_back(std::make_unique<ClientSocket>(path()));
+        all.push_back(silent.back().get());
+        watcher.runOnce(0);
+    }
+    ASSERT_TRUE(
+        pumpUntil([&] { return server->clientCount() == RemoteControlServer::kMaxClients; }, {}));
+    // The second one does something, so the first is the idlest.
+    EXPECT_EQ(exchange(*silent[1], "1026\n"), "ok\n");
     ClientSocket extra(path());
-    ASSERT_TRUE(pumpUntil([&] { return extra.closed; }, {&extra}));
-    EXPECT_EQ(extra.takeAnswers(), "error: too many connections\n");
-    EXPECT_EQ(exchange(*clients[0], "1025\n"), "ok\n");
+    EXPECT_EQ(exchange(extra, "1025\n"), "ok\n");
+    EXPECT_EQ(received.back(), (RemoteMessage{1025, 0, 0}));
+    ASSERT_TRUE(pumpUntil([&] { return silent[0]->closed; }, {silent[0].get()}));
+    EXPECT_EQ(silent[0]->takeAnswers(), "error: too many connections; the idlest one is let go\n");
+    EXPECT_EQ(server->clientCount(), RemoteControlServer::kMaxClients);
+    EXPECT_EQ(exchange(*silent[1], "1024\n"), "ok\n");
+}
+
+TEST_F(RemoteControl, ABusyProgramIsAnsweredBusy) {
+    ClientSocket client(path());
+    outcome = vpg::RemoteOutcome::Busy;
+    EXPECT_EQ(exchange(client, "1024\n"), "busy\n");
+    outcome = vpg::RemoteOutcome::Acted;
+    EXPECT_EQ(exchange(client, "1024\n"), "ok\n");
+}
+
+TEST_F(RemoteControl, RunningOutOfDescriptorsPausesAcceptingInsteadOfSpinning) {
+    const std::string result = testing_support::InChild([&]() -> std::string {
+        // A low limit, and every descriptor under it taken once the clients have connected.
+        const rlimit low{40, 40};
+        if (::setrlimit(RLIMIT_NOFILE, &low) != 0) return "setrlimit failed";
+        ClientSocket a(path()), b(path());
+        std::vector<int> taken;
+        for (int fd; (fd = ::dup(0)) >= 0;) taken.push_back(fd);
+        if (errno != EMFILE) return "no EMFILE";
+        watcher.runOnce(100);
+        if (!server->acceptPaused()) return "accepting did not pause";
+        // Paused: the waiting connections wake nobody; only the timer is watched.
+        int wakeUps = 0;
+        for (int i = 0; i < 3; ++i) wakeUps += watcher.runOnce(0);
+        if (wakeUps != 0) return std::to_string(wakeUps) + " wake-ups while paused";
+        for (const int fd : taken) ::close(fd);
+        if (exchange(a, "1024\n") != "ok\n") return "a not served";
+        if (exchange(b, "1025\n") != "ok\n") return "b not served";
+        return server->acceptPaused() ? "still paused" : "";
+    });
+    EXPECT_EQ(result, "");
 }
 
 TEST_F(RemoteControl, AClientThatHangsUpIsForgotten) {
@@ -289,8 +388,7 @@ TEST_F(RemoteControl, APeerOfAnotherUserIsRefused) {
 }
 
 TEST_F(RemoteControl, ALiveServerIsNotStolenAndAStaleSocketIsReplaced) {
-    RemoteControlServer second(watcher, [](std::uint32_t, std::uint32_t, std::intptr_t,
-                                           std::string&) { return vpg::RemoteOutcome::Acted; });
+    RemoteControlServer second(watcher, kActs);
     EXPECT_FALSE(second.listen(path()));
     EXPECT_EQ(second.error(), "another Vimbrel Pulse Generator already listens at " + path());
     ClientSocket client(path());
@@ -313,8 +411,7 @@ TEST_F(RemoteControl, ALiveServerIsNotStolenAndAStaleSocketIsReplaced) {
 TEST_F(RemoteControl, SomethingElseAtThePathIsLeftAlone) {
     const std::string file = folder.path + "/file.sock";
     testsupport::WriteFile(file, "keep me");
-    RemoteControlServer other(watcher, [](std::uint32_t, std::uint32_t, std::intptr_t,
-                                          std::string&) { return vpg::RemoteOutcome::Acted; });
+    RemoteControlServer other(watcher, kActs);
     EXPECT_FALSE(other.listen(file));
     EXPECT_NE(other.error().find("not a socket"), std::string::npos) << other.error();
     EXPECT_EQ(testsupport::ReadFile(file), "keep me");
@@ -367,6 +464,38 @@ TEST(RemoteControlSocket, WithoutARuntimeFolderTheDefaultIsTheUsersFolderInTmp) 
         EXPECT_EQ(location.path, folder + "/vpg.sock");
     else  // this machine's own folder is unfit; the reason names it
         EXPECT_EQ(location.error.rfind("refusing " + folder, 0), 0u) << location.error;
+}
+
+TEST(RemoteControlSocket, WithoutARuntimeFolderTheUsersHomeComesBeforeTmp) {
+    TempFolder temp;
+    const std::string state = temp.path + "/state", tmp = temp.path + "/tmp";
+    fs::create_directory(tmp);
+    const std::string home = state + "/vimbrel-pulse-generator";
+    const std::string inTmp = tmp + "/vimbrel-pulse-generator-" + std::to_string(::getuid());
+    // The program makes the folder in the home, 0700.
+    auto made = posix::RemoteControlSocket(true, nullptr, state, tmp);
+    ASSERT_TRUE(made.ok()) << made.error;
+    EXPECT_EQ(made.path, home + "/vpg.sock");
+    EXPECT_EQ(modeOf(home) & 07777, 0700u);
+    // vpg-send finds it there only while a socket is in it.
+    EXPECT_EQ(posix::RemoteControlSocket(false, nullptr, state, tmp).path, inTmp + "/vpg.sock");
+    testsupport::LeaveStaleSocket(home + "/vpg.sock");
+    EXPECT_EQ(posix::RemoteControlSocket(false, nullptr, state, tmp).path, home + "/vpg.sock");
+
+    // A home folder that cannot be trusted: the temporary folder, and the reason is kept.
+    fs::remove_all(home);
+    fs::create_directory(temp.path + "/elsewhere");
+    fs::create_symlink(temp.path + "/elsewhere", home);
+    made = posix::RemoteControlSocket(true, nullptr, state, tmp);
+    ASSERT_TRUE(made.ok()) << made.error;
+    EXPECT_EQ(made.path, inTmp + "/vpg.sock");
+    // Both unfit: the reason names both.
+    fs::remove_all(inTmp);
+    fs::create_symlink(temp.path + "/elsewhere", inTmp);
+    made = posix::RemoteControlSocket(true, nullptr, state, tmp);
+    EXPECT_FALSE(made.ok());
+    EXPECT_EQ(made.error, home + ": it is a symbolic link; refusing " + inTmp +
+                              " for the remote-control socket: it is a symbolic link");
 }
 
 TEST(RemoteControlSocket, CreatesTheFolderWithMode0700WhateverTheUmask) {

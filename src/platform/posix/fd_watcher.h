@@ -15,6 +15,10 @@ public:
     // Stops the calls; safe from inside any callback, that fd's own included. The caller may
     // close the fd right after.
     virtual void unwatch(int fd) = 0;
+    // Calls `onWritable` from the loop whenever `fd` can be written without blocking (or has
+    // an error), until unwatchWritable(fd); independent of the readable watch.
+    virtual void watchWritable(int fd, std::function<void()> onWritable) = 0;
+    virtual void unwatchWritable(int fd) = 0;
 };
 
 }  // namespace posix

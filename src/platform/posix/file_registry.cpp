@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace posix {
 
@@ -69,6 +71,39 @@ void removeStaleTemporaries(const std::string& path) {
     ::closedir(dir);
 }
 
+// The first name beside `file` that no earlier copy holds (lstat: whatever lies there, even a
+// broken link counts); empty when a thousand are taken.
+std::string freeAsideName(const std::string& file) {
+    struct stat st {};
+    for (int n = 1; n <= 1000; ++n) {
+        const std::string aside =
+            file + ".unreadable" + (n == 1 ? std::string() : "-" + std::to_string(n));
+        if (::lstat(aside.c_str(), &st) != 0 && errno == ENOENT) return aside;
+    }
+    return {};
+}
+
+// Copies `text` to a new file `aside` of mode 0600; false when it exists or cannot be written.
+bool writeCopy(const std::string& aside, const std::string& text) {
+    const int fd =
+        ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !written) {
+        ::unlink(aside.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string lineList(const std::vector<int>& lines) {
+    std::string out;
+    for (std::size_t i = 0; i < lines.size() && i < 10; ++i)
+        out += (i ? ", " : "") + std::to_string(lines[i]);
+    if (lines.size() > 10) out += ", …";
+    return out;
+}
+
 }  // namespace
 
 std::string FollowLinks(const std::string& path, int& error) {
@@ -122,6 +157,12 @@ bool AtomicFileReplacer::replace(const std::string& path, const std::string& con
         if (fd < 0 && errno != EEXIST) return false;
     }
     if (fd < 0) return false;
+    // The file that is replaced keeps its mode, and its owner where we may give it away.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        (void)!::fchown(fd, old.st_uid, old.st_gid);
+        (void)!::fchmod(fd, old.st_mode & 07777);
+    }
     const bool written = writeAll(fd, content) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
@@ -183,21 +224,56 @@ FileRegistry::Read FileRegistry::readFile(std::string& text) const {
 
 void FileRegistry::load() {
     file_ = {};
+    broken_.clear();
     unreadable_ = false;
+    batchKey_ = 0;
+    {
+        int error = 0;
+        const std::string target = FollowLinks(path_, error);
+        if (error == 0) removeStaleTemporaries(target);
+    }
     std::string text;
     switch (readFile(text)) {
         case Read::Missing:
             return;
         case Read::Unreadable:
             unreadable_ = true;
-            return;
-        case Read::Read:
             break;
+        case Read::Read: {
+            persistence::RegFileReading reading = persistence::ReadRegFile(text);
+            if (!reading.file) {
+                unreadable_ = true;
+                break;
+            }
+            file_ = std::move(*reading.file);
+            broken_.insert(reading.droppedValues.begin(), reading.droppedValues.end());
+            // Said and copied once a run, however often the store is opened.
+            if (reading.droppedLines.empty() || noticeGiven_) return;
+            noticeGiven_ = true;
+            // The next save drops what could not be read: the user keeps the file as it was.
+            int error = 0;
+            const std::string aside = freeAsideName(FollowLinks(path_, error));
+            const bool copied = error == 0 && !aside.empty() && writeCopy(aside, text);
+            if (copied) keptAside_ = aside;
+            const std::size_t n = reading.droppedLines.size();
+            notice_ = "Some settings could not be read from " + path_ + ": " + std::to_string(n) +
+                      (n == 1 ? " line (line " : " lines (lines ") +
+                      lineList(reading.droppedLines) +
+                      ") could not be read, and those settings are back at their defaults. " +
+                      (copied ? "The file as it was is kept as " + aside + "."
+                              : "A copy of the file as it was could not be kept.");
+            return;
+        }
     }
-    if (auto parsed = persistence::ParseRegFile(text))
-        file_ = std::move(*parsed);
-    else
-        unreadable_ = true;
+    if (noticeGiven_) return;
+    noticeGiven_ = true;
+    int error = 0;
+    const std::string aside = freeAsideName(FollowLinks(path_, error));
+    notice_ = "The settings file " + path_ +
+              " could not be read, and every setting is back at its default. " +
+              (aside.empty() ? std::string("The file stays as it is.")
+                             : "The file as it was will be kept as " + aside +
+                                   " when the settings are next saved.");
 }
 
 bool FileRegistry::keepAside() {
@@ -208,16 +284,10 @@ bool FileRegistry::keepAside() {
     struct stat st {};
     if (error != 0 || moved == path_ || ::lstat(moved.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         moved = path_;
-    // Under a name no earlier copy holds (lstat: whatever lies there, even a broken link).
-    for (int n = 1; n <= 1000; ++n) {
-        const std::string aside =
-            moved + ".unreadable" + (n == 1 ? std::string() : "-" + std::to_string(n));
-        if (::lstat(aside.c_str(), &st) == 0 || errno != ENOENT) continue;
-        if (std::rename(moved.c_str(), aside.c_str()) != 0) return false;
-        keptAside_ = aside;
-        return true;
-    }
-    return false;
+    const std::string aside = freeAsideName(moved);
+    if (aside.empty() || std::rename(moved.c_str(), aside.c_str()) != 0) return false;
+    keptAside_ = aside;
+    return true;
 }
 
 persistence::RegKey FileRegistry::handleFor(const std::string& keyPath) {
@@ -244,28 +314,58 @@ std::optional<persistence::RegistryValue> FileRegistry::QueryValue(persistence::
     const auto k = file_.keys.find(h->second);
     if (k == file_.keys.end()) return std::nullopt;
     const auto v = k->second.find(name);
-    if (v == k->second.end()) return std::nullopt;
+    if (v == k->second.end()) {
+        if (broken_.count({h->second, name})) return persistence::RegistryValue{};
+        return std::nullopt;
+    }
     return v->second.value;
+}
+
+bool FileRegistry::replaceWith(const persistence::RegFile& next) {
+    // Keep what the user had before replacing it; what cannot be kept aside is not replaced.
+    if (unreadable_) {
+        if (!keepAside()) return false;
+        unreadable_ = false;
+    }
+    if (!replacer_.replace(path_, persistence::SerializeRegFile(next))) return false;
+    file_ = next;
+    return true;
 }
 
 bool FileRegistry::SetValue(persistence::RegKey key, const std::string& name,
                             const persistence::RegistryValue& value) {
     const auto h = handles_.find(key);
     if (h == handles_.end()) return false;
-    // Keep what the user had before replacing it; what cannot be kept aside is not replaced.
-    if (unreadable_) {
-        if (!keepAside()) return false;
-        unreadable_ = false;
+    if (key == batchKey_) {
+        batch_.keys[h->second][name] = persistence::RegFile::Value{value, {}};
+        return true;
     }
     persistence::RegFile next = file_;
     next.keys[h->second][name] = persistence::RegFile::Value{value, {}};
-    if (!replacer_.replace(path_, persistence::SerializeRegFile(next))) return false;
-    file_ = std::move(next);
-    return true;
+    return replaceWith(next);
+}
+
+void FileRegistry::BeginBatch(persistence::RegKey key) {
+    if (!handles_.count(key)) return;
+    batchKey_ = key;
+    batch_ = file_;
+}
+
+bool FileRegistry::CommitBatch(persistence::RegKey key) {
+    if (!handles_.count(key)) return false;
+    if (key != batchKey_) return true;
+    batchKey_ = 0;
+    return replaceWith(batch_);
 }
 
 void FileRegistry::CloseKey(persistence::RegKey key) {
+    // A batch that was not committed is dropped whole.
+    if (key == batchKey_) batchKey_ = 0;
     handles_.erase(key);
+}
+
+std::string FileRegistry::TakeReadNotice() {
+    return std::exchange(notice_, {});
 }
 
 }  // namespace posix

@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -10,6 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "shell/remote_message.h"
 
@@ -46,50 +50,98 @@ bool fillAddress(const std::string& path, sockaddr_un& address) {
 }  // namespace
 
 SocketLocation RemoteControlSocket(bool createFolder) {
-    return RemoteControlSocket(createFolder, std::getenv("XDG_RUNTIME_DIR"), "/tmp");
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string stateBase = (state && state[0] == '/') ? std::string(state)
+                                  : (home && home[0] == '/') ? std::string(home) + "/.local/state"
+                                                             : std::string();
+    return RemoteControlSocket(createFolder, std::getenv("XDG_RUNTIME_DIR"), stateBase, "/tmp");
 }
 
 SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
                                    const std::string& tempRoot) {
+    return RemoteControlSocket(createFolder, runtimeDir, std::string(), tempRoot);
+}
+
+namespace {
+
+// A folder of this user's alone for the socket: a real folder, not a link, owned by us, mode
+// 0700. Made with that mode when `create` is true and it is missing. Empty when fit, else why
+// not; `missing` tells that it does not exist (and was not to be made).
+std::string privateFolder(const std::string& folder, bool create, bool& missing) {
+    const uid_t uid = ::getuid();
+    missing = false;
+    struct stat st {};
+    bool created = false;
+    if (::lstat(folder.c_str(), &st) != 0) {
+        if (errno != ENOENT) return std::strerror(errno);
+        if (!create) {
+            missing = true;
+            return {};
+        }
+        if (::mkdir(folder.c_str(), 0700) == 0)
+            created = true;
+        else if (errno != EEXIST)
+            return std::string("cannot create it: ") + std::strerror(errno);
+        if (::lstat(folder.c_str(), &st) != 0) return std::strerror(errno);
+    }
+    if (S_ISLNK(st.st_mode)) return "it is a symbolic link";
+    if (!S_ISDIR(st.st_mode)) return "it is not a folder";
+    if (st.st_uid != uid) return "it belongs to another user";
+    if ((st.st_mode & 07777) != 0700) {
+        // Only a folder this call made is put right (a umask may have narrowed it).
+        if (!created) return "its mode is " + octal(st.st_mode) + ", not 0700";
+        if (::chmod(folder.c_str(), 0700) != 0) return std::strerror(errno);
+    }
+    return {};
+}
+
+}  // namespace
+
+SocketLocation RemoteControlSocket(bool createFolder, const char* runtimeDir,
+                                   const std::string& stateBase, const std::string& tempRoot) {
     const uid_t uid = ::getuid();
     struct stat st {};
     if (runtimeDir && runtimeDir[0] == '/' && ::stat(runtimeDir, &st) == 0 && S_ISDIR(st.st_mode) &&
         st.st_uid == uid && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0)
         return {std::string(runtimeDir) + "/vimbrel-pulse-generator.sock", {}};
 
+    // Next a folder in the user's own home, where nobody else can make the name first; the
+    // shared temporary folder only when that fails.
+    std::string homeProblem;
+    if (!stateBase.empty()) {
+        const std::string folder = stateBase + "/vimbrel-pulse-generator";
+        const std::string path = folder + "/vpg.sock";
+        std::error_code ec;
+        if (createFolder) std::filesystem::create_directories(stateBase, ec);
+        bool missing = false;
+        homeProblem = privateFolder(folder, createFolder, missing);
+        // vpg-send: the generator may have had to fall back to the temporary folder.
+        const bool listening = ::lstat(path.c_str(), &st) == 0;
+        if (homeProblem.empty() && !missing && (createFolder || listening)) return {path, {}};
+        if (!homeProblem.empty()) homeProblem = folder + ": " + homeProblem + "; ";
+    }
+
     const std::string folder = tempRoot + "/vimbrel-pulse-generator-" + std::to_string(uid);
     const std::string path = folder + "/vpg.sock";
-    const auto refuse = [&folder](const std::string& why) {
-        return SocketLocation{{}, "refusing " + folder + " for the remote-control socket: " + why};
-    };
-    bool created = false;
-    if (::lstat(folder.c_str(), &st) != 0) {
-        if (errno != ENOENT) return refuse(std::strerror(errno));
-        // Nobody made it, so nothing can listen in it.
-        if (!createFolder) return {path, {}};
-        if (::mkdir(folder.c_str(), 0700) == 0)
-            created = true;
-        else if (errno != EEXIST)
-            return refuse(std::string("cannot create it: ") + std::strerror(errno));
-        if (::lstat(folder.c_str(), &st) != 0) return refuse(std::strerror(errno));
-    }
-    if (S_ISLNK(st.st_mode)) return refuse("it is a symbolic link");
-    if (!S_ISDIR(st.st_mode)) return refuse("it is not a folder");
-    if (st.st_uid != uid) return refuse("it belongs to another user");
-    if ((st.st_mode & 07777) != 0700) {
-        // Only a folder this call made is put right (a umask may have narrowed it).
-        if (!created) return refuse("its mode is " + octal(st.st_mode) + ", not 0700");
-        if (::chmod(folder.c_str(), 0700) != 0) return refuse(std::strerror(errno));
-    }
+    bool missing = false;
+    const std::string problem = privateFolder(folder, createFolder, missing);
+    if (!problem.empty())
+        return SocketLocation{
+            {}, homeProblem + "refusing " + folder + " for the remote-control socket: " + problem};
     return {path, {}};
 }
 
-RemoteControlServer::RemoteControlServer(IFdWatcher& watcher, Handler handler)
-    : watcher_(watcher), handler_(std::move(handler)) {}
+RemoteControlServer::RemoteControlServer(IFdWatcher& watcher, Handler handler, Limits limits)
+    : watcher_(watcher), handler_(std::move(handler)), limits_(limits) {}
 
 RemoteControlServer::~RemoteControlServer() {
     *alive_ = false;
     while (!clients_.empty()) closeClient(clients_.begin()->first);
+    if (timerFd_ >= 0) {
+        watcher_.unwatch(timerFd_);
+        ::close(timerFd_);
+    }
     if (listenFd_ < 0) return;
     watcher_.unwatch(listenFd_);
     ::close(listenFd_);
@@ -154,6 +206,14 @@ bool RemoteControlServer::listen(const std::string& path) {
         ::unlink(path.c_str());
         return failClosing(reason);
     }
+    // The clock of the deadlines and of the pause in accepting.
+    timerFd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (timerFd_ < 0) {
+        const std::string reason = std::string("cannot make a timer: ") + std::strerror(errno);
+        ::unlink(path.c_str());
+        return failClosing(reason);
+    }
+    watcher_.watch(timerFd_, [this] { onTimer(); });
     listenFd_ = fd;
     path_ = path;
     socketDevice_ = st.st_dev;
@@ -169,6 +229,14 @@ void RemoteControlServer::onListenReadable() {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EMFILE || errno == ENFILE) {
+                // The waiting connection would wake the loop again at once: pause a moment
+                // instead of spinning until a descriptor is free.
+                watcher_.unwatch(listenFd_);
+                acceptPaused_ = true;
+                resumeAccepting_ = Clock::now() + limits_.acceptPause;
+                armTimer();
+            }
             return;
         }
         ucred peer{};
@@ -179,7 +247,7 @@ void RemoteControlServer::onListenReadable() {
             ::close(fd);
             continue;
         }
-        if (clients_.size() >= kMaxClients) {
+        if (clients_.size() >= kMaxClients && !makeRoom()) {
             sendNow(fd, "error: too many connections\n");
             ::close(fd);
             continue;
@@ -187,104 +255,207 @@ void RemoteControlServer::onListenReadable() {
         auto client = std::make_unique<Client>();
         client->fd = fd;
         client->line.reserve(kMaxLine);
+        client->idleSince = Clock::now();
+        client->deadline = client->idleSince + limits_.lineDeadline;
         clients_[fd] = std::move(client);
         watcher_.watch(fd, [this, fd] { onClientReadable(fd); });
     }
+    armTimer();
+}
+
+bool RemoteControlServer::makeRoom() {
+    // The client idle the longest: nothing owed to it, no handler running for it.
+    Client* oldest = nullptr;
+    for (const auto& [fd, client] : clients_)
+        if (!client->inHandler && client->out.empty() &&
+            (!oldest || client->idleSince < oldest->idleSince))
+            oldest = client.get();
+    if (!oldest) return false;
+    sendNow(oldest->fd, "error: too many connections; the idlest one is let go\n");
+    closeClient(oldest->fd);
+    return true;
 }
 
 void RemoteControlServer::onClientReadable(int fd) {
     const auto found = clients_.find(fd);
     if (found == clients_.end()) return;
     Client& client = *found->second;
-    // The handler may run a nested event loop (a message box); this connection waits until
-    // the line in hand is answered, so its callback never runs inside itself.
-    watcher_.unwatch(fd);
-    const std::shared_ptr<bool> alive = alive_;
-
     char chunk[4096];
-    std::size_t budget = kReadBudget;
-    bool keep = true;
-    while (keep && budget > 0) {
-        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, budget));
+    while (client.in.size() < kReadBudget) {
+        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, kReadBudget - client.in.size()));
         if (n < 0) {
             if (errno == EINTR) continue;
-            keep = errno == EAGAIN || errno == EWOULDBLOCK;
-            break;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+            closeClient(fd);
+            armTimer();
+            return;
         }
         if (n == 0) {
-            // The sender is done writing; a last line without its newline still counts.
-            if (!client.line.empty() || client.overlong) {
-                completeLine(client);
-                if (!*alive) return;
-            }
-            keep = false;
+            client.ended = true;
             break;
         }
-        budget -= static_cast<std::size_t>(n);
-        const char* p = chunk;
-        const char* const end = chunk + n;
-        while (keep && p < end) {
-            const char* newline =
-                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            const char* stop = newline ? newline : end;
-            const auto length = static_cast<std::size_t>(stop - p);
-            if (!client.overlong) {
-                if (client.line.size() + length > kMaxLine) {
-                    client.overlong = true;
-                    client.line.clear();
-                } else {
-                    client.line.append(p, length);
-                }
-            }
-            p = stop;
-            if (newline) {
-                ++p;
-                keep = completeLine(client);
-                if (!*alive) return;
-            }
-        }
+        client.in.append(chunk, static_cast<std::size_t>(n));
     }
-    if (keep)
-        watcher_.watch(fd, [this, fd] { onClientReadable(fd); });
-    else
-        closeClient(fd);
+    const std::shared_ptr<bool> alive = alive_;
+    serve(fd);
+    if (*alive) armTimer();
 }
 
-bool RemoteControlServer::completeLine(Client& client) {
-    const int fd = client.fd;
+void RemoteControlServer::onClientWritable(int fd) {
+    const auto found = clients_.find(fd);
+    if (found == clients_.end()) return;
+    if (!flush(*found->second)) {
+        closeClient(fd);
+        armTimer();
+        return;
+    }
+    if (!found->second->out.empty()) return;  // still more to send: wait again
+    const std::shared_ptr<bool> alive = alive_;
+    serve(fd);
+    if (*alive) armTimer();
+}
+
+void RemoteControlServer::serve(int fd) {
+    const std::shared_ptr<bool> alive = alive_;
+    const auto found = clients_.find(fd);
+    if (found == clients_.end()) return;
+    Client& client = *found->second;
+    // The handler may run a nested event loop (a message box); this connection waits until
+    // the line in hand is answered, so its callbacks never run inside themselves.
+    watcher_.unwatch(fd);
+    watcher_.unwatchWritable(fd);
+    while (client.out.empty() && !client.in.empty()) {
+        const std::size_t newline = client.in.find('\n');
+        const std::size_t length = newline == std::string::npos ? client.in.size() : newline;
+        if (!client.overlong) {
+            if (client.line.size() + length > kMaxLine) {
+                client.overlong = true;
+                client.line.clear();
+            } else {
+                client.line.append(client.in, 0, length);
+            }
+        }
+        client.in.erase(0, newline == std::string::npos ? length : length + 1);
+        if (newline == std::string::npos) break;
+        completeLine(client);
+        if (!*alive) return;
+        if (!flush(client)) return closeClient(fd);
+    }
+    if (!client.out.empty()) {
+        // Backpressure: nothing more is read until the answers owed have been taken.
+        watcher_.watchWritable(fd, [this, fd] { onClientWritable(fd); });
+        return;
+    }
+    if (client.ended && client.in.empty()) {
+        // The sender is done writing; a last line without its newline still counts.
+        if (!client.line.empty() || client.overlong) {
+            completeLine(client);
+            if (!*alive) return;
+            if (!flush(client)) return closeClient(fd);
+            if (!client.out.empty()) {
+                watcher_.watchWritable(fd, [this, fd] { onClientWritable(fd); });
+                return;
+            }
+        }
+        return closeClient(fd);
+    }
+    if (client.in.empty()) watcher_.watch(fd, [this, fd] { onClientReadable(fd); });
+}
+
+void RemoteControlServer::completeLine(Client& client) {
+    const auto progress = [this, &client] {
+        client.idleSince = Clock::now();
+        client.deadline = client.idleSince + limits_.lineDeadline;
+    };
+    progress();
     if (client.overlong) {
         client.overlong = false;
-        return sendNow(fd,
-                       "error: line too long (more than " + std::to_string(kMaxLine) + " bytes)\n");
+        client.out += "error: line too long (more than " + std::to_string(kMaxLine) + " bytes)\n";
+        return;
     }
     std::string_view text = client.line;
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     std::string reason;
     const auto message = vpg::ParseRemoteLine(text, &reason);
     client.line.clear();
-    if (!message) return sendNow(fd, "error: " + reason + "\n");
+    if (!message) {
+        client.out += "error: " + reason + "\n";
+        return;
+    }
     // Copies, because the handler may destroy the server and with it handler_.
     const std::shared_ptr<bool> alive = alive_;
     const Handler handler = handler_;
+    client.inHandler = true;
     std::string refusal;
     const vpg::RemoteOutcome outcome =
         handler(message->message, message->wParam, message->lParam, refusal);
-    if (!*alive) return false;
+    if (!*alive) return;
+    client.inHandler = false;
+    progress();
     switch (outcome) {
         case vpg::RemoteOutcome::Acted:
-            return sendNow(fd, "ok\n");
+            client.out += "ok\n";
+            return;
         case vpg::RemoteOutcome::Busy:
-            return sendNow(fd, "busy\n");
+            client.out += "busy\n";
+            return;
         case vpg::RemoteOutcome::Refused:
             break;
     }
-    for (char& c : refusal)
-        if (c == '\n' || c == '\r') c = ' ';
-    return sendNow(fd, "error: " + (refusal.empty() ? std::string("refused") : refusal) + "\n");
+    for (char& ch : refusal)
+        if (ch == '\n' || ch == '\r') ch = ' ';
+    client.out += "error: " + (refusal.empty() ? std::string("refused") : refusal) + "\n";
+}
+
+bool RemoteControlServer::flush(Client& client) {
+    while (!client.out.empty()) {
+        const ssize_t n =
+            ::send(client.fd, client.out.data(), client.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (n <= 0) return false;
+        client.out.erase(0, static_cast<std::size_t>(n));
+        client.deadline = Clock::now() + limits_.lineDeadline;
+    }
+    return true;
+}
+
+void RemoteControlServer::onTimer() {
+    std::uint64_t expirations = 0;
+    (void)!::read(timerFd_, &expirations, sizeof expirations);
+    const Clock::time_point now = Clock::now();
+    std::vector<int> late;
+    for (const auto& [fd, client] : clients_)
+        if (!client->inHandler && client->deadline <= now) late.push_back(fd);
+    for (const int fd : late) closeClient(fd);
+    if (acceptPaused_ && resumeAccepting_ <= now) {
+        acceptPaused_ = false;
+        watcher_.watch(listenFd_, [this] { onListenReadable(); });
+    }
+    armTimer();
+}
+
+void RemoteControlServer::armTimer() {
+    if (timerFd_ < 0) return;
+    std::optional<Clock::time_point> next;
+    if (acceptPaused_) next = resumeAccepting_;
+    for (const auto& [fd, client] : clients_)
+        if (!client->inHandler && (!next || client->deadline < *next)) next = client->deadline;
+    itimerspec when{};
+    if (next) {
+        // steady_clock is CLOCK_MONOTONIC; a zero time would disarm, so at least 1 ns.
+        const auto ns =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(next->time_since_epoch()).count();
+        when.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+        when.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+        if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0) when.it_value.tv_nsec = 1;
+    }
+    ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &when, nullptr);
 }
 
 void RemoteControlServer::closeClient(int fd) {
     watcher_.unwatch(fd);
+    watcher_.unwatchWritable(fd);
     ::close(fd);
     clients_.erase(fd);
 }

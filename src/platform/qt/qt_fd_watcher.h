@@ -20,10 +20,13 @@ public:
 
     void watch(int fd, std::function<void()> onReadable) override;
     void unwatch(int fd) override;
+    void watchWritable(int fd, std::function<void()> onWritable) override;
+    void unwatchWritable(int fd) override;
 
 private:
     QObject owner_;  // parent of every notifier: none outlives the watcher
     std::map<int, QSocketNotifier*> notifiers_;
+    std::map<int, QSocketNotifier*> writers_;
 };
 
 }  // namespace qtui

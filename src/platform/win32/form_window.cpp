@@ -282,6 +282,12 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LP
 
 LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (IsModelMessage(msg)) {
+        const bool remote = msg >= WM_USER && msg <= WM_USER + 24;
+        if (remote && &form_ == views_.application.MainForm && views_.remoteMessage) {
+            const LRESULT result = views_.remoteMessage(msg, wParam, lParam);
+            ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+            return result;
+        }
         // Other programs' messages, the hot key and the fill acknowledgement: the model's
         // window procedure first, then the default one.
         // The model's answer (what it did with the message) is what the sender gets back.

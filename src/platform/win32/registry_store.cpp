@@ -14,12 +14,15 @@ using persistence::ValueKind;
 
 namespace {
 
-HKEY ToNative(RegKey key) {
-    return reinterpret_cast<HKEY>(key);
-}
-
-RegKey FromNative(HKEY key) {
-    return reinterpret_cast<RegKey>(key);
+// Opens `subKey` below `root` for reading and writing, or for reading alone where writing is
+// not allowed; null when it does not exist or cannot be read.
+HKEY OpenReadable(HKEY root, const std::wstring& subKey, bool& writable) {
+    HKEY key = nullptr;
+    writable =
+        ::RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS;
+    if (writable) return key;
+    if (::RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) return key;
+    return nullptr;
 }
 
 // A value name as the API wants it; false when no value can have that name (a NUL inside would
@@ -46,7 +49,11 @@ RegistryValue Other() {
 
 }  // namespace
 
-RegistryStore::RegistryStore(HKEY root) : root_(root) {}
+RegistryStore::RegistryStore(HKEY root, HKEY userRoot) : root_(root), userRoot_(userRoot) {}
+
+RegistryStore::~RegistryStore() {
+    while (!opened_.empty()) CloseKey(opened_.begin()->first);
+}
 
 std::wstring RegistryStore::SubKeyPath(const std::string& path) {
     if (path.find('\0') != std::string::npos) return {};
@@ -57,41 +64,80 @@ std::wstring RegistryStore::SubKeyPath(const std::string& path) {
 
 RegKey RegistryStore::OpenKey(const std::string& path) {
     try {
-        const std::wstring subKey = SubKeyPath(path);
+        Opened o;
+        o.subKey = SubKeyPath(path);
         // An empty path would open the root itself: never the program's key.
-        if (subKey.empty()) return 0;
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(root_, subKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return 0;
-        return FromNative(key);
+        if (o.subKey.empty()) return 0;
+        bool userWritable = false, machineWritable = false;
+        o.user = OpenReadable(userRoot_, o.subKey, userWritable);
+        o.machine = OpenReadable(root_, o.subKey, machineWritable);
+        if (o.user == nullptr && o.machine == nullptr) return 0;
+        o.write = o.user != nullptr ? (userWritable ? o.user : nullptr)
+                                    : (machineWritable ? o.machine : nullptr);
+        opened_[next_] = o;
+        return next_++;
     } catch (const std::exception&) {
         return 0;
     }
 }
 
+bool RegistryStore::writeTo(Opened& o, HKEY root, HKEY& into) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(root, o.subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    if (into != nullptr) ::RegCloseKey(into);
+    into = key;
+    o.write = key;
+    return true;
+}
+
 RegKey RegistryStore::CreateKey(const std::string& path) {
     try {
-        const std::wstring subKey = SubKeyPath(path);
-        if (subKey.empty()) return 0;
-        HKEY key = nullptr;
-        if (::RegCreateKeyExW(root_, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        const RegKey id = OpenKey(path);
+        Opened o;
+        if (id != 0) {
+            o = opened_[id];
+            opened_.erase(id);
+        } else {
+            o.subKey = SubKeyPath(path);
+            if (o.subKey.empty()) return 0;
+        }
+        // The user's key once it exists; else the machine's; else the user's, made for it.
+        const bool ok =
+            (o.write != nullptr && (o.user == nullptr || o.write == o.user)) ||
+            (o.user != nullptr ? writeTo(o, userRoot_, o.user)
+                               : writeTo(o, root_, o.machine) || writeTo(o, userRoot_, o.user));
+        if (!ok) {
+            if (o.user != nullptr) ::RegCloseKey(o.user);
+            if (o.machine != nullptr) ::RegCloseKey(o.machine);
             return 0;
-        return FromNative(key);
+        }
+        opened_[next_] = o;
+        return next_++;
     } catch (const std::exception&) {
         return 0;
     }
 }
 
 std::optional<RegistryValue> RegistryStore::QueryValue(RegKey key, const std::string& name) {
-    if (key == 0) return std::nullopt;
+    const auto found = opened_.find(key);
+    if (found == opened_.end()) return std::nullopt;
+    // The user's own value first, then the machine's.
+    for (const HKEY native : {found->second.user, found->second.machine}) {
+        if (native == nullptr) continue;
+        if (auto value = queryIn(native, name)) return value;
+    }
+    return std::nullopt;
+}
+
+std::optional<RegistryValue> RegistryStore::queryIn(HKEY native, const std::string& name) {
     std::wstring wideName;
     try {
         if (!WideName(name, wideName)) return std::nullopt;
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    const HKEY native = ToNative(key);
     DWORD type = REG_NONE;
     DWORD size = 0;
     LONG result = ::RegQueryValueExW(native, wideName.c_str(), nullptr, &type, nullptr, &size);
@@ -135,37 +181,52 @@ std::optional<RegistryValue> RegistryStore::QueryValue(RegKey key, const std::st
 }
 
 bool RegistryStore::SetValue(RegKey key, const std::string& name, const RegistryValue& value) {
-    if (key == 0) return false;
+    const auto found = opened_.find(key);
+    if (found == opened_.end()) return false;
+    Opened& o = found->second;
+    // A key the user may only read: the value goes into the user's own key, made for it.
+    if (o.write == nullptr && !writeTo(o, userRoot_, o.user)) return false;
+    const LONG result = setIn(o.write, name, value);
+    if (result == ERROR_SUCCESS) return true;
+    // The machine's key refused: the user may not write there.
+    if (result != ERROR_ACCESS_DENIED || o.write != o.machine || !writeTo(o, userRoot_, o.user))
+        return false;
+    return setIn(o.write, name, value) == ERROR_SUCCESS;
+}
+
+LONG RegistryStore::setIn(HKEY native, const std::string& name, const RegistryValue& value) {
     try {
         std::wstring wideName;
-        if (!WideName(name, wideName)) return false;
-        const HKEY native = ToNative(key);
+        if (!WideName(name, wideName)) return ERROR_INVALID_PARAMETER;
         switch (value.kind) {
             case ValueKind::Text: {
                 const std::wstring text = Utf8ToWide(value.text);
                 const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-                if (bytes > MAXDWORD) return false;
+                if (bytes > MAXDWORD) return ERROR_INVALID_PARAMETER;
                 return ::RegSetValueExW(native, wideName.c_str(), 0, REG_SZ,
                                         reinterpret_cast<const BYTE*>(text.c_str()),
-                                        static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
+                                        static_cast<DWORD>(bytes));
             }
             case ValueKind::Integer: {
                 const auto bits = static_cast<DWORD>(value.integer);
                 return ::RegSetValueExW(native, wideName.c_str(), 0, REG_DWORD,
-                                        reinterpret_cast<const BYTE*>(&bits),
-                                        sizeof bits) == ERROR_SUCCESS;
+                                        reinterpret_cast<const BYTE*>(&bits), sizeof bits);
             }
             case ValueKind::Other:
                 break;
         }
-        return false;
+        return ERROR_INVALID_PARAMETER;
     } catch (const std::exception&) {
-        return false;
+        return ERROR_OUTOFMEMORY;
     }
 }
 
 void RegistryStore::CloseKey(RegKey key) {
-    if (key != 0) ::RegCloseKey(ToNative(key));
+    const auto found = opened_.find(key);
+    if (found == opened_.end()) return;
+    if (found->second.user != nullptr) ::RegCloseKey(found->second.user);
+    if (found->second.machine != nullptr) ::RegCloseKey(found->second.machine);
+    opened_.erase(found);
 }
 
 }  // namespace win32

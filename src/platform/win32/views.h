@@ -2,6 +2,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -43,6 +44,10 @@ public:
 
     ui::Application& application;
     const HINSTANCE instance;
+    // Other programs' messages to the main window (WM_USER to WM_USER + 24) go here, and what
+    // it returns is their result; the program decides whether it acts. Unset: straight to the
+    // form's window procedure.
+    std::function<LRESULT(UINT message, WPARAM wParam, LPARAM lParam)> remoteMessage;
 
     HFONT font(const ui::Font& f);
     HBRUSH brush(COLORREF color);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win32/utf.h"
+#include "shell/remote_message.h"
 
 namespace win32 {
 
@@ -226,19 +227,28 @@ INT_PTR CALLBACK NoticeProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
+// A box opened while another program's sent message is handled would hold that program until
+// the box closes: it is told first that the message was acted on.
+void ReplyToSender() {
+    if (::InSendMessage()) ::ReplyMessage(vpg::kRemoteActed);
+}
+
 }  // namespace
 
 void Win32Dialogs::ShowMessage(const std::string& text) {
+    ReplyToSender();
     ::MessageBoxW(ActiveOwner(), Utf8ToWide(text).c_str(),
                   Utf8ToWide(title_ ? title_() : "").c_str(), MB_OK);
 }
 
 int Win32Dialogs::MessageDlg(const std::string& text, ui::MsgDlgType type, unsigned buttons) {
+    ReplyToSender();
     return ::MessageBoxW(ActiveOwner(), Utf8ToWide(text).c_str(), CaptionOf(type),
                          ButtonsOf(buttons) | IconOf(type));
 }
 
 int Win32Dialogs::ShowNoticeDialog(const ui::NoticeDialogRequest& request, bool& checked) {
+    ReplyToSender();
     // An empty template: the controls are made in pixels when the dialog starts.
     struct alignas(DWORD) Template {
         DLGTEMPLATE head;

@@ -1,4 +1,5 @@
-// The settings store in the Windows registry, on a key of its own under HKEY_LOCAL_MACHINE:
+// The settings store in the Windows registry, on a key of its own under HKEY_LOCAL_MACHINE (and
+// HKEY_CURRENT_USER for a user who may not write there):
 // values and kinds as the registry holds them, what other writers may leave there, the path
 // without its leading backslash, the store's read rules over it, and the whole program's close
 // and start through it.
@@ -8,6 +9,8 @@
 #include "support/headless_program.h"
 
 #include <windows.h>
+// The access-list strings, declared on top of <windows.h>.
+#include <sddl.h>
 
 #include <cstdint>
 #include <cstring>
@@ -31,6 +34,9 @@ using win32::RegistryStore;
 constexpr char kTestKeyPath[] = "\\Software\\Halvane\\Vimbrel Pulse Generator Test";
 constexpr wchar_t kTestSubKey[] = L"Software\\Halvane\\Vimbrel Pulse Generator Test";
 
+// Stand-ins for the two roots, so that the tests never touch the program's own keys.
+constexpr wchar_t kRootsSubKey[] = L"Software\\Halvane\\Vpg Roots Test";
+
 // A value as the registry holds it, read past the store.
 struct RawValue {
     DWORD type = REG_NONE;
@@ -48,7 +54,12 @@ protected:
             DeleteTestKey();
     }
 
-    static void DeleteTestKey() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestSubKey); }
+    static void DeleteTestKey() {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestSubKey);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSubKey);
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kRootsSubKey);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kRootsSubKey);
+    }
 
     // The test key through the store, created on first use.
     RegKey key() {
@@ -359,6 +370,120 @@ TEST_F(RegistryStoreTest, TheProgramsCloseAndNextStartGoThroughTheRegistry) {
     EXPECT_EQ(h.Left, -1280);
     EXPECT_EQ(h.Top, -20);
     EXPECT_TRUE(h.Loop.Checked());
+}
+
+// --- The user's key beside the machine's -----------------------------------------------------
+
+// A root of the test's own below `hive`; `writable` false: opened for reading only, as a
+// standard user has HKEY_LOCAL_MACHINE.
+HKEY TestRoot(HKEY hive, bool writable) {
+    HKEY made = nullptr;
+    ::RegCreateKeyExW(hive, kRootsSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, &made, nullptr);
+    if (made != nullptr) ::RegCloseKey(made);
+    HKEY root = nullptr;
+    ::RegOpenKeyExW(hive, kRootsSubKey, 0, writable ? KEY_ALL_ACCESS : KEY_READ, &root);
+    return root;
+}
+
+// The value below `root` past the store; REG_NONE when missing.
+DWORD KindBelow(HKEY root, const wchar_t* name) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, kTestSubKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return REG_NONE;
+    DWORD type = REG_NONE;
+    if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+        type = REG_NONE;
+    ::RegCloseKey(key);
+    return type;
+}
+
+TEST_F(RegistryStoreTest, TheUsersOwnValueIsReadFirstAndTheMachinesFillsIn) {
+    const HKEY machine = TestRoot(HKEY_LOCAL_MACHINE, true);
+    const HKEY user = TestRoot(HKEY_CURRENT_USER, true);
+    ASSERT_NE(machine, nullptr);
+    ASSERT_NE(user, nullptr);
+    {
+        RegistryStore admin(machine, user);  // an administrator's settings, in the machine's key
+        const RegKey k = admin.CreateKey(kTestKeyPath);
+        ASSERT_TRUE(admin.SetValue(k, "Fs", RegistryValue::Integer(3)));
+        ASSERT_TRUE(admin.SetValue(k, "Duration", RegistryValue::Text("5")));
+        admin.CloseKey(k);
+    }
+    EXPECT_EQ(KindBelow(machine, L"Fs"), static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(KindBelow(user, L"Fs"), static_cast<DWORD>(REG_NONE));
+    HKEY own = nullptr;
+    ASSERT_EQ(
+        ::RegCreateKeyExW(user, kTestSubKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &own, nullptr),
+        ERROR_SUCCESS);
+    const wchar_t seven[] = L"7";
+    ::RegSetValueExW(own, L"Duration", 0, REG_SZ, reinterpret_cast<const BYTE*>(seven),
+                     sizeof seven);
+    ::RegCloseKey(own);
+    RegistryStore both(machine, user);
+    const RegKey k = both.OpenKey(kTestKeyPath);
+    ASSERT_NE(k, 0u);
+    EXPECT_EQ(both.QueryValue(k, "Duration"), RegistryValue::Text("7"));
+    EXPECT_EQ(both.QueryValue(k, "Fs"), RegistryValue::Integer(3));
+    // Once the user's key exists, the writes go there.
+    EXPECT_TRUE(both.SetValue(k, "Loop", RegistryValue::Integer(1)));
+    both.CloseKey(k);
+    EXPECT_EQ(KindBelow(user, L"Loop"), static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(KindBelow(machine, L"Loop"), static_cast<DWORD>(REG_NONE));
+    ::RegCloseKey(machine);
+    ::RegCloseKey(user);
+}
+
+// Gives the key below `root` a DACL that lets everybody read it and, unless `writable`,
+// nobody write it: a standard user's HKEY_LOCAL_MACHINE.
+bool SetWritable(HKEY root, bool writable) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, kTestSubKey, 0, READ_CONTROL | WRITE_DAC, &key) != ERROR_SUCCESS)
+        return false;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    const wchar_t* sddl = writable ? L"D:(A;;KA;;;WD)" : L"D:(D;;0x6;;;WD)(A;;KA;;;WD)";
+    bool ok = ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd,
+                                                                     nullptr) != 0;
+    ok = ok && ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    if (sd != nullptr) ::LocalFree(sd);
+    ::RegCloseKey(key);
+    return ok;
+}
+
+TEST_F(RegistryStoreTest, AMachineKeyTheUserMayOnlyReadIsReadAndTheSaveGoesToTheUsersKey) {
+    const HKEY machine = TestRoot(HKEY_LOCAL_MACHINE, true);
+    const HKEY user = TestRoot(HKEY_CURRENT_USER, true);
+    {
+        RegistryStore admin(machine, user);
+        const RegKey k = admin.CreateKey(kTestKeyPath);
+        ASSERT_TRUE(admin.SetValue(k, "Fs", RegistryValue::Integer(2)));
+        admin.CloseKey(k);
+    }
+    ASSERT_TRUE(SetWritable(machine, false));
+    HKEY probe = nullptr;
+    const bool enforced = ::RegOpenKeyExW(machine, kTestSubKey, 0, KEY_SET_VALUE, &probe) != 0;
+    if (probe != nullptr) ::RegCloseKey(probe);
+    if (!enforced) {
+        SetWritable(machine, true);
+        GTEST_SKIP() << "this system does not enforce the key's access list";
+    }
+    RegistryStore standard(machine, user);
+    RegKey k = standard.OpenKey(kTestKeyPath);
+    ASSERT_NE(k, 0u);
+    EXPECT_EQ(standard.QueryValue(k, "Fs"), RegistryValue::Integer(2));
+    // A notice's flag through the key opened for reading.
+    EXPECT_TRUE(standard.SetValue(k, "Welcome", RegistryValue::Integer(1)));
+    standard.CloseKey(k);
+    k = standard.CreateKey(kTestKeyPath);
+    ASSERT_NE(k, 0u);
+    EXPECT_TRUE(standard.SetValue(k, "Duration", RegistryValue::Text("5")));
+    EXPECT_EQ(standard.QueryValue(k, "Fs"), RegistryValue::Integer(2));
+    standard.CloseKey(k);
+    EXPECT_TRUE(SetWritable(machine, true));
+    EXPECT_EQ(KindBelow(user, L"Welcome"), static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(KindBelow(user, L"Duration"), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(KindBelow(machine, L"Duration"), static_cast<DWORD>(REG_NONE));
+    ::RegCloseKey(machine);
+    ::RegCloseKey(user);
 }
 
 }  // namespace
