@@ -51,6 +51,8 @@ Messages of the main window:
                     or until the user changes the selector
   1048 0 S          recall memory preset S (1 to 4); it stops a playing output first
   1048 1 S          store the current settings as memory preset S (1 to 4)
+  1049 B            lock the flashes to the sine (B = 1) or not (B = 0); other values
+                    are ignored
 Other numbers reach the main window too, which ignores those it does not know.
 
 Exit status:

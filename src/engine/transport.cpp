@@ -88,6 +88,10 @@ void TfrmGenerator::WndProc(std::uint32_t message, std::uint32_t wParam, std::in
                 if (wParam == 1) MemStore(static_cast<int>(lParam));
             }
             break;
+        case 1049:
+            // 0 or 1; anything else is ignored.
+            if (wParam <= 1) chkFlashLock.setChecked(wParam == 1);
+            break;
         case 1100:
             State.FillAcknowledged = true;
             break;

@@ -21,6 +21,11 @@ bool ReadFlag(IRegistry& registry, RegKey key, const std::string& name) {
     return ReadInteger(registry, key, name) != 0;
 }
 
+bool ReadAddedFlag(IRegistry& registry, RegKey key, const std::string& name) {
+    if (key && !registry.QueryValue(key, name)) return false;
+    return ReadFlag(registry, key, name);
+}
+
 void WriteText(IRegistry& registry, RegKey key, const std::string& name, const std::string& text) {
     if (!key || !registry.SetValue(key, name, RegistryValue::Text(text)))
         throw ESettingsWriteError(name);
@@ -44,6 +49,7 @@ void WriteFlag(IRegistry& registry, RegKey key, const std::string& name, bool va
 
 namespace vpg {
 
+using persistence::ReadAddedFlag;
 using persistence::ReadFlag;
 using persistence::ReadInteger;
 using persistence::ReadText;
@@ -91,6 +97,7 @@ void TfrmGenerator::RestoreSettings() {
         fInitLeftExit(this);
         fFinalLeft.setText(ReadText(reg, key, "fFinalLeft"));
         fFinalLeftExit(this);
+        chkFlashLock.setChecked(ReadAddedFlag(reg, key, "FlashLock"));
     } catch (const std::exception&) {
         rESETTOdEFAULT1Click(this);
     }
@@ -130,6 +137,7 @@ bool TfrmGenerator::SaveSettings() {
         WriteText(reg, key, "MinFreqEdit", MinFreqEdit.Text());
         WriteText(reg, key, "MaxFreqEdit", MaxFreqEdit.Text());
         WriteText(reg, key, "txtRound", txtRound.Text());
+        WriteFlag(reg, key, "FlashLock", chkFlashLock.Checked());
     } catch (const ESettingsWriteError& e) {
         if (key) reg.CloseKey(key);
         platform.dialogs.ShowMessage(e.what());
@@ -162,6 +170,7 @@ void TfrmGenerator::rESETTOdEFAULT1Click(ui::Object*) {
     fConstLeftChange(this);
     txtPulseLength.setText("10");
     txtPulseLengthExit(this);
+    chkFlashLock.setChecked(false);
 }
 
 }  // namespace vpg

@@ -26,6 +26,9 @@ public:
 std::string ReadText(IRegistry& registry, RegKey key, const std::string& name);
 std::int32_t ReadInteger(IRegistry& registry, RegKey key, const std::string& name);
 bool ReadFlag(IRegistry& registry, RegKey key, const std::string& name);
+// A flag that settings stored by an earlier version lack: missing, it reads as false, so
+// that such settings still load; another kind fails as for every flag.
+bool ReadAddedFlag(IRegistry& registry, RegKey key, const std::string& name);
 
 // Writes; a refused write (every write without a key among them) raises ESettingsWriteError.
 void WriteText(IRegistry& registry, RegKey key, const std::string& name, const std::string& text);
