@@ -52,8 +52,8 @@ TEST(PulseControls, TheFlashLockBoxSitsInTheDeltaGroupAndReachesTheEngine) {
 }
 
 TEST(PulseControls, TheFillPlaysTheLockedTrainOfTheEngineAcrossThePasses) {
-    // A looping sweep that starts over each second, 20 -> 2000 Hz: what the window plays is
-    // the engine's locked train run frame by frame with the same inputs, pass ends included.
+    // A looping sweep 20 -> 2000 Hz in passes of 0.1085 s: what the window plays is the engine's
+    // locked train run frame by frame with the same inputs, 23 pass ends included.
     const struct {
         const char* name;
         bool bidirectional;
@@ -66,7 +66,7 @@ TEST(PulseControls, TheFillPlaysTheLockedTrainOfTheEngineAcrossThePasses) {
         g.chkSweepLeft.setChecked(true);
         g.LogarithmicLeft.setChecked(false);
         g.BidirectionalLeft.setChecked(c.bidirectional);
-        g.Duration.setText("1");
+        g.Duration.setText("0.1085");
         g.fInitLeft.setText("20");
         g.fFinalLeft.setText("2000");
         g.chkFlashLock.userClicked();
@@ -75,7 +75,7 @@ TEST(PulseControls, TheFillPlaysTheLockedTrainOfTheEngineAcrossThePasses) {
 
         // The inputs as the start computed them (a pass end changes none of them).
         engine::SignalParameters params = g.Parameters;
-        ASSERT_EQ(params.TotalSamples, 44100);
+        ASSERT_EQ(params.TotalSamples, 4785);
         engine::SignalState s;
         engine::ResetForStart(params, s);
         s.RestartsAtPassEnd = !c.bidirectional;
