@@ -13,7 +13,7 @@
 namespace {
 
 struct Generator {
-    explicit Generator(int fsIndex, bool sweep) {
+    explicit Generator(int fsIndex, bool sweep, bool lock = false) {
         hp.registry.keys[vpg::ProgramKey()]["Welcome"] = persistence::RegistryValue::Integer(1);
         program.Startup();
         vpg::TfrmGenerator& g = *program.frmGenerator;
@@ -25,6 +25,7 @@ struct Generator {
         g.fFinalLeft.setText("1000");
         g.Duration.setText("600");
         g.Loop.setChecked(true);
+        g.chkFlashLock.setChecked(lock);
         g.fConstLeftChange(nullptr);
         g.txtPulseLengthExit(nullptr);
         engine::ResetForStart(g.Parameters, g.State);
@@ -34,8 +35,8 @@ struct Generator {
     vpg::Program program{hp.platform, hp.timing};
 };
 
-void fill(benchmark::State& state, int fsIndex, bool sweep, std::int32_t bytes) {
-    Generator gen(fsIndex, sweep);
+void fill(benchmark::State& state, int fsIndex, bool sweep, std::int32_t bytes, bool lock = false) {
+    Generator gen(fsIndex, sweep, lock);
     vpg::TfrmGenerator& g = *gen.program.frmGenerator;
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(bytes));
     for (auto _ : state) {
@@ -67,10 +68,20 @@ void BM_Fill64536At96000Sweep(benchmark::State& s) {
     fill(s, 5, true, 64536);
 }
 
+// The same with the flashes locked to the sine.
+void BM_Fill64536At96000Locked(benchmark::State& s) {
+    fill(s, 5, false, 64536, true);
+}
+void BM_Fill64536At96000SweepLocked(benchmark::State& s) {
+    fill(s, 5, true, 64536, true);
+}
+
 BENCHMARK(BM_FillConstant44100);
 BENCHMARK(BM_FillSweep44100);
 BENCHMARK(BM_Fill64536At96000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Fill64536At96000Sweep)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fill64536At96000Locked)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fill64536At96000SweepLocked)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -94,7 +94,8 @@ ParseResult Parse(const std::vector<std::string>& args) {
     const std::map<std::string, bool*> flags{{"--sweep", &o.sweep},
                                              {"--log", &o.logarithmic},
                                              {"--bidirectional", &o.bidirectional},
-                                             {"--loop", &o.loop}};
+                                             {"--loop", &o.loop},
+                                             {"--lock", &o.lock}};
 
     // What follows an option that takes a value is that value, unless it is an option itself
     // ("--freq --sweep" lacks the frequency). A value that starts with "--" can still be given
@@ -169,6 +170,11 @@ Pulse channel:
   --delta-position N    the same as a slider position, -100 to 100 (N/50 Hz)
   --phase DEG           phase offset of the sine against the pulses, degrees (default 0)
   --pulse-length N      pulse length in samples, 1 to 50 (default 10)
+  --lock                lock the flashes to the sine ("Lock flashes to the sine"): each
+                        flash starts where the sine's phase plus the delta's completes a
+                        cycle, so the flash rate is exactly the speaker frequency plus the
+                        delta, also in a sweep (default: a whole number of samples between
+                        flashes, at the start frequency plus the delta)
 Levels:
   --left-db DB          sine level in dBFS, -100 to 0 (default 0)
   --right-db DB         pulse level in dBFS, -100 to 0 (default 0)

@@ -16,6 +16,7 @@ struct Options {
     bool logarithmic = false;
     bool bidirectional = false;
     bool loop = false;
+    bool lock = false;  // flashes locked to the sine
     std::string duration = "10";
     std::optional<std::string> delta;  // Hz
     std::optional<int> deltaPosition;  // -100..100

@@ -148,6 +148,7 @@ int Render(const Options& o, std::ostream& messages) {
     g.LogarithmicLeft.setChecked(o.logarithmic);
     g.Loop.setChecked(o.loop);
     g.BidirectionalLeft.setChecked(o.bidirectional);
+    g.chkFlashLock.setChecked(o.lock);
 
     // Each value is typed into its field and the field is left, as a person would do.
     const auto enter = [&](const char* option, ui::Edit& field, const std::string& value,

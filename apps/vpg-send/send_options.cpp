@@ -59,6 +59,7 @@ Messages of the main window:
                     changes the selector
   1048 0 S          recall memory preset S (1 to 4); it stops a playing output first
   1048 1 S          store the current settings as memory preset S (1 to 4)
+  1049 B            lock the flashes to the sine (B = 1) or not (B = 0)
 Other numbers are not sent. A value outside its range is refused, and the field keeps
 its value.
 

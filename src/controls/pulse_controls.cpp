@@ -18,6 +18,8 @@ void TfrmGenerator::wirePulseControls() {
     barAmplitudeRight.Hint = AmplitudeRight.Hint = "Signal Amplitude of the right stereo Channel";
 
     FreqSliderRight.OnChange = [this](ui::Object* s) { FreqSliderRightChange(s); };
+    chkFlashLock.OnClick = [this](ui::Object* s) { chkFlashLockClick(s); };
+    chkFlashLock.Hint = "Flashes at the sine's own phase: the cone stands still at any frequency";
     trkPhase.OnChange = [this](ui::Object* s) { trkPhaseChange(s); };
     PhaseEdit.OnExit = [this](ui::Object* s) { PhaseEditExit(s); };
     trkPulseLength.OnChange = [this](ui::Object* s) { trkPulseLengthChange(s); };
@@ -33,6 +35,12 @@ void TfrmGenerator::wirePulseControls() {
 void TfrmGenerator::FreqSliderRightChange(ui::Object* Sender) {
     lblFdelta.setCaption(FloatToStr(FreqSliderRight.Position() / 50.0));
     fConstLeftChange(Sender);
+}
+
+void TfrmGenerator::chkFlashLockClick(ui::Object*) {
+    Parameters.FlashLock = chkFlashLock.Checked();
+    // Ticked while playing, the locked train begins with a flash at the next sample.
+    State.LockRunning = false;
 }
 
 void TfrmGenerator::FreqSliderRightMouseDown(ui::Object*, ui::MouseButton, ui::ShiftState) {}

@@ -112,12 +112,16 @@ bool TfrmGenerator::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size
     }
     State.FillBusy = true;
 
-    if (frmFrequencyDisplay && frmFrequencyDisplay->Visible())
+    if (frmFrequencyDisplay && frmFrequencyDisplay->Visible()) {
         frmFrequencyDisplay->lblDisplay.setCaption(
             FrequencyDisplayText(Parameters.SampleRate, State.StepLeft));
+        frmFrequencyDisplay->lblFlashRate.setCaption(
+            FlashRateText(Parameters, State, platform.decimalSeparator));
+    }
 
     engine::SignalParameters& p = Parameters;
     engine::SignalState& s = State;
+    s.RestartsAtPassEnd = loop && !constantMode && !bidirectional;
     // The buffer in which the signal ends still holds its last samples: it is played, and
     // only the fills after it report the end.
     const bool holdsSignal = s.SampleCounter < p.TotalSamples;

@@ -54,6 +54,7 @@ void TfrmGenerator::fConstLeftChange(ui::Object*) {
     p.InitStepRight = (f0 + delta) / fs;
     p.TargetLeft = engine::TwoPi * p.InitStepLeft;
     p.TargetRight = engine::TwoPi * p.InitStepRight;
+    p.DeltaStep = engine::TwoPi * (delta / fs);
     if (constantMode) {
         // The running steps are left alone, so a playing tone glides to the new targets.
         p.FinalStepLeft = p.InitStepLeft;

@@ -39,6 +39,7 @@ void ResetForStart(const SignalParameters& p, SignalState& s) {
     s.StepLeft = TwoPi * p.InitStepLeft;
     s.StepRight = TwoPi * p.InitStepRight;
     s.PhaseLeft = 0;
+    s.LockRunning = false;
 }
 
 std::int32_t SamplesForDuration(double seconds, std::int32_t sampleRate) {

@@ -27,6 +27,10 @@ struct SignalParameters {
     double PulseLength = 0;  // samples
     float GainLeft = 1.0f;
     float GainRight = 1.0f;
+    // The flashes follow the sine's own phase (plus the delta's) instead of a whole-sample
+    // period; DeltaStep is the phase the delta adds, 2 pi delta / fs radians per sample.
+    bool FlashLock = false;
+    double DeltaStep = 0;
 };
 
 // The running state of one signal.
@@ -54,6 +58,19 @@ struct SignalState {
     std::int64_t period = 0;  // 0: no period (a silent pulse channel)
     std::int64_t remainderCount = -2;
     std::int64_t remainder = 0;
+
+    // The locked pulse train. `LockPhase` is the pulse phase since the last flash in radians;
+    // the decision whether the next frame begins a flash is taken one frame ahead, so that the
+    // frame before a flash can be kept low. False `LockRunning`: the next sample starts the
+    // train with a flash.
+    bool LockRunning = false;
+    bool LockFlashNext = false;
+    double LockPhase = 0;
+    double LockSinePhase = 0;  // PhaseLeft at the previous frame
+    std::int64_t LockAge = 0;  // samples since the current flash began
+    // Set by the fill for each buffer: a looping sweep that starts over at the end of its
+    // pass, so that the sine's next step is then the start step.
+    bool RestartsAtPassEnd = false;
 };
 
 struct SweepCoefficients {
@@ -133,9 +150,51 @@ inline double HighSpan(double pulseLength, std::int64_t period) {
     return pulseLength < longest ? pulseLength : longest;
 }
 
-// Channel 1: the pulse train, high while (its sample count) mod period <= the high span.
+// The step that the next sine sample adds: the sine's own, or the start step where a sweep
+// starts over after this frame.
+inline double NextSineStep(const SignalParameters& p, const SignalState& s) {
+    if (s.RestartsAtPassEnd && std::int64_t{s.SampleCounter} + 1 >= p.TotalSamples)
+        return TwoPi * p.InitStepLeft;
+    return s.StepLeft;
+}
+
+// The locked pulse train: a flash begins on the frame nearest to the moment where the pulse
+// phase (the sine's phase plus the delta's) crosses a whole cycle, so the mean flash rate is
+// the momentary sine frequency plus the delta, glides and sweeps included. Runs after the
+// frame's sine sample. The frame before a flash is always low: a flash never reaches the next.
+inline std::int32_t LockedPulseSample(const SignalParameters& p, SignalState& s) {
+    bool flash;
+    if (!s.LockRunning) {
+        s.LockRunning = true;
+        s.LockPhase = 0;
+        // Long past any flash: 2^62 samples do not end in any play time.
+        s.LockAge = std::int64_t{1} << 62;
+        flash = p.TargetRight != 0;  // a pulse rate of zero has no flashes
+    } else {
+        double rise = s.PhaseLeft - s.LockSinePhase;
+        if (rise < 0) rise += TwoPi;  // the sine's phase came back below 2 pi
+        s.LockPhase += rise + p.DeltaStep;
+        flash = s.LockFlashNext;
+    }
+    s.LockSinePhase = s.PhaseLeft;
+    s.LockAge = flash ? 0 : s.LockAge + 1;
+    // The next frame flashes when the crossing lies nearer to it than to its neighbours: the
+    // phase half-way to the frame after it has passed the cycle. The step changes too little
+    // from one sample to the next to matter there.
+    const double step = NextSineStep(p, s) + p.DeltaStep;
+    const double ahead = s.LockPhase + 1.5 * step;
+    s.LockFlashNext = ahead >= TwoPi || ahead <= -TwoPi;
+    if (ahead >= TwoPi) s.LockPhase -= TwoPi;
+    if (ahead <= -TwoPi) s.LockPhase += TwoPi;  // a negative pulse rate runs backwards
+    if (s.LockFlashNext || static_cast<double>(s.LockAge) > p.PulseLength) return 0;
+    return ToSample(FullScale * static_cast<double>(p.GainRight));
+}
+
+// Channel 1: the pulse train, high while (its sample count) mod period <= the high
+// span; or the locked train.
 inline std::int32_t PulseSample(const SignalParameters& p, SignalState& s) {
     if (s.StepRight != p.TargetRight) s.StepRight = 0.995 * s.StepRight + 0.005 * p.TargetRight;
+    if (p.FlashLock) return LockedPulseSample(p, s);
     if (s.StepRight != s.periodStep) {
         s.periodStep = s.StepRight;
         s.period = PulsePeriod(s.StepRight);

@@ -137,6 +137,9 @@ RemoteOutcome TfrmGenerator::WndProc(std::uint32_t message, std::uint32_t wParam
             if (wParam == 0) MemRecall(static_cast<int>(lParam));
             if (wParam == 1) MemStore(static_cast<int>(lParam));
             break;
+        case 1049:
+            chkFlashLock.setChecked(wParam == 1);
+            break;
         default:
             break;
     }

@@ -59,6 +59,7 @@ void TfrmGenerator::SeedPresets() {
         m.LogarithmicLeft = LogarithmicLeft.Checked();
         m.BidirectionalLeft = BidirectionalLeft.Checked();
         m.Loop = Loop.Checked();
+        m.FlashLock = chkFlashLock.Checked();
         // A slot not stored since start-up recalls into sweep mode: the user's way into it.
         m.ConstantMode = false;
     }
@@ -76,6 +77,7 @@ void TfrmGenerator::MemStore(int button) {
     m.AmplitudeRight = cut(AmplitudeRight.Text());
     m.Loop = Loop.Checked();
     m.Duration = cut(Duration.Text());
+    m.FlashLock = chkFlashLock.Checked();
 }
 
 void TfrmGenerator::MemRecall(int button) {
@@ -91,6 +93,7 @@ void TfrmGenerator::MemRecall(int button) {
     AmplitudeRight.setText(m.AmplitudeRight);
     Duration.setText(m.Duration);
     Loop.setChecked(m.Loop);
+    chkFlashLock.setChecked(m.FlashLock);
     AmplitudeLeftExit(this);
     AmplitudeRightExit(this);
     fInitLeft.setText(m.fInitLeft);

@@ -11,6 +11,7 @@ struct MemoryPreset {
     bool LogarithmicLeft = false;
     bool BidirectionalLeft = false;
     bool ConstantMode = false;
+    bool FlashLock = false;
 };
 
 }  // namespace vpg

@@ -205,6 +205,10 @@ void TfrmGenerator::restoreEachValue(persistence::RegKey key) {
         [&] { fFinalLeft.setText("1000"); });
     step(
         "fFinalLeft", [&] { fFinalLeftExit(this); }, keep);
+    // Settings of an earlier version have no FlashLock: missing, it is off, silently.
+    step(
+        "FlashLock", [&] { chkFlashLock.setChecked(ReadFlag(reg, key, "FlashLock")); },
+        [&] { chkFlashLock.setChecked(false); });
 }
 
 void TfrmGenerator::TellSettingsNotRead() {
@@ -262,6 +266,7 @@ std::string TfrmGenerator::storeSettings() {
         WriteText(reg, key, "MinFreqEdit", MinFreqEdit.Text());
         WriteText(reg, key, "MaxFreqEdit", MaxFreqEdit.Text());
         WriteText(reg, key, "txtRound", txtRound.Text());
+        WriteFlag(reg, key, "FlashLock", chkFlashLock.Checked());
         if (!reg.CommitBatch(key)) throw ESettingsWriteError("fInitLeft");
     } catch (const ESettingsWriteError& e) {
         if (key) reg.CloseKey(key);
@@ -294,6 +299,7 @@ void TfrmGenerator::rESETTOdEFAULT1Click(ui::Object*) {
     fConstLeftChange(this);
     txtPulseLength.setText("10");
     txtPulseLengthExit(this);
+    chkFlashLock.setChecked(false);
 }
 
 }  // namespace vpg

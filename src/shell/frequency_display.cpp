@@ -1,6 +1,7 @@
 #include "shell/frequency_display.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "controls/numeric_entry.h"
 #include "engine/signal_engine.h"
@@ -16,11 +17,28 @@ std::string FrequencyDisplayText(std::int32_t sampleRate, double step) {
            " Hz";
 }
 
+std::string FlashRateText(const engine::SignalParameters& p, const engine::SignalState& s,
+                          char decimalSeparator) {
+    double hz = 0;
+    if (p.FlashLock) {
+        hz = p.SampleRate * (s.StepLeft + p.DeltaStep) / engine::TwoPi;
+    } else if (const std::int64_t period = engine::PulsePeriod(s.StepRight); period != 0) {
+        hz = p.SampleRate / static_cast<double>(period);
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "flash %.2f Hz", std::fabs(hz));
+    std::string result = text;
+    for (char& c : result)
+        if (c == '.') c = decimalSeparator;
+    return result;
+}
+
 TfrmFrequencyDisplay::TfrmFrequencyDisplay(TfrmGenerator& generator)
     : ui::Form("frmFrequencyDisplay", "Frequency"), frmGenerator(generator) {
     HelpContext = shell::kHelpFrequencyDisplay;
     HelpApplication = &generator.Application;
     add(lblDisplay);
+    add(lblFlashRate);
     LayOut(*this, generator.Application);
     OnCreate = [this](ui::Object* s) { FormCreate(s); };
     OnClose = [this](ui::Object* s, ui::CloseAction& a) { FormClose(s, a); };

@@ -53,6 +53,7 @@ TfrmGenerator::TfrmGenerator(ui::Application& application, Platform& platform_)
                                                               &lblDeltaPlus,
                                                               &lblFdelta,
                                                               &lblFdeltaHz,
+                                                              &chkFlashLock,
                                                               &grpPhase,
                                                               &trkPhase,
                                                               &PhaseEdit,

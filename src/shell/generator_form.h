@@ -81,6 +81,7 @@ public:
     // --- Pulse channel and levels (controls/pulse_controls.cpp) ---
     ui::TrackBar FreqSliderRight{"FreqSliderRight", -100, 100, 0};
     ui::Label lblFdelta{"lblFdelta", "0"};
+    ui::CheckBox chkFlashLock{"chkFlashLock", "Lock flashes to the sine"};
     ui::TrackBar trkPhase{"trkPhase", 0, 360, 0};
     ui::Edit PhaseEdit{"PhaseEdit", "0"};
     ui::TrackBar trkPulseLength{"trkPulseLength", 1, 50, 10};
@@ -233,6 +234,7 @@ public:
     void FreqSliderRightChange(ui::Object* Sender);
     void FreqSliderRightMouseDown(ui::Object* Sender, ui::MouseButton Button, ui::ShiftState Shift);
     void FreqSliderRightMouseUp(ui::Object* Sender, ui::MouseButton Button, ui::ShiftState Shift);
+    void chkFlashLockClick(ui::Object* Sender);
     void trkPhaseChange(ui::Object* Sender);
     void PhaseEditExit(ui::Object* Sender);
     void trkPulseLengthChange(ui::Object* Sender);

@@ -90,12 +90,13 @@ void LayOut(TfrmGenerator& f, const ui::Application& app) {
         // The pulse channel: delta, phase, pulse length and its level.
         {pulses, nullptr, 12, 226, 540, 238},
         {delta, pulses, 12, 24, 350, 96},
-        {&f.FreqSliderRight, delta, 10, 22, 260, 34},
-        {&f.lblDeltaMinus, delta, 10, 58, 60, 18},
-        {&f.lblDeltaZero, delta, 110, 58, 60, 18},
-        {&f.lblDeltaPlus, delta, 210, 58, 60, 18},
-        {&f.lblFdelta, delta, 274, 30, 40, 18},
-        {&f.lblFdeltaHz, delta, 316, 30, 28, 18},
+        {&f.FreqSliderRight, delta, 10, 18, 260, 30},
+        {&f.lblDeltaMinus, delta, 10, 48, 60, 18},
+        {&f.lblDeltaZero, delta, 110, 48, 60, 18},
+        {&f.lblDeltaPlus, delta, 210, 48, 60, 18},
+        {&f.lblFdelta, delta, 274, 24, 40, 18},
+        {&f.lblFdeltaHz, delta, 316, 24, 28, 18},
+        {&f.chkFlashLock, delta, 10, 68, 330, 22},
         {phase, pulses, 12, 130, 169, 96},
         {&f.trkPhase, phase, 10, 22, 149, 34},
         {&f.PhaseEdit, phase, 10, 62, 72, 24},
@@ -180,9 +181,13 @@ void LayOut(TfrmFrequencyDisplay& f, const ui::Application& app) {
     f.setLeft(app.Scale(422));
     f.setTop(app.Scale(147));
     // The outer width is what the window is from its creation on: the client plus the frame.
-    SizeClient(f, app, 208, 72);
-    Place({{&f.lblDisplay, nullptr, 0, 0, 208, 72}});
+    SizeClient(f, app, 208, 96);
+    Place({{&f.lblDisplay, nullptr, 0, 0, 208, 72}, {&f.lblFlashRate, nullptr, 0, 72, 208, 24}});
     f.lblDisplay.FillsParent = true;
+    f.lblFlashRate.DocksBottom = true;
+    f.lblFlashRate.alignment = ui::Alignment::Center;
+    f.lblFlashRate.Transparent = true;
+    f.lblFlashRate.font = ui::Font{"Courier New", 18, false, false, false, ui::clLime};
     f.lblDisplay.alignment = ui::Alignment::Center;
     f.lblDisplay.WordWrap = true;
     f.lblDisplay.Transparent = true;

@@ -49,6 +49,9 @@ std::string RemoteMessageProblem(const RemoteMessage& m) {
                 return "the duration must be from 0.1 s to the longest signal (WPARAM 1 to "
                        "2684354 at most)";
             return {};
+        case 1049:
+            if (w > 1) return "1049 takes WPARAM 0 (flashes not locked) or 1 (locked to the sine)";
+            return {};
         case 1048:
             if (w > 1) return "1048 takes WPARAM 0 (recall) or 1 (store)";
             if (m.lParam < 1 || m.lParam > 4) return "the preset slot (LPARAM) must be 1 to 4";

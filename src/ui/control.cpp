@@ -1,8 +1,22 @@
 #include "ui/control.h"
 
+#include <algorithm>
+
 #include "ui/form.h"
 
 namespace ui {
+
+PixelRect DockedRect(const Control& c, PixelRect area, const std::function<int(int)>& scale) {
+    if (c.DocksBottom) {
+        area.top = std::max(area.top, area.bottom - scale(c.Height));
+        return area;
+    }
+    if (!c.FillsParent || !c.form()) return area;
+    for (const Control* other : c.form()->Controls())
+        if (other != &c && other->DocksBottom && other->Parent == c.Parent && other->Visible())
+            area.bottom = std::max(area.top, area.bottom - scale(other->Height));
+    return area;
+}
 
 Control::Control(std::string name, bool focusable) : Name(std::move(name)), focusable_(focusable) {}
 

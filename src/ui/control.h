@@ -26,7 +26,10 @@ public:
     int Left = 0, Top = 0, Width = 0, Height = 0;
     Control* Parent = nullptr;  // a group box holding this control
     bool FillsParent = false;   // follows its parent's (or the window's) client area
-    ui::Font font;              // empty name / zero height: the window's font
+    // Spans its parent's (or the window's) client width along the bottom, its design height
+    // tall; a control that fills the same parent leaves that strip to it.
+    bool DocksBottom = false;
+    ui::Font font;  // empty name / zero height: the window's font
     Cursor cursor = Cursor::Default;
     int Tag = 0;
     MenuItem* PopupMenu = nullptr;
@@ -83,5 +86,14 @@ private:
     bool enabled_ = true;
     bool visible_ = true;
 };
+
+// A rectangle in screen pixels, right and bottom exclusive.
+struct PixelRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Where a control that fills its parent or docks at its bottom lies within the parent's client
+// rectangle `area`; `scale` turns design pixels into screen pixels. Other controls: `area`.
+PixelRect DockedRect(const Control& c, PixelRect area, const std::function<int(int)>& scale);
 
 }  // namespace ui

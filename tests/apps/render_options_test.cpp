@@ -29,7 +29,7 @@ TEST(RenderOptions, DefaultsAreAPlainHundredHertzToneForTenSeconds) {
     EXPECT_EQ(o.fs, 44100);
     EXPECT_EQ(o.bufferSize, 16384);
     EXPECT_EQ(o.buffers, 4);
-    EXPECT_FALSE(o.sweep || o.logarithmic || o.bidirectional || o.loop);
+    EXPECT_FALSE(o.sweep || o.logarithmic || o.bidirectional || o.loop || o.lock);
     EXPECT_FALSE(o.delta || o.deltaPosition || o.seconds);
     EXPECT_EQ(o.output, "x.wav");
 }
@@ -42,6 +42,7 @@ TEST(RenderOptions, EveryOptionReachesItsField) {
                               "--log",
                               "--bidirectional",
                               "--loop",
+                              "--lock",
                               "--duration",
                               "2.5",
                               "--delta",
@@ -65,7 +66,7 @@ TEST(RenderOptions, EveryOptionReachesItsField) {
                               "y.wav"});
     EXPECT_EQ(o.freq, "440");
     EXPECT_EQ(o.finalFreq, "880");
-    EXPECT_TRUE(o.sweep && o.logarithmic && o.bidirectional && o.loop);
+    EXPECT_TRUE(o.sweep && o.logarithmic && o.bidirectional && o.loop && o.lock);
     EXPECT_EQ(o.duration, "2.5");
     EXPECT_EQ(o.delta, "0.5");
     EXPECT_EQ(o.phase, "90");
@@ -168,6 +169,7 @@ TEST(RenderOptions, HelpListsEveryOptionWithItsUnitAndDefault) {
                                "--delta-position N",
                                "--phase DEG",
                                "--pulse-length N",
+                               "--lock",
                                "--left-db DB",
                                "--right-db DB",
                                "--fs HZ",

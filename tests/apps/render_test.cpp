@@ -99,6 +99,25 @@ TEST(Render, TheDefaultSignalHasTheEngineNumbers) {
     EXPECT_TRUE(r.messages.empty()) << r.messages;
 }
 
+TEST(Render, LockPutsEachFlashOnTheFrameNearestToItsCycle) {
+    // 1000 Hz at 44100 Hz: unlocked every 44 frames (1002.27 Hz); locked at k x 44.1.
+    for (bool lock : {false, true}) {
+        SCOPED_TRACE(lock);
+        std::vector<std::string> args{"--freq", "1000", "--duration", "1"};
+        if (lock) args.push_back("--lock");
+        const Rendered r = run(args);
+        ASSERT_EQ(r.status, 0) << r.messages;
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i < 44100; ++i)
+            if (r.wav.right[i] != 0 && (i == 0 || r.wav.right[i - 1] == 0)) starts.push_back(i);
+        ASSERT_EQ(starts.size(), lock ? 1000u : 1003u);
+        for (std::size_t k = 0; k < starts.size(); ++k) {
+            const double exact = lock ? static_cast<double>(k) * 44.1 : static_cast<double>(k) * 44;
+            ASSERT_LE(std::fabs(static_cast<double>(starts[k]) - exact), 0.5) << k;
+        }
+    }
+}
+
 TEST(Render, PhaseDeltaPulseLengthAndLevelsArriveInTheSamples) {
     const Rendered r = run({"--duration", "0.5", "--phase", "90", "--delta-position", "10",
                             "--pulse-length", "1", "--right-db", "-6"});

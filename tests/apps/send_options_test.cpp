@@ -45,7 +45,7 @@ TEST(SendOptions, HelpWinsAndNamesTheMessagesAndStatuses) {
     const std::string help = sender::HelpText();
     for (const char* needle : {"Usage: vpg-send MESSAGE [WPARAM [LPARAM]]", "1024 ", "1025 ",
                                "1026 ", "1031 F", "1033 F", "1034 D", "1035 B", "1036 B", "1037 B",
-                               "1047 N", "1048 0 S", "1048 1 S", "Exit status"})
+                               "1047 N", "1048 0 S", "1048 1 S", "1049 B", "Exit status"})
         EXPECT_NE(help.find(needle), std::string::npos) << needle;
 }
 

@@ -250,6 +250,7 @@ TEST(EntryRule, ARefusedMessageSaysWhyAndLeavesEverythingAsItWas) {
          "default)"},
         {1048, 0, 5, "the preset slot (LPARAM) must be 1 to 4"},
         {1048, 2, 1, "1048 takes WPARAM 0 (recall) or 1 (store)"},
+        {1049, 2, 0, "1049 takes WPARAM 0 (flashes not locked) or 1 (locked to the sine)"},
         {99999, 0, 0, "unknown message number 99999 (see vpg-send --help)"},
         {16, 0, 0, "unknown message number 16 (see vpg-send --help)"},
     };
@@ -262,12 +263,15 @@ TEST(EntryRule, ARefusedMessageSaysWhyAndLeavesEverythingAsItWas) {
     EXPECT_EQ(g.fInitLeft.Text(), "100");
     EXPECT_EQ(g.Duration.Text(), "10");
     EXPECT_EQ(g.WaveDevice.ItemIndex(), 0);
+    EXPECT_FALSE(g.chkFlashLock.Checked());
     EXPECT_EQ(g.Parameters.InitStepLeft, before.InitStepLeft);
     EXPECT_EQ(g.Parameters.TotalSamples, before.TotalSamples);
     // The messages it acts on say so.
     for (const std::uint32_t number : {1024u, 1026u, 1026u, 1025u})
         EXPECT_EQ(g.WndProc(number, 0, 0), vpg::RemoteOutcome::Acted) << number;
     EXPECT_EQ(g.WndProc(1048, 1, 3), vpg::RemoteOutcome::Acted);
+    EXPECT_EQ(g.WndProc(1049, 1, 0), vpg::RemoteOutcome::Acted);
+    EXPECT_TRUE(g.chkFlashLock.Checked());
     EXPECT_EQ(g.WndProc(1047, 4294967295u, 0), vpg::RemoteOutcome::Acted);
 }
 

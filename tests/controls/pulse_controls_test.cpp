@@ -32,6 +32,63 @@ std::vector<std::size_t> pulseStarts(const std::vector<Frame>& frames) {
 
 // --- The frequency delta ---------------------------------------------------------
 
+TEST(PulseControls, TheFlashLockBoxSitsInTheDeltaGroupAndReachesTheEngine) {
+    HeadlessProgram p;
+    p.startAt44100();
+    TfrmGenerator& g = p.gen();
+    EXPECT_EQ(g.chkFlashLock.Parent, &g.grpDelta);
+    EXPECT_EQ(g.chkFlashLock.Caption, "Lock flashes to the sine");
+    EXPECT_FALSE(g.chkFlashLock.Checked());
+    g.chkFlashLock.userClicked();
+    EXPECT_TRUE(g.Parameters.FlashLock);
+    // The delta's phase per sample comes with the recomputation.
+    g.FreqSliderRight.userMoved(25);  // 0.5 Hz
+    EXPECT_DOUBLE_EQ(g.Parameters.DeltaStep, 2 * kPi * (0.5 / 44100));
+    // Usable while playing: switched on and off during play.
+    p.render(4096);
+    EXPECT_TRUE(g.chkFlashLock.Enabled());
+    g.chkFlashLock.userClicked();
+    EXPECT_FALSE(g.Parameters.FlashLock);
+}
+
+TEST(PulseControls, TheFillPlaysTheLockedTrainOfTheEngineAcrossThePasses) {
+    // A looping sweep 20 -> 2000 Hz in passes of 0.1085 s: what the window plays is the engine's
+    // locked train run frame by frame with the same inputs, 23 pass ends included.
+    const struct {
+        const char* name;
+        bool bidirectional;
+    } cases[] = {{"starting over", false}, {"back and forth", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeadlessProgram p;
+        p.startAt44100();
+        TfrmGenerator& g = p.gen();
+        g.chkSweepLeft.setChecked(true);
+        g.LogarithmicLeft.setChecked(false);
+        g.BidirectionalLeft.setChecked(c.bidirectional);
+        g.Duration.setText("0.1085");
+        g.fInitLeft.setText("20");
+        g.fFinalLeft.setText("2000");
+        g.chkFlashLock.userClicked();
+        const auto frames = p.render(44100 * 5 / 2);
+        ASSERT_EQ(frames.size(), 44100u * 5 / 2);
+
+        // The inputs as the start computed them (a pass end changes none of them).
+        engine::SignalParameters params = g.Parameters;
+        ASSERT_EQ(params.TotalSamples, 4785);
+        engine::SignalState s;
+        engine::ResetForStart(params, s);
+        s.RestartsAtPassEnd = !c.bidirectional;
+        for (std::size_t n = 0; n < frames.size(); ++n) {
+            engine::SineSample(params, s, false);
+            ASSERT_EQ(frames[n].right, engine::PulseSample(params, s)) << "frame " << n;
+            ++s.SampleCounter;
+            if (s.SampleCounter >= params.TotalSamples)
+                engine::EndOfPass(params, s, false, c.bidirectional);
+        }
+    }
+}
+
 TEST(PulseControls, DeltaSliderShowsPositionOverFiftyAndRetunesThePulses) {
     struct Case {
         int position;

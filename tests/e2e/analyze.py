@@ -14,6 +14,14 @@ sound server's sink, and vpg's settings file.
           right_dbfs    pulse height against full scale (the median of the pulses' tops)
           right_base    the largest magnitude between pulses (0 for a clean baseline)
           left_zero     1 when the sine channel is silent throughout
+    analyze.py flash RAW --rate R [--start S] [--end S]
+        the flash timing of the segment:
+          flash_hz      the flash rate from a least-squares line through the rising edges of
+                        the longest run of flashes without a gap (a moment of silence in the
+                        capture breaks the line into runs)
+          flash_count   how many flashes that run holds
+          flash_spread  the sine's phase at those flashes, max minus min in degrees (from the
+                        interpolated rising zero crossings around each flash)
     analyze.py sound RAW --rate R
         "first S" and "last S": the times of the first and last non-zero frame, and "length S"
         between them (nothing printed when the capture is silent)
@@ -113,6 +121,46 @@ def cmd_signal(args):
     return 0
 
 
+def cmd_flash(args):
+    left, right = frames(args.raw, args.rate, args.start, args.end)
+    edges, _, _ = pulses(right)
+    if len(edges) < 3:
+        print("flash_hz none")
+        return 0
+    typical = statistics.median(b - a for a, b in zip(edges, edges[1:]))
+    runs, run = [], [edges[0]]
+    for a, b in zip(edges, edges[1:]):
+        if b - a > 1.5 * typical:
+            runs.append(run)
+            run = []
+        run.append(b)
+    runs.append(run)
+    run = max(runs, key=len)
+    n = len(run)
+    mk, ms = (n - 1) / 2, sum(run) / n
+    slope = sum((k - mk) * (t - ms) for k, t in enumerate(run)) / sum((k - mk) ** 2 for k in range(n))
+    print("flash_hz", f"{args.rate / slope:.4f}")
+    print("flash_count", n)
+    crossings = []
+    for i in range(1, len(left)):
+        a, b = left[i - 1], left[i]
+        if a < 0 <= b:
+            crossings.append(i - 1 + (-a) / (b - a))
+    phases, j = [], 0
+    for t in run:
+        while j + 1 < len(crossings) and crossings[j + 1] <= t:
+            j += 1
+        if j + 1 < len(crossings) and crossings[j] <= t:
+            phases.append((t - crossings[j]) / (crossings[j + 1] - crossings[j]) * 360.0)
+    if phases:
+        # Around the circle: the phases measured from their circular mean.
+        mean = math.degrees(math.atan2(sum(math.sin(math.radians(p)) for p in phases),
+                                       sum(math.cos(math.radians(p)) for p in phases)))
+        off = [(p - mean + 180.0) % 360.0 - 180.0 for p in phases]
+        print("flash_spread", f"{max(off) - min(off):.2f}")
+    return 0
+
+
 def cmd_sound(args):
     left, right = frames(args.raw, args.rate)
     loud = [i for i in range(len(left)) if left[i] or right[i]]
@@ -153,6 +201,12 @@ def main():
     s.add_argument("--start", type=float)
     s.add_argument("--end", type=float)
     s.set_defaults(run=cmd_signal)
+    s = sub.add_parser("flash")
+    s.add_argument("raw")
+    s.add_argument("--rate", type=int, required=True)
+    s.add_argument("--start", type=float)
+    s.add_argument("--end", type=float)
+    s.set_defaults(run=cmd_flash)
     s = sub.add_parser("sound")
     s.add_argument("raw")
     s.add_argument("--rate", type=int, required=True)

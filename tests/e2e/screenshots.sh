@@ -9,6 +9,8 @@
 #   main-constant-DPI.png    the main window at the next start (constant tone layout)
 #   main-sweep-DPI.png       after F5 (preset 1 recalls the sweep layout)
 #   display-DPI.png          the frequency display (Ctrl+D) after a signal has played
+#   main-locked-DPI.png      the main window with "Lock flashes to the sine" ticked
+#   display-locked-DPI.png   the frequency display after a locked signal has played
 #   settings-DPI.png         the output settings window (Ctrl+C)
 #   about-DPI.png            the About box (Help menu)
 #   desktop-DPI.png          the whole screen with the About box open
@@ -85,6 +87,14 @@ for DPI in 96 120; do
     lamp_is "$main" "$GREEN" || fail "F11 did not start the output (lamp $(lamp "$main"))"
     keys "$main" F9
     shot "$display" "display-$DPI.png"
+    # The flashes locked to the sine: the box ticked with the mouse, and the display's second
+    # line follows the sweep instead of keeping the start rate.
+    click_main "$main" 42 329
+    keys "$main" F11
+    sleep 1
+    keys "$main" F9
+    shot "$main" "main-locked-$DPI.png"
+    shot "$display" "display-locked-$DPI.png"
     keys "$main" ctrl+c
     settings=$(window '^Output Settings$')
     shot "$settings" "settings-$DPI.png"

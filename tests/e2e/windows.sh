@@ -311,6 +311,17 @@ display_window=$(wait_window '^Frequency$') || fail "Ctrl+D did not show the fre
 sleep 1
 shot "$display_window" display
 pass "Ctrl+D shows the frequency display ($shots/display.png)"
+# At 1000 Hz the flash line tells the whole-sample rate from the locked one.
+send 1031 100000 || fail "vpg-send 1031 100000 failed"
+sleep 1
+shot "$display_window" display-1000
+send 1049 1 || fail "vpg-send 1049 1 failed"
+sleep 1
+shot "$main" main-locked
+shot "$display_window" display-locked
+pass "1000 Hz unlocked and locked ($shots/display-1000.png, $shots/display-locked.png)"
+send 1049 0
+send 1031 44100
 
 # --- the hot key ----------------------------------------------------------------------------
 # Pressed while another window (the display) has the focus: Wine hands the registered hot key

@@ -334,6 +334,22 @@ TEST(TransportMessages, OptionMessagesSetTheBoxesAndRunTheirClickHandlers) {
     EXPECT_FALSE(g.BidirectionalLeft.Checked());
 }
 
+TEST(TransportMessages, FlashLockMessageTakesZeroOrOneAndIgnoresTheRest) {
+    At44100 p;
+    vpg::TfrmGenerator& g = p.gen();
+    ASSERT_FALSE(g.chkFlashLock.Checked());
+    const struct {
+        std::uint32_t wParam;
+        bool locked;
+    } steps[] = {{1, true}, {2, true}, {0, false}, {4294967295u, false}, {1, true}, {1, true}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.wParam);
+        g.WndProc(1049, step.wParam, 0);
+        EXPECT_EQ(g.chkFlashLock.Checked(), step.locked);
+        EXPECT_EQ(g.Parameters.FlashLock, step.locked);  // its click handler ran
+    }
+}
+
 TEST(TransportMessages, OptionMessagesTakeAnyNonZeroWParamAsTicked) {
     const struct {
         std::uint32_t msg;

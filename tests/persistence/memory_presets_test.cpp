@@ -137,6 +137,27 @@ TEST(MemoryPresets, ASlotStoredInConstantModeRecallsIntoConstantMode) {
     EXPECT_TRUE(p.hp.dialogs.calls.empty());
 }
 
+TEST(MemoryPresets, ASlotKeepsTheFlashLock) {
+    HeadlessProgram p;
+    startLoaded(p);
+    TfrmGenerator& g = p.gen();
+    g.chkFlashLock.userClicked();
+    ASSERT_TRUE(g.Parameters.FlashLock);
+    g.MemStore(1);
+    g.chkFlashLock.userClicked();
+    g.MemStore(2);
+    g.MemRecall(1);
+    EXPECT_TRUE(g.chkFlashLock.Checked());
+    EXPECT_TRUE(g.Parameters.FlashLock);
+    g.MemRecall(2);
+    EXPECT_FALSE(g.chkFlashLock.Checked());
+    EXPECT_FALSE(g.Parameters.FlashLock);
+    // A seeded slot holds the lock as it was loaded (off here).
+    g.chkFlashLock.userClicked();
+    g.MemRecall(3);
+    EXPECT_FALSE(g.chkFlashLock.Checked());
+}
+
 TEST(MemoryPresets, ARecallThroughTheMessageStopsTheOutputAndAutostartStartsItAgain) {
     struct Case {
         const char* what;

@@ -48,6 +48,7 @@ MemoryRegistry::Values fullKey() {
         {"MinFreqEdit", RegistryValue::Text("10")},
         {"MaxFreqEdit", RegistryValue::Text("2000")},
         {"txtRound", RegistryValue::Text("5")},
+        {"FlashLock", RegistryValue::Integer(1)},
     };
 }
 
@@ -84,6 +85,7 @@ constexpr Written kWriteOrder[] = {
     {"MinFreqEdit", ValueKind::Text},
     {"MaxFreqEdit", ValueKind::Text},
     {"txtRound", ValueKind::Text},
+    {"FlashLock", ValueKind::Integer},
 };
 
 bool frequencyLayoutApplied(vpg::TfrmGenerator& g) {
@@ -108,6 +110,8 @@ void expectResetValues(vpg::TfrmGenerator& g) {
     EXPECT_EQ(g.fInitLeft.Text(), "100");
     EXPECT_EQ(g.fFinalLeft.Text(), "1000");
     EXPECT_EQ(g.txtPulseLength.Text(), "10");
+    EXPECT_FALSE(g.chkFlashLock.Checked());
+    EXPECT_FALSE(g.Parameters.FlashLock);
 }
 
 // --- Loading ------------------------------------------------------------------------------------
@@ -214,6 +218,8 @@ TEST(SettingsStore, AFullKeyComesBackIntoEveryControl) {
     EXPECT_EQ(g.FreqSliderLeft.Max(), vpg::SliderPosition(2000));
     EXPECT_EQ(g.txtRound.Text(), "5");
     EXPECT_TRUE(g.chkConstantLeft.Checked());
+    EXPECT_TRUE(g.chkFlashLock.Checked());
+    EXPECT_TRUE(g.Parameters.FlashLock);
     // The engine's inputs were recomputed from what was loaded: 5 s at 11025 Hz, no loop.
     EXPECT_EQ(g.Parameters.TotalSamples, 5 * 11025);
     EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, 250.0 / 11025);
@@ -333,6 +339,7 @@ std::map<std::string, std::string> shownValues(HeadlessProgram& p) {
         {"MinFreqEdit", g.MinFreqEdit.Text()},
         {"MaxFreqEdit", g.MaxFreqEdit.Text()},
         {"txtRound", g.txtRound.Text()},
+        {"FlashLock", flag(g.chkFlashLock.Checked())},
     };
 }
 
@@ -370,6 +377,7 @@ TEST(SettingsStore, OneValueThatCannotBeReadCostsThatValueAlone) {
         {"MinFreqEdit", RegistryValue::Integer(10), "20"},
         {"txtRound", RegistryValue::Integer(5), ""},
         {"fFinalLeft", RegistryValue::Integer(750), "1000"},
+        {"FlashLock", RegistryValue::Text("1"), "0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + (c.value ? " of the wrong kind" : " missing"));
@@ -440,6 +448,35 @@ TEST(SettingsStore, AKeyThatHoldsOnlyANoticeFlagIsAFirstStart) {
     p.start();
     expectResetValues(p.gen());
     EXPECT_TRUE(p.hp.dialogs.calls.empty());
+}
+
+TEST(SettingsStore, AKeyStoredBeforeTheFlashLockExistedLoadsWholeWithTheLockOff) {
+    HeadlessProgram p;
+    putFullKey(p);
+    programKey(p).erase("FlashLock");
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    EXPECT_FALSE(g.chkFlashLock.Checked());
+    EXPECT_FALSE(g.Parameters.FlashLock);
+    // Everything else came from the key: no reset ran.
+    EXPECT_EQ(g.Duration.Text(), "5");
+    EXPECT_FALSE(g.Loop.Checked());
+    EXPECT_EQ(g.fInitLeft.Text(), "250");
+    EXPECT_EQ(g.txtRound.Text(), "5");
+    EXPECT_TRUE(frequencyLayoutApplied(g));
+    // Off and on survive a close and the next start.
+    for (bool locked : {true, false}) {
+        SCOPED_TRACE(locked);
+        g.chkFlashLock.userClicked();
+        ASSERT_EQ(g.chkFlashLock.Checked(), locked);
+        ASSERT_TRUE(g.SaveSettings());
+        EXPECT_EQ(programKey(p).at("FlashLock"), RegistryValue::Integer(locked ? 1 : 0));
+        HeadlessProgram next;
+        next.hp.registry.keys = p.hp.registry.keys;
+        next.start();
+        EXPECT_EQ(next.gen().chkFlashLock.Checked(), locked);
+        EXPECT_EQ(next.gen().Parameters.FlashLock, locked);
+    }
 }
 
 TEST(SettingsStore, AMissingTextLeavesTheFieldEmptyAndTheLoadGoesOn) {
@@ -809,6 +846,7 @@ TEST(SettingsStore, ResetPutsInTheDefaultsAndLeavesTheRestAlone) {
     g.barAmplitudeLeft.userMoved(20);
     g.barAmplitudeRight.userMoved(35);
     ASSERT_EQ(g.AmplitudeLeft.Text(), "-20");
+    ASSERT_TRUE(g.chkFlashLock.Checked());  // from the key; the reset turns it off
     const auto presetsBefore = g.Presets;
     const MemoryRegistry::Values keyBefore = programKey(p);
     const int writesBefore = p.hp.registry.writes();

@@ -90,6 +90,59 @@ TEST(FrequencyDisplay, ShownItIsWrittenOncePerBufferWithTheFrequencyAtItsStart) 
     EXPECT_EQ(writes[7].text, "441 Hz");
 }
 
+TEST(FrequencyDisplay, UnderTheFrequencyItShowsTheRateThePulsesReallyHave) {
+    // Unlocked: fs / P with the whole-sample period; locked: the sine's rate plus the delta.
+    const struct {
+        const char* freq;
+        int deltaPosition;
+        bool lock;
+        const char* frequency;
+        const char* flash;
+    } cases[] = {
+        {"1000", 0, false, "1000 Hz", "flash 1002.27 Hz"},
+        {"1000", 0, true, "1000 Hz", "flash 1000.00 Hz"},
+        {"250", 0, false, "250 Hz", "flash 250.57 Hz"},
+        {"250", 25, true, "250 Hz", "flash 250.50 Hz"},
+        {"100", -100, true, "100 Hz", "flash 98.00 Hz"},
+        {"1", -100, true, "1 Hz", "flash 1.00 Hz"},  // a negative rate flashes at its magnitude
+        {"2", -100, false, "2 Hz", "flash 0.00 Hz"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.freq << " " << c.deltaPosition << " " << c.lock);
+        At44100 p;
+        vpg::TfrmGenerator& g = p.gen();
+        g.FrequencyDisplay1Click(nullptr);
+        g.fInitLeft.setText(c.freq);
+        g.FreqSliderRight.userMoved(c.deltaPosition);
+        if (c.lock) g.chkFlashLock.userClicked();
+        p.render(4096);
+        EXPECT_EQ(p.display().lblDisplay.Caption(), c.frequency);
+        EXPECT_EQ(p.display().lblFlashRate.Caption(), c.flash);
+    }
+}
+
+TEST(FrequencyDisplay, TheFlashRateLineDocksUnderTheFrequencyInLimeOnBlack) {
+    At44100 p;
+    const vpg::TfrmFrequencyDisplay& d = p.display();
+    EXPECT_TRUE(d.lblFlashRate.DocksBottom);
+    EXPECT_EQ(d.lblFlashRate.font.color, ui::clLime);
+    EXPECT_EQ(d.lblFlashRate.font.Name, "Courier New");
+    // The frequency fills what the line leaves: the design client is 208 x 96.
+    const auto scale = [](int v) { return v; };
+    const ui::PixelRect client{0, 0, 208, 96};
+    const ui::PixelRect frequency = ui::DockedRect(d.lblDisplay, client, scale);
+    const ui::PixelRect flash = ui::DockedRect(d.lblFlashRate, client, scale);
+    EXPECT_EQ(frequency.bottom, 72);
+    EXPECT_EQ(flash.top, 72);
+    EXPECT_EQ(flash.bottom, 96);
+    EXPECT_EQ(flash.right, 208);
+    // Wider and taller: the line stays at the bottom, as wide as the window.
+    const ui::PixelRect big = ui::DockedRect(d.lblFlashRate, {0, 0, 400, 150}, scale);
+    EXPECT_EQ(big.top, 126);
+    EXPECT_EQ(big.right, 400);
+    EXPECT_EQ(ui::DockedRect(d.lblDisplay, {0, 0, 400, 150}, scale).bottom, 126);
+}
+
 TEST(FrequencyDisplay, HiddenItIsNotWritten) {
     At44100 p;
     std::vector<Write> writes;

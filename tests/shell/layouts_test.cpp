@@ -191,7 +191,7 @@ TEST(Layouts, ThePlatformsFramesReplaceTheEstimate) {
     p.start();
     const vpg::TfrmFrequencyDisplay& d = *p.program.frmFrequencyDisplay;
     EXPECT_EQ(d.Width, 208 + 2);
-    EXPECT_EQ(d.Height, 72 + 30);
+    EXPECT_EQ(d.Height, 96 + 30);
     EXPECT_EQ(p.gen().Height, p.gen().ClientHeight + 50);
 }
 

@@ -29,7 +29,13 @@ ControlBinding::~ControlBinding() {
 }
 
 QRect ControlBinding::scaledRect() const {
-    if (control_.FillsParent && widget_->parentWidget()) return widget_->parentWidget()->rect();
+    if ((control_.FillsParent || control_.DocksBottom) && widget_->parentWidget()) {
+        const QRect area = widget_->parentWidget()->rect();
+        const ui::PixelRect r =
+            ui::DockedRect(control_, {area.left(), area.top(), area.right() + 1, area.bottom() + 1},
+                           [this](int v) { return app_.Scale(v); });
+        return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
     // Edges are scaled, not sizes, so that controls that meet in the design meet on the screen.
     const int left = app_.Scale(control_.Left), top = app_.Scale(control_.Top);
     return QRect(left, top, app_.Scale(control_.Left + control_.Width) - left,

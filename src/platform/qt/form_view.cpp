@@ -285,7 +285,7 @@ bool FormView::keyPressed(QObject* watched, QKeyEvent* event) {
 void FormView::resized(QObject* watched) {
     if (watched == client_) {
         for (const auto& b : bindings_)
-            if (b->control().FillsParent) b->refresh();
+            if (b->control().FillsParent || b->control().DocksBottom) b->refresh();
     }
     if (watched == window_ && onScreen_ && window_->isVisible() && sizeable()) {
         // The model holds the outer width and the client height.

@@ -43,7 +43,7 @@ void DropTypedCharacters(HWND window) {
 }  // namespace
 
 bool FormWindow::IsModelMessage(UINT msg) {
-    return (msg >= WM_USER && msg <= WM_USER + 24) || msg == WM_USER + 76 || msg == WM_HOTKEY;
+    return (msg >= WM_USER && msg <= WM_USER + 25) || msg == WM_USER + 76 || msg == WM_HOTKEY;
 }
 
 ATOM FormWindow::registerClass() const {
@@ -137,11 +137,18 @@ int FormWindow::scale(int designPixels) const {
 }
 
 RECT FormWindow::placementOf(const ui::Control& c) const {
-    if (c.FillsParent) {
-        if (c.Parent != nullptr) return placementOf(*c.Parent);
-        RECT client{};
-        ::GetClientRect(hwnd_, &client);
-        return client;
+    if (c.FillsParent || c.DocksBottom) {
+        RECT area{};
+        if (c.Parent != nullptr)
+            area = placementOf(*c.Parent);
+        else
+            ::GetClientRect(hwnd_, &area);
+        const ui::PixelRect r =
+            ui::DockedRect(c,
+                           {static_cast<int>(area.left), static_cast<int>(area.top),
+                            static_cast<int>(area.right), static_cast<int>(area.bottom)},
+                           [this](int v) { return scale(v); });
+        return {r.left, r.top, r.right, r.bottom};
     }
     int left = c.Left, top = c.Top;
     for (const ui::Control* p = c.Parent; p != nullptr; p = p->Parent) {
@@ -282,7 +289,7 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LP
 
 LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (IsModelMessage(msg)) {
-        const bool remote = msg >= WM_USER && msg <= WM_USER + 24;
+        const bool remote = msg >= WM_USER && msg <= WM_USER + 25;
         if (remote && &form_ == views_.application.MainForm && views_.remoteMessage) {
             const LRESULT result = views_.remoteMessage(msg, wParam, lParam);
             ::DefWindowProcW(hwnd_, msg, wParam, lParam);
@@ -350,7 +357,7 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!pushing()) {
                 PushScope scope(*this);
                 for (const auto& v : views_list_)
-                    if (v->model().FillsParent) v->push();
+                    if (v->model().FillsParent || v->model().DocksBottom) v->push();
             }
             break;
         case WM_GETMINMAXINFO: {

@@ -22,7 +22,7 @@ class PictureView;
 // siblings under their controls. The form's caption, size, place, enabled state and visibility
 // follow the model; the window's events go back to it: activation, moves and sizes, the close
 // box (refused when the model refuses), keys (Form::userKeyDown before the control sees them),
-// the highlighted menu. Messages 1024..1048, 1100 and WM_HOTKEY go to the form's message
+// the highlighted menu. Messages 1024..1049, 1100 and WM_HOTKEY go to the form's message
 // target (the main window's WndProc) before DefWindowProc.
 class FormWindow {
 public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
@@ -121,12 +122,34 @@ TEST(QtFormView, TheDisplayWindowKeepsItsPlaceAndWidthWithTheModel) {
     EXPECT_EQ(d.Top, 80);
     EXPECT_EQ(d.Width, 250 + (w->frameGeometry().width() - w->width()));
     EXPECT_EQ(d.ClientHeight, 90);
-    EXPECT_EQ(q.widget(d.lblDisplay)->size(), QSize(250, 90)) << "the label fills the window";
+    // The frequency fills the window above the flash-rate line, which keeps the bottom 24.
+    EXPECT_EQ(q.widget(d.lblDisplay)->geometry(), QRect(0, 0, 250, 66));
+    EXPECT_EQ(q.widget(d.lblFlashRate)->geometry(), QRect(0, 66, 250, 24));
 
     w->close();  // the close box
     EXPECT_FALSE(d.Visible());
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(q.gen().FrequencyDisplay1.Checked());
+}
+
+TEST(QtFormView, TheFlashLockBoxIsClickedInTheDeltaGroupAndStoredAtTheClose) {
+    QtProgram q;
+    vpg::TfrmGenerator& g = q.gen();
+    auto* box = q.widget<QCheckBox>(g.chkFlashLock);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->parentWidget(), q.widget<QGroupBox>(g.grpDelta));
+    EXPECT_EQ(box->text(), "Lock flashes to the sine");
+    EXPECT_TRUE(box->isVisible());
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    EXPECT_TRUE(g.chkFlashLock.Checked());
+    EXPECT_TRUE(g.Parameters.FlashLock);
+    EXPECT_TRUE(box->isChecked());
+    g.WndProc(1049, 0, 0);  // a program change reaches the widget
+    EXPECT_FALSE(box->isChecked());
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    ASSERT_TRUE(g.Close());
+    EXPECT_EQ(q.p.hp.registry.keys[vpg::ProgramKey()].at("FlashLock"),
+              persistence::RegistryValue::Integer(1));
 }
 
 // The About box is the only usable window while it is open.

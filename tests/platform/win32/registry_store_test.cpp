@@ -19,8 +19,11 @@
 #include <vector>
 
 #include "persistence/settings_store.h"
+#include "platform/win32/control_view.h"
+#include "platform/win32/form_window.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/utf.h"
+#include "platform/win32/views.h"
 
 namespace {
 
@@ -484,6 +487,41 @@ TEST_F(RegistryStoreTest, AMachineKeyTheUserMayOnlyReadIsReadAndTheSaveGoesToThe
     EXPECT_EQ(KindBelow(machine, L"Duration"), static_cast<DWORD>(REG_NONE));
     ::RegCloseKey(machine);
     ::RegCloseKey(user);
+}
+
+// The flash lock's box on the main window's native window: a click of the person ticks it,
+// and the close stores it as a REG_DWORD that the next start reads back.
+TEST_F(RegistryStoreTest, TheFlashLockBoxClickedIsStoredAsADwordAndComesBack) {
+    TestKeyRegistry registry(store);
+    ASSERT_TRUE(store.SetValue(key(), "Welcome", RegistryValue::Integer(1)));
+    {
+        ProgramOnRegistry first(registry);
+        win32::Views windows(first.program.Application, ::GetModuleHandleW(nullptr));
+        first.program.formCreated = [&windows](ui::Form& f) { windows.formCreated(f); };
+        first.program.formDestroyed = [&windows](ui::Form& f) { windows.formDestroyed(f); };
+        first.program.Startup();
+        first.program.ShowMainWindow();
+        vpg::TfrmGenerator& g = first.gen();
+        const HWND box = windows.find(&g)->viewOf(&g.chkFlashLock)->hwnd();
+        wchar_t text[64] = {};
+        ::GetWindowTextW(box, text, 64);
+        EXPECT_EQ(std::wstring(text), L"Lock flashes to the sine");
+        ASSERT_FALSE(g.chkFlashLock.Checked());
+        ::SendMessageW(box, BM_CLICK, 0, 0);
+        EXPECT_TRUE(g.chkFlashLock.Checked());
+        EXPECT_TRUE(g.Parameters.FlashLock);
+        EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+        ASSERT_TRUE(g.Close());
+        first.program.formDestroyed = nullptr;
+    }
+    const RawValue stored = rawGet(L"FlashLock");
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD));
+    ASSERT_EQ(stored.data.size(), 4u);
+    EXPECT_EQ(stored.data[0], 1);
+
+    ProgramOnRegistry second(registry);
+    second.program.Startup();
+    EXPECT_TRUE(second.gen().chkFlashLock.Checked());
 }
 
 }  // namespace

@@ -341,9 +341,9 @@ TEST_F(ViewsTest, TheMenuBarShowsTheModelsMenusWithShortcutsAndCheckMarks) {
 }
 
 TEST_F(ViewsTest, TheWindowProcedureHandsTheProgramsMessagesToTheModel) {
-    for (UINT msg : {1024u, 1031u, 1048u, 1049u, 1099u, 1100u, 0x0312u, 1023u})
+    for (UINT msg : {1024u, 1031u, 1048u, 1049u, 1050u, 1099u, 1100u, 0x0312u, 1023u})
         ::SendMessageW(window->hwnd(), msg, 44100, 0);
-    EXPECT_EQ(form.received, (std::vector<std::uint32_t>{1024, 1031, 1048, 1100, 0x0312}));
+    EXPECT_EQ(form.received, (std::vector<std::uint32_t>{1024, 1031, 1048, 1049, 1100, 0x0312}));
 }
 
 TEST_F(ViewsTest, TheSenderGetsTheModelsAnswer) {
