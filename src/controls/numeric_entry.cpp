@@ -111,24 +111,27 @@ std::optional<float> parseNormalised(const std::string& text) {
 
 }  // namespace
 
-std::optional<float> TryIntlStrToFloat(std::string_view Str, char decimalSeparator) {
+namespace {
+
+// Both habits are accepted: every comma and period becomes the locale's separator.
+std::optional<std::string> normaliseEither(std::string_view Str, char decimalSeparator) {
     std::string text(Str);
-    // Both habits are accepted: every comma and period becomes the locale's separator.
-    if (text.find_first_of(",.") != std::string::npos)
-        for (char& c : text)
-            if (c == ',' || c == '.') c = decimalSeparator;
-    const auto normalised = normalise(text, decimalSeparator);
+    for (char& c : text)
+        if (c == ',' || c == '.') c = decimalSeparator;
+    return normalise(text, decimalSeparator);
+}
+
+}  // namespace
+
+std::optional<float> TryIntlStrToFloat(std::string_view Str, char decimalSeparator) {
+    const auto normalised = normaliseEither(Str, decimalSeparator);
     if (!normalised) return std::nullopt;
     return parseNormalised(*normalised);
 }
 
 std::optional<float> TryIntlStrToFloatOrInfinity(std::string_view Str, char decimalSeparator) {
     if (auto v = TryIntlStrToFloat(Str, decimalSeparator)) return v;
-    std::string text(Str);
-    if (text.find_first_of(",.") != std::string::npos)
-        for (char& c : text)
-            if (c == ',' || c == '.') c = decimalSeparator;
-    const auto normalised = normalise(text, decimalSeparator);
+    const auto normalised = normaliseEither(Str, decimalSeparator);
     // Well-formed but not read: it overflows (an underflow reads as zero).
     if (!normalised) return std::nullopt;
     constexpr float inf = std::numeric_limits<float>::infinity();
