@@ -163,6 +163,8 @@ TEST_F(VpgSend, SendsOnlyTheGeneratorsOwnMessagesWithValuesItCouldTake) {
         {{"1027"}, "unknown message number 1027"},
         {{"1048", "0", "5"}, "the preset slot (LPARAM) must be 1 to 4"},
         {{"1048", "2", "1"}, "1048 takes WPARAM 0 (recall) or 1 (store)"},
+        {{"1049", "2"}, "1049 takes WPARAM 0 (flashes not locked) or 1 (locked to the sine)"},
+        {{"1050"}, "unknown message number 1050"},
         {{"1031", "4294967295"}, "the frequency must be from 0.1 Hz"},
         {{"1031", "9"}, "the frequency must be from 0.1 Hz"},
         {{"1034", "0"}, "the duration must be from 0.1 s"},
