@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/form_window.h"
+#include "platform/win32/utf.h"
 #include "platform/win32/views.h"
 #include "ui/button.h"
 
@@ -14,9 +15,29 @@ ui::ShiftState CurrentShiftState() {
 
 ControlView::ControlView(FormWindow& form, ui::Control& model) : form_(form), model_(model) {}
 
+namespace {
+
+// The control's tool in a tooltip control: the control's window itself, whose mouse messages
+// the tooltip control takes from it.
+TTTOOLINFOW ToolOf(HWND form, HWND control) {
+    TTTOOLINFOW tool{};
+    // Without the reserved field of the newest layout, which older common controls refuse.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = form;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    return tool;
+}
+
+}  // namespace
+
 ControlView::~ControlView() {
     model_.viewChanged = nullptr;
     if (hwnd_ != nullptr) {
+        if (const HWND tips = form_.tooltip()) {
+            TTTOOLINFOW tool = ToolOf(form_.hwnd(), hwnd_);
+            ::SendMessageW(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
         ::RemoveWindowSubclass(hwnd_, &SubclassProc, 0);
         ::DestroyWindow(hwnd_);
     }
@@ -65,6 +86,7 @@ void ControlView::push() {
     const HFONT f = font();
     if (reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0)) != f)
         ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+    pushHint();
     pushState();
     if ((::IsWindowEnabled(hwnd_) != FALSE) != model_.Enabled())
         ::EnableWindow(hwnd_, model_.Enabled() ? TRUE : FALSE);
@@ -72,6 +94,27 @@ void ControlView::push() {
     if (((::GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0) != shown)
         ::ShowWindow(hwnd_, shown ? SW_SHOWNA : SW_HIDE);
     if (model_.Focused() && form_.active() && ::GetFocus() != hwnd_) ::SetFocus(hwnd_);
+}
+
+void ControlView::pushHint() {
+    const HWND tips = form_.tooltip();
+    if (tips == nullptr) return;
+    std::wstring hint = Utf8ToWide(model_.Hint);
+    // What the tool shows now; empty when there is no tool, since an empty hint has none.
+    // The buffer ends in a null beyond what the message may fill.
+    std::wstring shown(INFOTIPSIZE + 1, L'\0');
+    TTTOOLINFOW tool = ToolOf(form_.hwnd(), hwnd_);
+    tool.lpszText = shown.data();
+    ::SendMessageW(tips, TTM_GETTEXTW, INFOTIPSIZE, reinterpret_cast<LPARAM>(&tool));
+    shown.resize(shown.find(L'\0'));
+    if (shown == hint) return;
+    tool.lpszText = hint.data();
+    if (hint.empty())
+        ::SendMessageW(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    else if (shown.empty())
+        ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    else
+        ::SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 LRESULT ControlView::message(UINT, WPARAM, LPARAM, bool&) {

@@ -26,8 +26,8 @@ public:
 
     // Makes the native control (the builder calls it once) and pushes the model into it.
     void create();
-    // The model's whole state into the control: place, font, enabled, shown, focus, and what
-    // the kind adds. The control's notifications are ignored meanwhile.
+    // The model's whole state into the control: place, font, hint, enabled, shown, focus, and
+    // what the kind adds. The control's notifications are ignored meanwhile.
     void push();
     // Where the layout places the control, in the window's client pixels.
     RECT placement() const;
@@ -61,6 +61,9 @@ protected:
     HWND hwnd_ = nullptr;
 
 private:
+    // The hint as the control's tool in the form's tooltip control: added, its text replaced,
+    // or removed when the hint is empty.
+    void pushHint();
     static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR data);
 };

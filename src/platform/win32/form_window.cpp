@@ -1,5 +1,7 @@
 #include "platform/win32/form_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -81,6 +83,13 @@ FormWindow::FormWindow(Views& views, ui::Form& form, HWND owner) : views_(views)
         ::SetLayeredWindowAttributes(hwnd_, ColorRef(form.TransparentColorValue), 0,
                                      LWA_COLORKEY | LWA_ALPHA);
     if (!form.Menu.Items().empty()) menu_ = std::make_unique<MenuBarView>(hwnd_, form.Menu);
+    // Before the controls, which add their hints to it as they are made. Owned by the window,
+    // so it stays above it; it shows also while the window is not the active one.
+    tooltip_ = ::CreateWindowExW(
+        0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, views.instance, nullptr);
+    // A long hint wraps instead of running across the screen.
+    if (tooltip_ != nullptr) ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(400));
     build();
     form_.viewChanged = [this] { push(); };
     push();
@@ -95,6 +104,7 @@ FormWindow::~FormWindow() {
     pictures_.clear();
     views_list_.clear();
     menu_.reset();
+    if (tooltip_ != nullptr) ::DestroyWindow(tooltip_);
     ::DestroyWindow(hwnd_);
 }
 

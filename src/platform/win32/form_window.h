@@ -22,8 +22,9 @@ class PictureView;
 // siblings under their controls. The form's caption, size, place, enabled state and visibility
 // follow the model; the window's events go back to it: activation, moves and sizes, the close
 // box (refused when the model refuses), keys (Form::userKeyDown before the control sees them),
-// the highlighted menu. Messages 1024..1049, 1100 and WM_HOTKEY go to the form's message
-// target (the main window's WndProc) before DefWindowProc.
+// the highlighted menu. Each control's hint shows as its tooltip, from the window's one tooltip
+// control. Messages 1024..1049, 1100 and WM_HOTKEY go to the form's message target (the main
+// window's WndProc) before DefWindowProc.
 class FormWindow {
 public:
     FormWindow(Views& views, ui::Form& form, HWND owner);
@@ -34,6 +35,8 @@ public:
     HWND hwnd() const { return hwnd_; }
     ui::Form& form() const { return form_; }
     Views& views() const { return views_; }
+    // The tooltip control that shows the controls' hints (TOOLTIPS_CLASS), or null.
+    HWND tooltip() const { return tooltip_; }
 
     // The model's state into the window and all its controls.
     void push();
@@ -83,6 +86,7 @@ private:
     Views& views_;
     ui::Form& form_;
     HWND hwnd_ = nullptr;
+    HWND tooltip_ = nullptr;
     std::vector<std::unique_ptr<ControlView>> views_list_;
     std::map<HWND, ControlView*> byWindow_;
     std::vector<const PictureView*> pictures_;
