@@ -1,7 +1,5 @@
 #include "controls/notices.h"
 
-#include "shell/generator_form.h"
-
 namespace controls {
 
 int ShowNotice(ui::IDialogs& dialogs, persistence::IRegistry& registry,
@@ -37,15 +35,3 @@ int ShowNotice(ui::IDialogs& dialogs, persistence::IRegistry& registry,
 }
 
 }  // namespace controls
-
-namespace vpg {
-
-int TfrmGenerator::ShowNotice(const std::string& text, const std::string& caption, unsigned buttons,
-                              const std::string& flagName, int helpContext) {
-    std::function<void()> help;
-    if (helpContext != 0) help = [this, helpContext] { Application.HelpContext(helpContext); };
-    return controls::ShowNotice(platform.dialogs, platform.registry, ProgramKey(), text, caption,
-                                buttons, flagName, std::move(help));
-}
-
-}  // namespace vpg

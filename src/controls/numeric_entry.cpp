@@ -243,28 +243,6 @@ std::string layoutGeneral(bool negative, const std::string& digits, int exponent
 
 }  // namespace
 
-double RoundHalfEven(double value) {
-    return std::nearbyint(value);
-}
-
-std::int64_t RoundToInt64(long double value) {
-    constexpr long double lo = -9223372036854775808.0L;
-    constexpr long double hi = 9223372036854775807.0L;
-    if (std::isnan(value)) return 0;
-    const long double r = std::nearbyintl(value);
-    if (r <= lo) return std::numeric_limits<std::int64_t>::min();
-    if (r >= hi) return std::numeric_limits<std::int64_t>::max();
-    return static_cast<std::int64_t>(r);
-}
-
-std::int32_t RoundToInt32(double value) {
-    if (std::isnan(value)) return 0;
-    const double r = std::nearbyint(value);
-    if (r <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-    if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(r);
-}
-
 std::string Cleanup(std::string_view Input, float Minimum, float Maximum, float decimals,
                     float Standard, char decimalSeparator) {
     // A number too large for a float is bounded like any other: 1e300 s is the longest.
@@ -279,36 +257,3 @@ std::string Cleanup(std::string_view Input, float Minimum, float Maximum, float 
 }
 
 }  // namespace controls
-
-// The main window's entry points use the platform's decimal separator.
-#include "shell/generator_form.h"
-
-namespace vpg {
-
-float TfrmGenerator::IntlStrToFloat(const std::string& Str) const {
-    return controls::IntlStrToFloat(Str, platform.decimalSeparator);
-}
-
-std::optional<float> TfrmGenerator::TryIntlStrToFloat(const std::string& Str) const {
-    return controls::TryIntlStrToFloat(Str, platform.decimalSeparator);
-}
-
-std::string TfrmGenerator::Cleanup(const std::string& Input, float Minimum, float Maximum,
-                                   float decimals, float Standard) const {
-    return controls::Cleanup(Input, Minimum, Maximum, decimals, Standard,
-                             platform.decimalSeparator);
-}
-
-std::string TfrmGenerator::FloatToStr(double value) const {
-    return controls::FloatToStrGeneral(value, platform.decimalSeparator);
-}
-
-std::string TfrmGenerator::SingleToStr(float value) const {
-    return controls::FloatToStrShortest(value, platform.decimalSeparator);
-}
-
-std::optional<float> TfrmGenerator::TryIntlStrToFloatOrInfinity(const std::string& Str) const {
-    return controls::TryIntlStrToFloatOrInfinity(Str, platform.decimalSeparator);
-}
-
-}  // namespace vpg

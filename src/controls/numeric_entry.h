@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/rounding.h"
+
 namespace controls {
 
 // Raised when a field's text is not a number.
@@ -43,11 +45,9 @@ std::string FloatToStrShortest(float value, char decimalSeparator);
 std::string Cleanup(std::string_view Input, float Minimum, float Maximum, float decimals,
                     float Standard, char decimalSeparator);
 
-// Rounding to the nearest integer with ties to even, the rule used everywhere in the program.
-double RoundHalfEven(double value);
-// The same into a 64-bit integer; values beyond the range (and NaN) go to the nearer bound.
-std::int64_t RoundToInt64(long double value);
-// The same into a 32-bit integer, clamped to its range.
-std::int32_t RoundToInt32(double value);
+// The fields round by the program's one rule.
+using base::RoundHalfEven;
+using base::RoundToInt32;
+using base::RoundToInt64;
 
 }  // namespace controls

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "controls/numeric_entry.h"
+#include "base/rounding.h"
 
 namespace engine {
 
@@ -43,7 +43,7 @@ void ResetForStart(const SignalParameters& p, SignalState& s) {
 }
 
 std::int32_t SamplesForDuration(double seconds, std::int32_t sampleRate) {
-    return controls::RoundToInt32(seconds * static_cast<double>(sampleRate));
+    return base::RoundToInt32(seconds * static_cast<double>(sampleRate));
 }
 
 std::int64_t PulsePeriod(double stepRight) {

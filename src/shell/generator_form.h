@@ -40,8 +40,10 @@ std::string ProgramKey();
 double SliderFrequency(int position);
 int SliderPosition(double frequency);
 
-// The main window. Its controls are the settings; its handlers, spread over the subsystem
-// files (engine/, audio/, controls/, persistence/, shell/), couple them and drive the engine.
+// The main window. Its controls are the settings; its handlers couple them and drive the
+// engine. They live with their subsystem: in the *_form.cpp files of engine/, audio/,
+// controls/ and persistence/ (the only files there that may include shell/), and in shell/.
+// The sections below name the file that defines each group.
 class TfrmGenerator : public ui::Form, public ui::MessageTarget {
 public:
     TfrmGenerator(ui::Application& application, Platform& platform);
@@ -58,7 +60,7 @@ public:
     // The wave output, held through a variable as its callback windows expect.
     audio::TAudioOut* AudioOut1 = nullptr;
 
-    // --- Speaker frequency (controls/frequency_controls.cpp) ---
+    // --- Speaker frequency (controls/frequency_controls_form.cpp) ---
     ui::TrackBar FreqSliderLeft{"FreqSliderLeft", 100, 4000, 1000};
     ui::Edit MinFreqEdit{"MinFreqEdit", "2"};
     ui::Edit MaxFreqEdit{"MaxFreqEdit", "500"};
@@ -78,7 +80,7 @@ public:
     ui::Button SemiUpLeft{"SemiUpLeft", "#"};
     ui::Button SemiDownLeft{"SemiDownLeft", "b"};
 
-    // --- Pulse channel and levels (controls/pulse_controls.cpp) ---
+    // --- Pulse channel and levels (controls/pulse_controls_form.cpp) ---
     ui::TrackBar FreqSliderRight{"FreqSliderRight", -100, 100, 0};
     ui::Label lblFdelta{"lblFdelta", "0"};
     ui::CheckBox chkFlashLock{"chkFlashLock", "Lock flashes to the sine"};
@@ -91,7 +93,7 @@ public:
     ui::TrackBar barAmplitudeRight{"barAmplitudeRight", 0, 100, 0, ui::Orientation::Vertical};
     ui::Edit AmplitudeRight{"AmplitudeRight", "0"};
 
-    // --- Run (engine/playback.cpp, engine/transport.cpp) ---
+    // --- Run (engine/playback_form.cpp, engine/transport_form.cpp) ---
     ui::Edit Duration{"Duration", "10"};
     ui::CheckBox Loop{"Loop", "Loop"};
     ui::ComboBox WaveDevice{"WaveDevice"};
@@ -129,7 +131,7 @@ public:
     ui::Label lblDuration{"lblDuration", "Duration"};
     ui::Label lblDurationUnit{"lblDurationUnit", "s"};
 
-    // --- Memory presets (persistence/memory_presets.cpp) ---
+    // --- Memory presets (persistence/memory_presets_form.cpp) ---
     std::array<MemoryPreset, 4> Presets{};
     ui::Button Memory1{"Memory1", "Memory 1"};
     ui::Button Memory2{"Memory2", "Memory 2"};
@@ -173,7 +175,7 @@ public:
     ui::MenuItem MoreSoftware1{"MoreSoftware1", "&More Audio Software...", ui::Ctrl('M')};
     ui::MenuItem About2{"About2", "&About this program..."};
 
-    // --- Numeric entry (controls/numeric_entry.cpp) ---
+    // --- Numeric entry (controls/numeric_entry_form.cpp) ---
     float IntlStrToFloat(const std::string& Str) const;
     std::optional<float> TryIntlStrToFloat(const std::string& Str) const;
     std::string Cleanup(const std::string& Input, float Minimum, float Maximum, float decimals,
@@ -183,8 +185,8 @@ public:
     std::string SingleToStr(float value) const;
     std::optional<float> TryIntlStrToFloatOrInfinity(const std::string& Str) const;
 
-    // --- The one rule for a value, whatever road it comes by (controls/numeric_entry.cpp,
-    //     controls/frequency_controls.cpp, engine/playback.cpp) ---
+    // --- The one rule for a value, whatever road it comes by
+    //     (controls/frequency_controls_form.cpp, engine/playback_form.cpp) ---
     // The highest start or final frequency: the largest whole hertz below half the rate.
     float HighestFrequency() const;
     // A start or final frequency text made playable: from 0.1 Hz to below fs/2, five
@@ -198,7 +200,7 @@ public:
     // so that what the fields show is what plays.
     void ApplyEntryRules();
 
-    // --- Recomputation and samples (engine/recomputation.cpp) ---
+    // --- Recomputation and samples (engine/recomputation_form.cpp) ---
     void fConstLeftChange(ui::Object* Sender);
     // One sample of channel 0 (the sine) or 1 (the pulses); inline, as the fill runs it for
     // every frame.
@@ -208,7 +210,7 @@ public:
     }
     void SweepRestart();
 
-    // --- Speaker frequency handlers (controls/frequency_controls.cpp) ---
+    // --- Speaker frequency handlers (controls/frequency_controls_form.cpp) ---
     void FreqSliderLeftChange(ui::Object* Sender);
     void FreqSliderLeftMouseDown(ui::Object* Sender, ui::MouseButton Button, ui::ShiftState Shift);
     void FreqSliderLeftMouseUp(ui::Object* Sender, ui::MouseButton Button, ui::ShiftState Shift);
@@ -230,7 +232,7 @@ public:
     // gives a frequency the output refuses.
     void SliderEndBelowHalfRate();
 
-    // --- Pulse channel and level handlers (controls/pulse_controls.cpp) ---
+    // --- Pulse channel and level handlers (controls/pulse_controls_form.cpp) ---
     void FreqSliderRightChange(ui::Object* Sender);
     void FreqSliderRightMouseDown(ui::Object* Sender, ui::MouseButton Button, ui::ShiftState Shift);
     void FreqSliderRightMouseUp(ui::Object* Sender, ui::MouseButton Button, ui::ShiftState Shift);
@@ -249,12 +251,12 @@ public:
     void barAmplitudeLeftChange(ui::Object* Sender);
     void barAmplitudeRightChange(ui::Object* Sender);
 
-    // --- Suppressible notices (controls/notices.cpp) ---
+    // --- Suppressible notices (controls/notices_form.cpp) ---
     // `helpContext`: the help topic F1 opens in the notice (0: none).
     int ShowNotice(const std::string& text, const std::string& caption, unsigned buttons,
                    const std::string& flagName, int helpContext = 0);
 
-    // --- Playback (engine/playback.cpp) ---
+    // --- Playback (engine/playback_form.cpp) ---
     // Every road (ON, the toggle, the hot key, the messages, a recall, Pause) sees the output
     // open from the device's open to its close, as OnStart and OnStop report them: also while
     // the silent buffers after a short signal's end still play.
@@ -268,7 +270,7 @@ public:
     void DurationExit(ui::Object* Sender);
     void WaveDeviceChange(ui::Object* Sender);
 
-    // --- Transport (engine/transport.cpp) ---
+    // --- Transport (engine/transport_form.cpp) ---
     void btnONClick(ui::Object* Sender);
     void btnOFFClick(ui::Object* Sender);
     void btnPauseClick(ui::Object* Sender);
@@ -281,13 +283,13 @@ public:
     void handleMessage(const ui::Message& message) override;
     std::intptr_t answerMessage(const ui::Message& message) override;
 
-    // --- Output settings and devices (audio/output_settings.cpp) ---
+    // --- Output settings and devices (audio/output_settings_form.cpp) ---
     void FillDeviceList();
     void Compatibilitysettings1Click(ui::Object* Sender);
     void lblFSClick(ui::Object* Sender);
     std::string SampleRateText() const;
 
-    // --- Memory presets (persistence/memory_presets.cpp) ---
+    // --- Memory presets (persistence/memory_presets_form.cpp) ---
     void SeedPresets();
     void MemStore(int button);
     void MemRecall(int button);
@@ -306,7 +308,7 @@ public:
     bool SaveSettings();
     // The close's steps for a session that ends without anybody to ask (a signal, a display
     // that went away): hot key released, output stopped, settings saved. False when the save
-    // failed.
+    // failed. (shell/startup.cpp)
     bool EndSession();
     void rESETTOdEFAULT1Click(ui::Object* Sender);
 

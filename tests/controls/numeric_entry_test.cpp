@@ -235,14 +235,4 @@ TEST(PeriodDecimal, RefusesTheComma) {
     EXPECT_FALSE(ReadPeriodDecimal(""));
 }
 
-TEST(Rounding, TiesGoToTheEvenNeighbour) {
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(3.5), 4);
-    EXPECT_EQ(RoundHalfEven(-6.5), -6);
-    EXPECT_EQ(RoundToInt64(1e30L), INT64_MAX);
-    EXPECT_EQ(RoundToInt64(-1e30L), INT64_MIN);
-    EXPECT_EQ(RoundToInt32(3e9), INT32_MAX);
-    EXPECT_EQ(RoundToInt32(std::nan("")), 0);
-}
-
 }  // namespace
