@@ -6,14 +6,16 @@
 #include <memory>
 #include <string>
 
+#include "platform/posix/safe_replace.h"
+
 namespace render {
 
 // The WAV file vpg-render writes. What lies at the output path is judged before anything is
 // rendered; the file then grows under a temporary name of its own beside the file it becomes
-// and takes that place only once it is complete and on disk. The temporary is removed on
-// every failure, and on every signal whose default action ends the process, so nothing is
-// left at the output path unless the whole file was written. Another user's symbolic link in
-// a shared sticky folder is not followed. One output file at a time per process.
+// and takes that place only once it is complete and on disk (posix::SafeReplacement, whose
+// rules for links it follows). The temporary is removed on every failure, and on every signal
+// whose default action ends the process, so nothing is left at the output path unless the
+// whole file was written. One output file at a time per process.
 class OutputFile {
 public:
     // Judges `path` and creates the temporary file. Returns nothing, and says why in `error`
@@ -27,7 +29,7 @@ public:
     // A stream onto the temporary, for the WAV device, which closes it; null when out of
     // descriptors.
     std::FILE* OpenStream();
-    const std::string& temporaryPath() const { return temporary_; }
+    const std::string& temporaryPath() const;
     // The file the output path stands for: the path itself, or the file its link points to.
     const std::string& targetPath() const { return target_; }
 
@@ -41,12 +43,8 @@ private:
     OutputFile() = default;
     void discard();
 
-    std::string target_, folder_, temporary_;
-    int fd_ = -1;
-    bool replaces_ = false;
-    mode_t mode_ = 0;
-    uid_t uid_ = 0;
-    gid_t gid_ = 0;
+    std::string target_;
+    std::unique_ptr<posix::SafeReplacement> file_;
 };
 
 }  // namespace render

@@ -1,9 +1,45 @@
 // The command line of vpg-send, the same on every platform.
 #include "apps/vpg-send/send_options.h"
 
+#include <algorithm>
+#include <string>
 #include <string_view>
 
+#include "shell/remote_catalogue.h"
+
 namespace sender {
+
+namespace {
+
+// One form of a message: "  1031 F" padded to the meaning's column, whose further lines
+// stand under its first.
+void AppendForm(std::string& text, std::uint32_t number, std::string_view usage,
+                std::string_view meaning) {
+    constexpr std::size_t kMeaningColumn = 20;
+    std::string head = "  " + std::to_string(number);
+    if (!usage.empty()) head += " " + std::string(usage);
+    head.resize(std::max(kMeaningColumn, head.size() + 1), ' ');
+    text += head;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = meaning.find('\n', start);
+        text += meaning.substr(start, end - start);
+        text += '\n';
+        if (end == std::string_view::npos) break;
+        text += std::string(kMeaningColumn, ' ');
+        start = end + 1;
+    }
+}
+
+std::string MessageLines() {
+    std::string text;
+    for (const vpg::RemoteMessageInfo& m : vpg::kRemoteMessages) {
+        AppendForm(text, m.number, m.usage, m.meaning);
+        if (!m.usage2.empty()) AppendForm(text, m.number, m.usage2, m.meaning2);
+    }
+    return text;
+}
+
+}  // namespace
 
 ParseResult Parse(const std::vector<std::string>& args) {
     std::vector<std::string_view> words;
@@ -26,7 +62,7 @@ ParseResult Parse(const std::vector<std::string>& args) {
 }
 
 std::string HelpText() {
-    return R"(Usage: vpg-send MESSAGE [WPARAM [LPARAM]]
+    return std::string(R"(Usage: vpg-send MESSAGE [WPARAM [LPARAM]]
        vpg-send --help
 
 Sends one message to the running Vimbrel Pulse Generator of this user, as if another program
@@ -40,27 +76,8 @@ Arguments (decimal whole numbers):
   LPARAM    -2147483648 to 2147483647
 
 Messages of the main window:
-  1024              start the output (as the ON button)
-  1025              stop the output at once
-  1026              pause or resume (as the Pause button)
-  1031 F            speaker frequency := F / 100 Hz (vpg-send 1031 44100: 441 Hz);
-                    F from 10 (0.1 Hz) to below half the sampling rate (2205000 at
-                    44100 Hz, so at most 2204999; 4799999 at 96000 Hz)
-  1032 F            the same as 1031
-  1033 F            final frequency of the sweep := F / 100 Hz, the same range
-  1034 D            duration := D / 10 seconds; D from 1 (0.1 s) to the longest signal,
-                    2147483647 samples (486957 at 44100 Hz, 2684354 at 8000 Hz)
-  1035 B            Loop on (B not 0) or off (B = 0)
-  1036 B            logarithmic sweep on or off
-  1037 B            bi-directional sweep on or off
-  1047 N            select output device N in the list (0 = the first device, -1 = the
-                    system default; a device the list does not have is refused); the
-                    output keeps its device until the next start-up or until the user
-                    changes the selector
-  1048 0 S          recall memory preset S (1 to 4); it stops a playing output first
-  1048 1 S          store the current settings as memory preset S (1 to 4)
-  1049 B            lock the flashes to the sine (B = 1) or not (B = 0)
-Other numbers are not sent. A value outside its range is refused, and the field keeps
+)") + MessageLines() +
+           R"(Other numbers are not sent. A value outside its range is refused, and the field keeps
 its value.
 
 Exit status:

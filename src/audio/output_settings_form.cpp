@@ -7,6 +7,7 @@
 #include "controls/numeric_entry.h"
 #include "persistence/settings_store.h"
 #include "shell/generator_form.h"
+#include "shell/help_topics.h"
 #include "shell/layouts.h"
 
 namespace vpg {
@@ -39,7 +40,7 @@ int toInt(const std::string& text, int fallback) {
 
 TfrmSettings::TfrmSettings(TfrmGenerator& generator)
     : ui::Form("frmSettings", "Output Settings"), frmGenerator(generator) {
-    HelpContext = 2;
+    HelpContext = shell::kHelpOutputSettings;
     HelpApplication = &generator.Application;
     LayOut(*this, generator.Application);
     for (ui::Control* c :
@@ -100,7 +101,7 @@ void TfrmSettings::BuffersChange(ui::Object* Sender) {
 }
 
 void TfrmSettings::HelpButtonClick(ui::Object*) {
-    frmGenerator.Application.HelpContext(2);
+    frmGenerator.Application.HelpContext(shell::kHelpOutputSettings);
 }
 
 void TfrmSettings::Button1Click(ui::Object*) {

@@ -141,7 +141,8 @@ RemoteOutcome TfrmGenerator::WndProc(std::uint32_t message, std::uint32_t wParam
             chkFlashLock.setChecked(wParam == 1);
             break;
         default:
-            break;
+            // In the catalogue but not acted on here: say so rather than pretend.
+            return refuse("message " + std::to_string(message) + " is not handled");
     }
     return RemoteOutcome::Acted;
 }

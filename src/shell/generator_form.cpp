@@ -1,5 +1,6 @@
 // The main window: its controls, its menus, and the wiring of every handler.
 #include "shell/generator_form.h"
+#include "shell/help_topics.h"
 
 #include "shell/layouts.h"
 
@@ -11,7 +12,7 @@ std::string ProgramKey() {
 
 TfrmGenerator::TfrmGenerator(ui::Application& application, Platform& platform_)
     : ui::Form("frmGenerator", kProductName), Application(application), platform(platform_) {
-    HelpContext = 1;
+    HelpContext = shell::kHelpMainWindow;
     HelpApplication = &Application;
     audioOut_ = std::make_unique<audio::TAudioOut>(
         audio::AudioPlatform{platform.waveOut, platform.waveMemory, platform.loop}, this);
@@ -106,7 +107,7 @@ TfrmGenerator::~TfrmGenerator() {
 }
 
 void TfrmGenerator::buildMenus() {
-    File1.HelpContext = 5;
+    File1.HelpContext = shell::kHelpFileMenu;
     File1.add(rESETTOdEFAULT1).addSeparator().add(Exit1);
     View1.add(FrequencyDisplay1).addSeparator().add(WindowsVolumeControl1);
     Presets1.add(Memory11).add(Memory21).add(Memory31).add(Memory41);

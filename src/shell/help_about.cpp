@@ -2,13 +2,14 @@
 #include "shell/help_about.h"
 
 #include "shell/generator_form.h"
+#include "shell/help_topics.h"
 #include "shell/layouts.h"
 
 namespace vpg {
 
 TfrmAbout::TfrmAbout(TfrmGenerator& generator)
     : ui::Form("frmAbout", "About"), frmGenerator(generator) {
-    HelpContext = 3;
+    HelpContext = shell::kHelpAbout;
     HelpApplication = &generator.Application;
     Label1.setCaption(kHomepage);
     OKButton.setDefault(true);
@@ -51,11 +52,11 @@ void TfrmAbout::HomepageClick(ui::Object*) {
 }
 
 void TfrmAbout::AboutHelpClick(ui::Object*) {
-    frmGenerator.Application.HelpContext(3);
+    frmGenerator.Application.HelpContext(shell::kHelpAbout);
 }
 
 void TfrmGenerator::Help1Click(ui::Object*) {
-    Application.HelpContext(1);
+    Application.HelpContext(shell::kHelpMainWindow);
 }
 
 void TfrmGenerator::About2Click(ui::Object*) {

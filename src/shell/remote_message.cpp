@@ -5,6 +5,8 @@
 #include <charconv>
 #include <vector>
 
+#include "shell/remote_catalogue.h"
+
 namespace vpg {
 
 namespace {
@@ -25,40 +27,32 @@ bool readInteger(std::string_view word, std::int64_t lowest, std::int64_t highes
 }  // namespace
 
 std::string RemoteMessageProblem(const RemoteMessage& m) {
+    const RemoteMessageInfo* info = FindRemoteMessage(m.message);
+    if (info == nullptr)
+        return "unknown message number " + std::to_string(m.message) + " (see vpg-send --help)";
     const std::uint32_t w = m.wParam;
-    switch (m.message) {
-        case 1024:
-        case 1025:
-        case 1026:
-        case 1035:
-        case 1036:
-        case 1037:
-        case 1047:  // the device list is the generator's to judge
-            return {};
-        case 1031:
-        case 1032:
-        case 1033:
-            // 0.1 Hz up to below half the highest sampling rate (96000 Hz).
-            if (w < 10 || w >= 4800000)
-                return "the frequency must be from 0.1 Hz to below half the sampling rate "
-                       "(WPARAM 10 to 4799999 at most)";
-            return {};
-        case 1034:
-            // 0.1 s up to the longest signal at the lowest sampling rate (8000 Hz).
-            if (w < 1 || w > 2684354)
-                return "the duration must be from 0.1 s to the longest signal (WPARAM 1 to "
-                       "2684354 at most)";
-            return {};
-        case 1049:
-            if (w > 1) return "1049 takes WPARAM 0 (flashes not locked) or 1 (locked to the sine)";
-            return {};
-        case 1048:
-            if (w > 1) return "1048 takes WPARAM 0 (recall) or 1 (store)";
-            if (m.lParam < 1 || m.lParam > 4) return "the preset slot (LPARAM) must be 1 to 4";
-            return {};
-        default:
-            return "unknown message number " + std::to_string(m.message) + " (see vpg-send --help)";
+    bool inRange = true;
+    switch (info->value) {
+        case RemoteValue::None:
+        case RemoteValue::Flag:
+        case RemoteValue::Device:  // the device list is the generator's to judge
+            break;
+        case RemoteValue::Frequency:
+            inRange = w >= kRemoteFrequencyLowest && w <= kRemoteFrequencyHighest;
+            break;
+        case RemoteValue::Duration:
+            inRange = w >= kRemoteDurationLowest && w <= kRemoteDurationHighest;
+            break;
+        case RemoteValue::ZeroOrOne:
+            inRange = w <= 1;
+            break;
+        case RemoteValue::Preset:
+            inRange = w <= 1;
+            if (inRange && (m.lParam < kRemotePresetLowest || m.lParam > kRemotePresetHighest))
+                return "the preset slot (LPARAM) must be 1 to 4";
+            break;
     }
+    return inRange ? std::string() : std::string(info->outOfRange);
 }
 
 std::optional<RemoteMessage> ParseRemoteWords(std::span<const std::string_view> words,

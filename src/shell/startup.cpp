@@ -7,6 +7,7 @@
 #include "shell/frequency_display.h"
 #include "shell/generator_form.h"
 #include "shell/help_about.h"
+#include "shell/help_topics.h"
 #include "shell/layouts.h"
 
 namespace vpg {
@@ -162,7 +163,7 @@ void TfrmGenerator::FormCreate(ui::Object*) {
     if (ShowNotice("Welcome to Vimbrel Pulse Generator! Would you like to see the introduction "
                    "to this program?",
                    "Welcome", ui::mbYes | ui::mbNo, "Welcome") == ui::mrYes)
-        Application.HelpContext(10);
+        Application.HelpContext(shell::kHelpIntroduction);
 }
 
 void TfrmGenerator::registerHotKey() {

@@ -351,12 +351,6 @@ TEST(RenderOutput, WhatIsNoRegularFileIsRefusedBeforeAnythingIsRendered) {
              return f / "link";
          },
          "Is a directory"},
-        {"dangling link",
-         [](const Folder& f) {
-             fs::create_symlink("missing.wav", f / "link.wav");
-             return f / "link.wav";
-         },
-         "it is a symbolic link to 'missing.wav', which does not exist"},
         {"link loop",
          [](const Folder& f) {
              fs::create_symlink("loop.wav", f / "loop.wav");
@@ -402,6 +396,19 @@ TEST(RenderOutput, ALinkStaysAndTheFileItPointsToIsReplacedKeepingItsPermissionB
     EXPECT_EQ(modeOf(folder / "real/t.wav"), 0640u);
     EXPECT_EQ(folder.listing().size(), 2u);  // the link and the folder: no temporary
     EXPECT_EQ(fs::directory_iterator(folder / "real")->path().filename(), "t.wav");
+}
+
+// Like the settings file: the link is kept and the file it names is made, so nothing is lost.
+TEST(RenderOutput, ADanglingLinkStaysAndTheFileItNamesIsWritten) {
+    Folder folder;
+    fs::create_directory(folder / "real");
+    fs::create_symlink("real/t.wav", folder / "t.wav");
+    std::string messages;
+    ASSERT_EQ(renderTo(folder / "t.wav", messages), 0) << messages;
+    EXPECT_EQ(fs::read_symlink(folder / "t.wav"), "real/t.wav");
+    EXPECT_EQ(readWav(folder / "real/t.wav").left.size(), 8820u);
+    EXPECT_EQ(folder.listing().size(), 2u);  // the link and the folder: no temporary
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "real"), fs::directory_iterator()), 1);
 }
 
 TEST(RenderOutput, AReplacedFileKeepsItsPermissionBitsAndANewOneFollowsTheUmask) {

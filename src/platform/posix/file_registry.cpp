@@ -10,10 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include "platform/posix/safe_replace.h"
 
 namespace posix {
 
@@ -137,45 +138,17 @@ std::string FollowLinks(const std::string& path, int& error) {
 
 bool AtomicFileReplacer::replace(const std::string& path, const std::string& content) {
     // A settings path that is a link is written through: the link stays.
-    int error = 0;
-    const std::string target = FollowLinks(path, error);
-    if (error != 0) return false;
+    std::string error;
+    ReplaceTarget target;
+    if (!JudgeReplaceTarget(path, target, error)) return false;
     std::error_code ec;
-    if (target.find('/') != std::string::npos)
-        std::filesystem::create_directories(folderOf(target), ec);
-    removeStaleTemporaries(target);
-
-    // Our own name, created exclusively: never an existing file, never through a link.
-    std::random_device seed;
-    std::mt19937 random(seed());
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp-" + std::to_string(::getpid()) + "-" +
-               std::to_string(random() % 1000000000u);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-    // The file that is replaced keeps its mode, and its owner where we may give it away.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        (void)!::fchown(fd, old.st_uid, old.st_gid);
-        (void)!::fchmod(fd, old.st_mode & 07777);
-    }
-    const bool written = writeAll(fd, content) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // Make the rename itself durable.
-    const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    if (target.file.find('/') != std::string::npos)
+        std::filesystem::create_directories(target.folder, ec);
+    removeStaleTemporaries(target.file);
+    // Named so that removeStaleTemporaries knows whose it is; private until it takes the
+    // place of a file whose mode it then gets.
+    return ReplaceFileWith(target, content, ".tmp-" + std::to_string(::getpid()) + "-", 0600,
+                           error);
 }
 
 std::string DefaultSettingsPath() {

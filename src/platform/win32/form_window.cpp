@@ -9,6 +9,7 @@
 #include "platform/win32/utf.h"
 #include "platform/win32/views.h"
 #include "platform/win32/window_kinds.h"
+#include "shell/remote_catalogue.h"
 #include "ui/application.h"
 #include "ui/message_loop.h"
 
@@ -44,8 +45,11 @@ void DropTypedCharacters(HWND window) {
 
 }  // namespace
 
+// Other programs' messages are window messages from WM_USER on.
+static_assert(vpg::kFirstRemoteMessage >= WM_USER);
+
 bool FormWindow::IsModelMessage(UINT msg) {
-    return (msg >= WM_USER && msg <= WM_USER + 25) || msg == WM_USER + 76 || msg == WM_HOTKEY;
+    return vpg::IsInRemoteSpan(msg) || msg == WM_USER + 76 || msg == WM_HOTKEY;
 }
 
 ATOM FormWindow::registerClass() const {
@@ -299,7 +303,7 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LP
 
 LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (IsModelMessage(msg)) {
-        const bool remote = msg >= WM_USER && msg <= WM_USER + 25;
+        const bool remote = vpg::IsInRemoteSpan(msg);
         if (remote && &form_ == views_.application.MainForm && views_.remoteMessage) {
             const LRESULT result = views_.remoteMessage(msg, wParam, lParam);
             ::DefWindowProcW(hwnd_, msg, wParam, lParam);

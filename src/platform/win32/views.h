@@ -44,7 +44,7 @@ public:
 
     ui::Application& application;
     const HINSTANCE instance;
-    // Other programs' messages to the main window (WM_USER to WM_USER + 24) go here, and what
+    // Other programs' messages to the main window (the remote catalogue's span) go here, and what
     // it returns is their result; the program decides whether it acts. Unset: straight to the
     // form's window procedure.
     std::function<LRESULT(UINT message, WPARAM wParam, LPARAM lParam)> remoteMessage;

@@ -19,6 +19,7 @@
 #include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_hot_key.h"
 #include "platform/win32/win32_shell.h"
+#include "shell/remote_catalogue.h"
 #include "ui/application.h"
 #include "ui/button.h"
 #include "ui/check_box.h"
@@ -485,6 +486,17 @@ TEST(Win32Dialogs, TheNoticeHasItsCheckBoxAndHeightAndAnswersAsPressed) {
         EXPECT_EQ(check.bottom - check.top, 60);
         EXPECT_EQ(outer.bottom - outer.top, 400);
     }
+}
+
+// The window passes every catalogued remote message on, and those between them (to be refused
+// with a reason), but not the numbers around the catalogue's span.
+TEST(FormWindowMessages, TheRemoteSpanIsTheCataloguesOwn) {
+    for (const vpg::RemoteMessageInfo& m : vpg::kRemoteMessages)
+        EXPECT_TRUE(win32::FormWindow::IsModelMessage(m.number)) << m.number;
+    for (UINT n = vpg::kFirstRemoteMessage; n <= vpg::kLastRemoteMessage; ++n)
+        EXPECT_TRUE(win32::FormWindow::IsModelMessage(n)) << n;
+    EXPECT_FALSE(win32::FormWindow::IsModelMessage(vpg::kFirstRemoteMessage - 1));
+    EXPECT_FALSE(win32::FormWindow::IsModelMessage(vpg::kLastRemoteMessage + 1));
 }
 
 }  // namespace
