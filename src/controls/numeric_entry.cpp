@@ -90,6 +90,19 @@ long long decimalOrder(const std::string& text) {
 std::string layoutGeneral(bool negative, const std::string& digits, int exponent,
                           bool atLeastSmallest, char decimalSeparator);
 
+// A number in scientific notation ("-1.2500e+02"), laid out as the general format writes it,
+// without the trailing zeros of its digits.
+std::string layoutScientific(const std::string& s, bool atLeastSmallest, char decimalSeparator) {
+    const auto ePos = s.find('e');
+    const int exponent = std::stoi(s.substr(ePos + 1));
+    const bool negative = s[0] == '-';
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < ePos; ++i)
+        if (isDigit(s[i])) digits += s[i];
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    return layoutGeneral(negative, digits, exponent, atLeastSmallest, decimalSeparator);
+}
+
 std::optional<float> parseNormalised(const std::string& text) {
     float value = 0;
     const char* first = text.data();
@@ -175,16 +188,7 @@ std::string FloatToStrGeneral(double value, char decimalSeparator) {
     // 15 significant digits, then decide the notation from the rounded value.
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.14e", value);
-    std::string s(buf);
-    const auto ePos = s.find('e');
-    const int exponent = std::stoi(s.substr(ePos + 1));
-    const bool negative = s[0] == '-';
-    std::string digits;
-    for (std::size_t i = negative ? 1 : 0; i < ePos; ++i)
-        if (isDigit(s[i])) digits += s[i];
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-
-    return layoutGeneral(negative, digits, exponent, std::fabs(value) >= 0.00001, decimalSeparator);
+    return layoutScientific(buf, std::fabs(value) >= 0.00001, decimalSeparator);
 }
 
 std::string FloatToStrShortest(float value, char decimalSeparator) {
@@ -194,16 +198,7 @@ std::string FloatToStrShortest(float value, char decimalSeparator) {
     const auto [end, ec] =
         std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
     if (ec != std::errc()) return FloatToStrGeneral(value, decimalSeparator);
-    const std::string s(buf, end);
-    const auto ePos = s.find('e');
-    const int exponent = std::stoi(s.substr(ePos + 1));
-    const bool negative = s[0] == '-';
-    std::string digits;
-    for (std::size_t i = negative ? 1 : 0; i < ePos; ++i)
-        if (isDigit(s[i])) digits += s[i];
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    return layoutGeneral(negative, digits, exponent, std::fabs(value) >= 0.00001f,
-                         decimalSeparator);
+    return layoutScientific(std::string(buf, end), std::fabs(value) >= 0.00001f, decimalSeparator);
 }
 
 namespace {

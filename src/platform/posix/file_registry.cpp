@@ -20,17 +20,6 @@ namespace posix {
 
 namespace {
 
-bool writeAll(int fd, const std::string& content) {
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -89,7 +78,7 @@ bool writeCopy(const std::string& aside, const std::string& text) {
     const int fd =
         ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !written) {
         ::unlink(aside.c_str());
         return false;

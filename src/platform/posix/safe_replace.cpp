@@ -55,17 +55,6 @@ std::string randomSuffix(std::mt19937& random) {
     return s;
 }
 
-bool writeAll(int fd, const std::string& content) {
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool JudgeReplaceTarget(const std::string& path, ReplaceTarget& target, std::string& error) {
@@ -211,11 +200,22 @@ SafeReplacement::Outcome SafeReplacement::PutInPlace(std::string& error) {
     return Outcome::Done;
 }
 
+bool WriteAll(int fd, const std::string& content) {
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 bool ReplaceFileWith(const ReplaceTarget& target, const std::string& content,
                      const std::string& infix, mode_t createMode, std::string& error) {
     const auto replacement = SafeReplacement::Begin(target, infix, "", createMode, error);
     if (!replacement) return false;
-    if (!writeAll(replacement->fd(), content)) {
+    if (!WriteAll(replacement->fd(), content)) {
         error = reason(errno);
         return false;
     }

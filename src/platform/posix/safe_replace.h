@@ -59,6 +59,9 @@ private:
     int fd_ = -1;
 };
 
+// Writes all of `content` to `fd`, going on after an interrupted write; false on an error.
+bool WriteAll(int fd, const std::string& content);
+
 // The whole replacement of a judged target by `content`; false with the reason in `error`.
 bool ReplaceFileWith(const ReplaceTarget& target, const std::string& content,
                      const std::string& infix, mode_t createMode, std::string& error);
