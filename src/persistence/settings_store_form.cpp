@@ -53,11 +53,9 @@ void TfrmGenerator::restoreEachValue(persistence::RegKey key) {
         }
     };
     const auto keep = [] {};
-    const auto selectDevice = [&] {
-        const std::int32_t index = ReadInteger(reg, key, "WaveDevice");
-        WaveDevice.setItemIndex(index);
-    };
-    step("WaveDevice", selectDevice, [&] { WaveDevice.setItemIndex(0); });
+    step(
+        "WaveDevice", [&] { WaveDevice.setItemIndex(ReadInteger(reg, key, "WaveDevice")); },
+        [&] { WaveDevice.setItemIndex(0); });
     step(
         "Duration", [&] { Duration.setText(ReadText(reg, key, "Duration")); },
         [&] { Duration.setText("10"); });
@@ -105,8 +103,8 @@ void TfrmGenerator::restoreEachValue(persistence::RegKey key) {
     step(
         "WaveDevice",
         [&] {
-            selectDevice();
             const std::int32_t device = ReadInteger(reg, key, "WaveDevice");
+            WaveDevice.setItemIndex(device);
             if (WaveDevice.ItemIndex() != device || device < 0) {
                 // The device it was set to is gone: the system default plays instead, and the
                 // user learns why the list changed.
