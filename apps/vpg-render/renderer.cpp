@@ -13,15 +13,15 @@
 #include "apps/vpg-render/output_file.h"
 #include "audio/output_settings.h"
 #include "controls/numeric_entry.h"
-#include "platform/headless/headless_message_loop.h"
-#include "platform/headless/heap_wave_memory.h"
-#include "platform/headless/manual_hot_key.h"
-#include "platform/headless/memory_registry.h"
-#include "platform/headless/recorded_shell.h"
-#include "platform/headless/virtual_timing.h"
 #include "platform/headless/wav_file_wave_out.h"
+#include "platform/portable/headless_message_loop.h"
+#include "platform/portable/heap_wave_memory.h"
+#include "platform/portable/memory_registry.h"
 #include "shell/generator_form.h"
 #include "shell/startup.h"
+#include "support/doubles/manual_hot_key.h"
+#include "support/doubles/recorded_shell.h"
+#include "support/doubles/virtual_timing.h"
 
 namespace render {
 

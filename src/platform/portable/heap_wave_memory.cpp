@@ -1,4 +1,4 @@
-#include "platform/headless/heap_wave_memory.h"
+#include "platform/portable/heap_wave_memory.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/headless/memory_registry.h"
+#include "platform/portable/memory_registry.h"
 
 namespace headless {
 

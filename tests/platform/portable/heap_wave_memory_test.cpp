@@ -1,6 +1,6 @@
 // The heap allocation seam, with the failures the wave output tests provoke.
 
-#include "platform/headless/heap_wave_memory.h"
+#include "platform/portable/heap_wave_memory.h"
 
 #include <gtest/gtest.h>
 

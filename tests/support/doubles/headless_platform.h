@@ -3,14 +3,14 @@
 #include <string>
 
 #include "platform/headless/fake_wave_out.h"
-#include "platform/headless/headless_message_loop.h"
-#include "platform/headless/heap_wave_memory.h"
-#include "platform/headless/manual_hot_key.h"
-#include "platform/headless/memory_registry.h"
-#include "platform/headless/recorded_shell.h"
-#include "platform/headless/scripted_dialogs.h"
-#include "platform/headless/virtual_timing.h"
+#include "platform/portable/headless_message_loop.h"
+#include "platform/portable/heap_wave_memory.h"
+#include "platform/portable/memory_registry.h"
 #include "shell/platform.h"
+#include "support/doubles/manual_hot_key.h"
+#include "support/doubles/recorded_shell.h"
+#include "support/doubles/scripted_dialogs.h"
+#include "support/doubles/virtual_timing.h"
 
 namespace headless {
 
