@@ -15,8 +15,13 @@
 
 namespace win32 {
 
-// Makes the view of a control by its kind; null for a kind it does not know.
+// Makes the view of a control by its kind.
 std::unique_ptr<ControlView> MakeView(FormWindow& form, ui::Control& control);
+
+// The view of each kind of control: ViewOf<ui::Edit>::type is EditView, and so on (see
+// ui::MakeView).
+template <typename Model>
+struct ViewOf;
 
 // EDIT: the text, its background colour; the user's edits come back as userTyped.
 class EditView final : public ControlView {
@@ -33,6 +38,10 @@ private:
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     ui::Edit& edit_;
 };
+template <>
+struct ViewOf<ui::Edit> {
+    using type = EditView;
+};
 
 // msctls_trackbar32: range, ticks every Frequency positions (only at the ends when 0), the
 // position; the user's movements come back as userMoved.
@@ -48,6 +57,10 @@ private:
     void pushState() override;
     ui::TrackBar& bar_;
 };
+template <>
+struct ViewOf<ui::TrackBar> {
+    using type = TrackBarView;
+};
 
 // BUTTON, push: caption, default, bold; a click (mouse, Space) is the button's Click.
 class ButtonView final : public ControlView {
@@ -61,6 +74,10 @@ private:
     void pushState() override;
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     ui::Button& button_;
+};
+template <>
+struct ViewOf<ui::Button> {
+    using type = ButtonView;
 };
 
 // BUTTON, check box or radio button: caption and check mark; a click is the user's click,
@@ -82,6 +99,14 @@ private:
     ui::CheckBox* box_ = nullptr;
     ui::RadioButton* radio_ = nullptr;
 };
+template <>
+struct ViewOf<ui::CheckBox> {
+    using type = CheckView;
+};
+template <>
+struct ViewOf<ui::RadioButton> {
+    using type = CheckView;
+};
 
 // BUTTON, group box: a frame with a caption. A sibling of its controls, under them.
 class GroupBoxView final : public ControlView {
@@ -97,6 +122,10 @@ private:
     bool reportsMouse() const override { return false; }
     ui::GroupBox& box_;
 };
+template <>
+struct ViewOf<ui::GroupBox> {
+    using type = GroupBoxView;
+};
 
 // COMBOBOX, a drop-down list of fixed items; the user's pick comes back as userSelected.
 class ComboBoxView final : public ControlView {
@@ -111,40 +140,63 @@ private:
     void pushState() override;
     ui::ComboBox& combo_;
 };
+template <>
+struct ViewOf<ui::ComboBox> {
+    using type = ComboBoxView;
+};
 
-// A static text painted here: alignment, word wrap, font and colour, drawn over whatever lies
-// under it (the window's colour or a picture) when transparent; a click is the user's click.
-class LabelView final : public ControlView {
+// A control painted here rather than by a native class: its window class only gives it a
+// window. The paint covers all of it; a click on it is the user's click where `clicks`.
+class PaintedView : public ControlView {
+protected:
+    PaintedView(FormWindow& form, ui::Control& model, bool clicks)
+        : ControlView(form, model), clicks_(clicks) {}
+    virtual void paint(HDC dc) = 0;
+    DWORD style() const override { return 0; }
+    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    const bool clicks_;
+};
+
+// A static text: alignment, word wrap, font and colour, drawn over whatever lies under it (the
+// window's colour or a picture) when transparent.
+class LabelView final : public PaintedView {
 public:
     static constexpr const wchar_t* kClass = L"VimbrelLabel";
-    LabelView(FormWindow& form, ui::Label& label) : ControlView(form, label), label_(label) {}
+    LabelView(FormWindow& form, ui::Label& label) : PaintedView(form, label, true), label_(label) {}
 
 private:
     const wchar_t* className() const override { return kClass; }
-    DWORD style() const override { return 0; }
     void pushState() override;
-    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     bool reportsMouse() const override { return false; }
-    void paint(HDC dc);
+    void paint(HDC dc) override;
     ui::Label& label_;
+};
+template <>
+struct ViewOf<ui::Label> {
+    using type = LabelView;
 };
 
 // The round status lamp, painted in its brush colour.
-class LampView final : public ControlView {
+class LampView final : public PaintedView {
 public:
     static constexpr const wchar_t* kClass = L"VimbrelLamp";
-    LampView(FormWindow& form, ui::Shape& shape) : ControlView(form, shape), shape_(shape) {}
+    LampView(FormWindow& form, ui::Shape& shape) : PaintedView(form, shape, false), shape_(shape) {}
 
 private:
     const wchar_t* className() const override { return kClass; }
-    DWORD style() const override { return 0; }
     void pushState() override;
-    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void paint(HDC dc) override;
     ui::Shape& shape_;
 };
+template <>
+struct ViewOf<ui::Shape> {
+    using type = LampView;
+};
 
-// A picture from the program's resources, stretched to its place; a click is the user's click.
-class PictureView final : public ControlView {
+// A picture from the program's resources, stretched to its place.
+class PictureView final : public PaintedView {
 public:
     static constexpr const wchar_t* kClass = L"VimbrelPicture";
     PictureView(FormWindow& form, ui::Image& image);
@@ -155,10 +207,13 @@ public:
 
 private:
     const wchar_t* className() const override { return kClass; }
-    DWORD style() const override { return 0; }
-    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     bool reportsMouse() const override { return false; }
+    void paint(HDC dc) override;
     HBITMAP bitmap_ = nullptr;
+};
+template <>
+struct ViewOf<ui::Image> {
+    using type = PictureView;
 };
 
 // Registers the window classes of the views painted here; true when all are there.
