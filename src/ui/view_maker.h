@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <tuple>
+#include <type_traits>
 
 #include "ui/button.h"
 #include "ui/check_box.h"
@@ -15,7 +16,18 @@ namespace ui {
 
 namespace detail {
 
-template <template <typename> class Of, typename Base, typename... Args>
+// The first of `Views` made from (Args&..., Kind&); void when there is none.
+template <typename Kind, typename ArgList, typename... Views>
+struct ViewTaking {
+    using type = void;
+};
+template <typename Kind, typename... Args, typename View, typename... Rest>
+struct ViewTaking<Kind, std::tuple<Args...>, View, Rest...> {
+    using type = std::conditional_t<std::is_constructible_v<View, Args&..., Kind&>, View,
+                                    typename ViewTaking<Kind, std::tuple<Args...>, Rest...>::type>;
+};
+
+template <typename Base, typename Found, typename... Args>
 class ViewMaker final : public ControlVisitor {
 public:
     explicit ViewMaker(Args&... args) : args_(args...) {}
@@ -35,25 +47,34 @@ public:
 private:
     template <typename Kind>
     void make(Kind& control) {
+        using View = typename Found::template For<Kind>;
+        static_assert(!std::is_void_v<View>, "the front-end has no view for this kind of control");
         made = std::apply(
-            [&control](Args&... args) {
-                return std::make_unique<typename Of<Kind>::type>(args..., control);
-            },
-            args_);
+            [&control](Args&... args) { return std::make_unique<View>(args..., control); }, args_);
     }
     std::tuple<Args&...> args_;
 };
 
 }  // namespace detail
 
-// Makes a front-end's view of `control`: the one `Of<Kind>::type` names for the control's own
-// kind, made from `args` and the control as that kind. A front-end names its view of every
-// kind in `Of`, so that a kind it has no view for does not compile.
-template <template <typename> class Of, typename Base, typename... Args>
-std::unique_ptr<Base> MakeView(Control& control, Args&... args) {
-    detail::ViewMaker<Of, Base, Args...> maker(args...);
-    control.accept(maker);
-    return std::move(maker.made);
-}
+// A front-end's views, one for each kind of control, `Base` being what they share. make()
+// makes the one whose constructor takes (args..., the control as its own kind); a kind that
+// none of them takes does not compile.
+template <typename Base, typename... Views>
+struct ViewSet {
+    template <typename... Args>
+    static std::unique_ptr<Base> make(Control& control, Args&... args) {
+        detail::ViewMaker<Base, Finder<Args...>, Args...> maker(args...);
+        control.accept(maker);
+        return std::move(maker.made);
+    }
+
+private:
+    template <typename... Args>
+    struct Finder {
+        template <typename Kind>
+        using For = typename detail::ViewTaking<Kind, std::tuple<Args...>, Views...>::type;
+    };
+};
 
 }  // namespace ui

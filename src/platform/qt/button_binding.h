@@ -30,9 +30,4 @@ private:
     std::unique_ptr<MenuBinding> popupBinding_;
 };
 
-template <>
-struct BindingOf<ui::Button> {
-    using type = ButtonBinding;
-};
-
 }  // namespace qtui

@@ -32,13 +32,4 @@ private:
 
 using CheckBoxBinding = CheckBinding<ui::CheckBox, QCheckBox>;
 using RadioButtonBinding = CheckBinding<ui::RadioButton, QRadioButton>;
-template <>
-struct BindingOf<ui::CheckBox> {
-    using type = CheckBoxBinding;
-};
-template <>
-struct BindingOf<ui::RadioButton> {
-    using type = RadioButtonBinding;
-};
-
 }  // namespace qtui

@@ -17,9 +17,4 @@ private:
     void pushState() override;
 };
 
-template <>
-struct BindingOf<ui::ComboBox> {
-    using type = ComboBoxBinding;
-};
-
 }  // namespace qtui

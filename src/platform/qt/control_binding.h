@@ -64,11 +64,6 @@ struct BindingPlace {
     const ui::Application& app;
 };
 
-// The binding of each kind of control: BindingOf<ui::Edit>::type is EditBinding, and so on
-// (see ui::MakeView).
-template <typename Model>
-struct BindingOf;
-
 // The binding of one kind of control: `Model` drawn in a `Widget` of its own making.
 template <typename Model, typename Widget>
 class KindBinding : public ControlBinding {

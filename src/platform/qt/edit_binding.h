@@ -21,9 +21,4 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-template <>
-struct BindingOf<ui::Edit> {
-    using type = EditBinding;
-};
-
 }  // namespace qtui

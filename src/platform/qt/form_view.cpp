@@ -117,9 +117,18 @@ QWidget* FormView::parentWidgetOf(const ui::Control& control) {
     return byControl_.at(control.Parent)->widget();
 }
 
+namespace {
+
+// One binding for each kind of control.
+using Bindings = ui::ViewSet<ControlBinding, EditBinding, TrackBarBinding, CheckBoxBinding,
+                             RadioButtonBinding, ComboBoxBinding, ButtonBinding, LabelBinding,
+                             GroupBoxBinding, ImageBinding, ShapeBinding>;
+
+}  // namespace
+
 void FormView::bind(ui::Control& control) {
     const BindingPlace place{parentWidgetOf(control), form_, app_};
-    std::unique_ptr<ControlBinding> b = ui::MakeView<BindingOf, ControlBinding>(control, place);
+    std::unique_ptr<ControlBinding> b = Bindings::make(control, place);
     b->widget()->installEventFilter(this);
     byControl_[&control] = b.get();
     byWidget_[b->widget()] = b.get();

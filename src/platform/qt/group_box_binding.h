@@ -16,9 +16,4 @@ private:
     void pushState() override;
 };
 
-template <>
-struct BindingOf<ui::GroupBox> {
-    using type = GroupBoxBinding;
-};
-
 }  // namespace qtui

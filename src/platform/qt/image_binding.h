@@ -31,9 +31,4 @@ private:
     void pushState() override;
 };
 
-template <>
-struct BindingOf<ui::Image> {
-    using type = ImageBinding;
-};
-
 }  // namespace qtui

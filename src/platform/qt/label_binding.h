@@ -18,9 +18,4 @@ private:
     void adjustPalette(QPalette& palette) const override;
 };
 
-template <>
-struct BindingOf<ui::Label> {
-    using type = LabelBinding;
-};
-
 }  // namespace qtui

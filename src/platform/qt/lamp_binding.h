@@ -31,9 +31,4 @@ private:
     void pushState() override;
 };
 
-template <>
-struct BindingOf<ui::Shape> {
-    using type = ShapeBinding;
-};
-
 }  // namespace qtui

@@ -18,9 +18,4 @@ private:
     void pushState() override;
 };
 
-template <>
-struct BindingOf<ui::TrackBar> {
-    using type = TrackBarBinding;
-};
-
 }  // namespace qtui

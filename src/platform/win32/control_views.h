@@ -18,11 +18,6 @@ namespace win32 {
 // Makes the view of a control by its kind.
 std::unique_ptr<ControlView> MakeView(FormWindow& form, ui::Control& control);
 
-// The view of each kind of control: ViewOf<ui::Edit>::type is EditView, and so on (see
-// ui::MakeView).
-template <typename Model>
-struct ViewOf;
-
 // EDIT: the text, its background colour; the user's edits come back as userTyped.
 class EditView final : public ControlView {
 public:
@@ -37,10 +32,6 @@ private:
     void pushState() override;
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     ui::Edit& edit_;
-};
-template <>
-struct ViewOf<ui::Edit> {
-    using type = EditView;
 };
 
 // msctls_trackbar32: range, ticks every Frequency positions (only at the ends when 0), the
@@ -57,10 +48,6 @@ private:
     void pushState() override;
     ui::TrackBar& bar_;
 };
-template <>
-struct ViewOf<ui::TrackBar> {
-    using type = TrackBarView;
-};
 
 // BUTTON, push: caption, default, bold; a click (mouse, Space) is the button's Click.
 class ButtonView final : public ControlView {
@@ -74,10 +61,6 @@ private:
     void pushState() override;
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     ui::Button& button_;
-};
-template <>
-struct ViewOf<ui::Button> {
-    using type = ButtonView;
 };
 
 // BUTTON, check box or radio button: caption and check mark; a click is the user's click,
@@ -99,14 +82,6 @@ private:
     ui::CheckBox* box_ = nullptr;
     ui::RadioButton* radio_ = nullptr;
 };
-template <>
-struct ViewOf<ui::CheckBox> {
-    using type = CheckView;
-};
-template <>
-struct ViewOf<ui::RadioButton> {
-    using type = CheckView;
-};
 
 // BUTTON, group box: a frame with a caption. A sibling of its controls, under them.
 class GroupBoxView final : public ControlView {
@@ -122,10 +97,6 @@ private:
     bool reportsMouse() const override { return false; }
     ui::GroupBox& box_;
 };
-template <>
-struct ViewOf<ui::GroupBox> {
-    using type = GroupBoxView;
-};
 
 // COMBOBOX, a drop-down list of fixed items; the user's pick comes back as userSelected.
 class ComboBoxView final : public ControlView {
@@ -139,10 +110,6 @@ private:
     int nativeHeight(const RECT& r) const override;
     void pushState() override;
     ui::ComboBox& combo_;
-};
-template <>
-struct ViewOf<ui::ComboBox> {
-    using type = ComboBoxView;
 };
 
 // A control painted here rather than by a native class: its window class only gives it a
@@ -173,10 +140,6 @@ private:
     void paint(HDC dc) override;
     ui::Label& label_;
 };
-template <>
-struct ViewOf<ui::Label> {
-    using type = LabelView;
-};
 
 // The round status lamp, painted in its brush colour.
 class LampView final : public PaintedView {
@@ -189,10 +152,6 @@ private:
     void pushState() override;
     void paint(HDC dc) override;
     ui::Shape& shape_;
-};
-template <>
-struct ViewOf<ui::Shape> {
-    using type = LampView;
 };
 
 // A picture from the program's resources, stretched to its place.
@@ -210,10 +169,6 @@ private:
     bool reportsMouse() const override { return false; }
     void paint(HDC dc) override;
     HBITMAP bitmap_ = nullptr;
-};
-template <>
-struct ViewOf<ui::Image> {
-    using type = PictureView;
 };
 
 // Registers the window classes of the views painted here; true when all are there.

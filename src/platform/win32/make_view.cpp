@@ -4,8 +4,16 @@
 
 namespace win32 {
 
+namespace {
+
+// One view for each kind of control; CheckView shows both check boxes and radio buttons.
+using Views = ui::ViewSet<ControlView, EditView, TrackBarView, CheckView, ComboBoxView, ButtonView,
+                          LabelView, GroupBoxView, PictureView, LampView>;
+
+}  // namespace
+
 std::unique_ptr<ControlView> MakeView(FormWindow& form, ui::Control& control) {
-    return ui::MakeView<ViewOf, ControlView>(control, form);
+    return Views::make(control, form);
 }
 
 bool RegisterViewClasses(HINSTANCE instance) {
