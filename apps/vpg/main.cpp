@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
             static_cast<int>(std::lround(screen->logicalDotsPerInch()));
     // Message boxes and menus in the windows' design font at the screen's resolution.
     const ui::Form designed("design");
-    QApplication::setFont(qtui::FontOf(designed.font, designed.font, program.Application));
+    QApplication::setFont(qtui::ToQFont(designed.font, program.Application));
     dialogs.setApplication(program.Application);
     qtui::QtViews views(program.Application);
     views.attach(program);

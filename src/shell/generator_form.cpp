@@ -18,7 +18,7 @@ TfrmGenerator::TfrmGenerator(ui::Application& application, Platform& platform_)
         audio::AudioPlatform{platform.waveOut, platform.waveMemory, platform.loop}, this);
     AudioOut1 = audioOut_.get();
 
-    // The order of the keyboard's Tab key: top to bottom, left to right, as the window reads.
+    // As the window reads, top to bottom, left to right; a later control lies over an earlier.
     for (ui::Control* c : std::initializer_list<ui::Control*>{&lblSpeakerFrequency,
                                                               &FreqSliderLeft,
                                                               &MinFreqEdit,

@@ -156,6 +156,27 @@ void LayOut(TfrmGenerator& f, const ui::Application& app) {
     for (ui::Button* b : {&f.fInitLeftPlus, &f.fInitLeftMinus, &f.SemiUpLeft, &f.SemiDownLeft})
         b->font.Bold = true;
     f.lblFS.cursor = ui::Cursor::HandPoint;  // a click opens the output settings
+
+    // Top to bottom, left to right, as the window reads; each rename field after its button.
+    f.TabOrder = {&f.FreqSliderLeft,    &f.MinFreqEdit,
+                  &f.txtRound,          &f.MaxFreqEdit,
+                  &f.fInitLeft,         &f.fInitLeftMinus,
+                  &f.fInitLeftPlus,     &f.SemiDownLeft,
+                  &f.SemiUpLeft,        &f.fFinalLeft,
+                  &f.LogarithmicLeft,   &f.BidirectionalLeft,
+                  &f.chkConstantLeft,   &f.chkSweepLeft,
+                  &f.barAmplitudeLeft,  &f.AmplitudeLeft,
+                  &f.FreqSliderRight,   &f.chkFlashLock,
+                  &f.trkPhase,          &f.PhaseEdit,
+                  &f.trkPulseLength,    &f.txtPulseLength,
+                  &f.barAmplitudeRight, &f.AmplitudeRight,
+                  &f.WaveDevice,        &f.Memory1,
+                  &f.Mem1Edit,          &f.Memory2,
+                  &f.Mem2Edit,          &f.Memory3,
+                  &f.Mem3Edit,          &f.Memory4,
+                  &f.Mem4Edit,          &f.btnON,
+                  &f.btnPause,          &f.btnOFF,
+                  &f.Duration,          &f.Loop};
 }
 
 void LayOut(TfrmSettings& f, const ui::Application& app) {
@@ -172,6 +193,7 @@ void LayOut(TfrmSettings& f, const ui::Application& app) {
         {&f.HelpButton, nullptr, 16, 146, 112, 32},
         {&f.Button1, nullptr, 144, 146, 112, 32},
     });
+    f.TabOrder = {&f.FsList, &f.BufferSize, &f.Buffers, &f.HelpButton, &f.Button1};
 }
 
 void LayOut(TfrmFrequencyDisplay& f, const ui::Application& app) {
@@ -206,6 +228,8 @@ void LayOut(TfrmAbout& f, const ui::Application& app) {
         {&f.AboutHelp, nullptr, 284, 330, 88, 32},
         {&f.OKButton, nullptr, 380, 330, 88, 32},
     });
+    // The default button first.
+    f.TabOrder = {&f.OKButton, &f.AboutHelp};
     const ui::Font link{"", 0, true, false, true, ui::clBlack};
     f.Label1.font = link;
     f.Homepage.font = link;

@@ -12,6 +12,7 @@ class Button : public Control {
 public:
     explicit Button(std::string name, std::string caption = {})
         : Control(std::move(name), true), caption_(std::move(caption)) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     const std::string& Caption() const { return caption_; }
     void setCaption(const std::string& value);
@@ -22,6 +23,11 @@ public:
     // Bold on top of the button's font while the program says so (Pause while paused).
     bool Bold() const { return bold_; }
     void setBold(bool value);
+    Font ShownFont() const override {
+        Font f = Control::ShownFont();
+        if (bold_) f.Bold = true;
+        return f;
+    }
 
     // Click from code or from the keyboard (Enter, Space): no mouse events, no focus change.
     void Click() {

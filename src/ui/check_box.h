@@ -9,6 +9,7 @@ class CheckBox : public Control {
 public:
     explicit CheckBox(std::string name, std::string caption = {}, bool checked = false)
         : Control(std::move(name), true), Caption(std::move(caption)), checked_(checked) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     std::string Caption;
 
@@ -28,6 +29,7 @@ class RadioButton : public Control {
 public:
     explicit RadioButton(std::string name, std::string caption = {}, bool checked = false)
         : Control(std::move(name), true), Caption(std::move(caption)), checked_(checked) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     std::string Caption;
 

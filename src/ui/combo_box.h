@@ -15,6 +15,7 @@ public:
         : Control(std::move(name), true), items_(std::move(items)) {
         setItemIndex(itemIndex);
     }
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     NotifyEvent OnChange;
 

@@ -53,6 +53,15 @@ void Control::setBounds(int left, int top, int width, int height) {
     changed();
 }
 
+Font Control::ShownFont() const {
+    Font f = font;
+    if (form_) {
+        if (f.Name.empty()) f.Name = form_->font.Name;
+        if (f.Height == 0) f.Height = form_->font.Height;
+    }
+    return f;
+}
+
 bool Control::Focused() const {
     return form_ && form_->ActiveControl() == this;
 }

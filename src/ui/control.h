@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "ui/control_kinds.h"
 #include "ui/types.h"
 
 namespace ui {
@@ -66,6 +67,12 @@ public:
     void userMouseUp(MouseButton button = MouseButton::Left, ShiftState shift = {});
     // A complete left click: press, release, click.
     virtual void userClicked();
+
+    // Calls the visitor's call for this control's kind.
+    virtual void accept(ControlVisitor& visitor) = 0;
+    // The font the control is drawn in, in design pixels: the window's name and height where
+    // its own font gives none, and what its state adds (a bold button).
+    virtual Font ShownFont() const;
 
     // The view's subscription: called after any change of the control's state.
     std::function<void()> viewChanged;

@@ -12,6 +12,7 @@ class Edit : public Control {
 public:
     explicit Edit(std::string name, std::string text = {})
         : Control(std::move(name), true), text_(std::move(text)) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     NotifyEvent OnChange;
     Color color = clWindow;

@@ -5,6 +5,7 @@
 #include "ui/application.h"
 #include "ui/button.h"
 #include "ui/edit.h"
+#include "ui/label.h"
 
 namespace ui {
 
@@ -46,6 +47,41 @@ void Form::remove(Control& control) {
     dropFocus(control);
     controls_.erase(std::remove(controls_.begin(), controls_.end(), &control), controls_.end());
     control.form_ = nullptr;
+}
+
+std::vector<Control*> Form::CreationOrder() const {
+    std::vector<Control*> order;
+    for (Control* c : controls_)
+        if (dynamic_cast<GroupBox*>(c)) order.push_back(c);
+    for (Control* c : controls_)
+        if (!dynamic_cast<GroupBox*>(c)) order.push_back(c);
+    return order;
+}
+
+std::vector<Control*> Form::TabSequence() const {
+    std::vector<Control*> sequence;
+    const auto focusable = [this](const Control* c) { return c->focusable_ && c->form_ == this; };
+    for (Control* c : TabOrder)
+        if (focusable(c) && std::find(sequence.begin(), sequence.end(), c) == sequence.end())
+            sequence.push_back(c);
+    for (Control* c : controls_)
+        if (focusable(c) && std::find(sequence.begin(), sequence.end(), c) == sequence.end())
+            sequence.push_back(c);
+    return sequence;
+}
+
+Control* Form::NextInTabOrder(const Control* from, bool backwards) const {
+    const std::vector<Control*> sequence = TabSequence();
+    const auto n = static_cast<std::ptrdiff_t>(sequence.size());
+    const auto it = std::find(sequence.begin(), sequence.end(), from);
+    // From outside the sequence, forwards starts at the first and backwards at the last.
+    std::ptrdiff_t i = it == sequence.end() ? (backwards ? 0 : n - 1) : it - sequence.begin();
+    for (std::ptrdiff_t step = 0; step < n; ++step) {
+        i = (i + (backwards ? n - 1 : 1)) % n;
+        Control* c = sequence[static_cast<std::size_t>(i)];
+        if (c->CanFocus() && c->Showing()) return c;
+    }
+    return nullptr;
 }
 
 void Form::setCaption(const std::string& value) {

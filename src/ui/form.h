@@ -82,7 +82,21 @@ public:
 
     void add(Control& control);
     void remove(Control& control);
+    // In the order they were added: a later control lies over an earlier one.
     const std::vector<Control*>& Controls() const { return controls_; }
+    // The order in which a front-end makes the controls: the group boxes first, so that each
+    // control finds its parent made, then the others; each in the form's order.
+    std::vector<Control*> CreationOrder() const;
+
+    // The order of the Tab key, as the layout gives it; the focusable controls it leaves out
+    // follow in the form's order.
+    std::vector<Control*> TabOrder;
+    // Every focusable control of the form, in the order of the Tab key.
+    std::vector<Control*> TabSequence() const;
+    // Where Tab (Shift+Tab: `backwards`) moves the focus from `from` (null: from before the
+    // first): the next control in the sequence that can take the focus and is showing, going
+    // round at the end; null when there is none.
+    Control* NextInTabOrder(const Control* from, bool backwards) const;
 
     const std::string& Caption() const { return caption_; }
     void setCaption(const std::string& value);

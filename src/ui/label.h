@@ -11,6 +11,7 @@ class Label : public Control {
 public:
     explicit Label(std::string name, std::string caption = {})
         : Control(std::move(name), false), caption_(std::move(caption)) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     const std::string& Caption() const { return caption_; }
     void setCaption(const std::string& value);
@@ -28,6 +29,7 @@ class GroupBox : public Control {
 public:
     explicit GroupBox(std::string name, std::string caption = {})
         : Control(std::move(name), false), Caption(std::move(caption)) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     std::string Caption;
 };
@@ -37,6 +39,7 @@ class Image : public Control {
 public:
     explicit Image(std::string name, std::string picture = {})
         : Control(std::move(name), false), Picture(std::move(picture)) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     std::string Picture;
 };
@@ -46,6 +49,7 @@ class Shape : public Control {
 public:
     explicit Shape(std::string name, Color brush = clWhite)
         : Control(std::move(name), false), brush_(brush) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     Color Brush() const { return brush_; }
     void setBrush(Color value);

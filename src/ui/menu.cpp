@@ -66,4 +66,33 @@ MenuItem* MenuItem::findShortCut(ShortCut key) {
     return nullptr;
 }
 
+std::string ShortCutText(ShortCut s) {
+    if (s.key == 0) return {};
+    std::string text;
+    if (s.shift.shift) text += "Shift+";
+    if (s.shift.ctrl) text += "Ctrl+";
+    if (s.shift.alt) text += "Alt+";
+    if (s.key >= VK_F1 && s.key < VK_F1 + 24) {
+        text += "F" + std::to_string(s.key - VK_F1 + 1);
+    } else if (s.key == VK_INSERT) {
+        text += "Ins";
+    } else if (s.key == VK_DELETE) {
+        text += "Del";
+    } else if (s.key == VK_RETURN) {
+        text += "Enter";
+    } else if (s.key == VK_ESCAPE) {
+        text += "Esc";
+    } else {
+        text += static_cast<char>(s.key);
+    }
+    return text;
+}
+
+std::string MenuText(const MenuItem& item) {
+    std::string text = item.Caption;
+    const std::string keys = ShortCutText(item.shortCut());
+    if (!keys.empty()) text += "\t" + keys;
+    return text;
+}
+
 }  // namespace ui

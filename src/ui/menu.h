@@ -66,4 +66,10 @@ private:
     bool visible_ = true;
 };
 
+// A shortcut as a menu shows it after a caption: "Ctrl+Z", "Shift+F5", "Ctrl+Ins"; empty for
+// none.
+std::string ShortCutText(ShortCut shortCut);
+// A menu line: the caption with its '&' marks, then a tab and the shortcut when it has one.
+std::string MenuText(const MenuItem& item);
+
 }  // namespace ui

@@ -18,6 +18,7 @@ public:
           max_(max),
           position_(position),
           orientation_(orientation) {}
+    void accept(ControlVisitor& visitor) override { visitor.visit(*this); }
 
     NotifyEvent OnChange;
     int Frequency = 1;  // a tick every Frequency positions; 0: ticks at the ends only

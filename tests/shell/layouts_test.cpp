@@ -2,6 +2,7 @@
 // controls on top of each other, the windows sized from their design at the screen's resolution.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,43 @@ TEST(Layouts, TheWindowsHaveTheirKinds) {
     EXPECT_EQ(a.Label1.Top, a.Homepage.Top);
     EXPECT_EQ(a.ProgramIcon.Picture, "splash");
     EXPECT_EQ(a.ProgramIcon.cursor, ui::Cursor::HandPoint);
+}
+
+std::vector<std::string> NamesOf(const std::vector<ui::Control*>& controls) {
+    std::vector<std::string> names;
+    for (const ui::Control* c : controls) names.push_back(c->Name);
+    return names;
+}
+
+// The layout gives every window's Tab order whole: each focusable control once, nothing else,
+// so that no control falls back to the order the controls were added in.
+TEST(Layouts, EveryWindowsTabOrderNamesEachFocusableControlOnce) {
+    HeadlessProgram p;
+    p.start();
+    vpg::TfrmGenerator& g = p.gen();
+    for (const ui::Form* f : std::initializer_list<const ui::Form*>{
+             &g, p.program.frmSettings.get(), p.program.frmAbout.get(),
+             p.program.frmFrequencyDisplay.get()}) {
+        SCOPED_TRACE(f->Name);
+        EXPECT_EQ(NamesOf(f->TabOrder), NamesOf(f->TabSequence()));
+    }
+    EXPECT_EQ(
+        NamesOf(p.program.frmSettings->TabOrder),
+        (std::vector<std::string>{"FsList", "BufferSize", "Buffers", "HelpButton", "Button1"}));
+    EXPECT_EQ(NamesOf(p.program.frmAbout->TabOrder),
+              (std::vector<std::string>{"OKButton", "AboutHelp"}));
+    const std::vector<std::string> main = NamesOf(g.TabOrder);
+    ASSERT_EQ(main.size(), 38u);
+    EXPECT_EQ(main.front(), "FreqSliderLeft");
+    EXPECT_EQ(main.back(), "Loop");
+    // Each rename field right after its button, and the run's buttons in a row.
+    const auto after = [&](const std::string& a, const std::string& b) {
+        const auto it = std::find(main.begin(), main.end(), a);
+        return it != main.end() && it + 1 != main.end() && *(it + 1) == b;
+    };
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_TRUE(after("Memory" + std::to_string(i), "Mem" + std::to_string(i) + "Edit"));
+    EXPECT_TRUE(after("btnON", "btnPause") && after("btnPause", "btnOFF"));
 }
 
 TEST(Layouts, TheMainWindowCannotBeResizedAwayFromItsContent) {

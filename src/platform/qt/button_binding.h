@@ -14,10 +14,9 @@ namespace qtui {
 // userMouseDown, the release userMouseUp, and the click that follows the button's Click (its
 // own click path, so the press is not counted twice); Space, with nothing in between, is Click
 // alone. The right button opens the control's PopupMenu.
-class ButtonBinding final : public ControlBinding {
+class ButtonBinding final : public KindBinding<ui::Button, QPushButton> {
 public:
-    ButtonBinding(ui::Button& button, QWidget* parent, const ui::Form& form,
-                  const ui::Application& app);
+    ButtonBinding(const BindingPlace& place, ui::Button& button);
     ~ButtonBinding() override;
 
     // The right-click menu, made when the button first needs it (null when it has none).
@@ -25,11 +24,8 @@ public:
 
 private:
     void pushState() override;
-    void adjustFont(QFont& font) const override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    ui::Button& button_;
-    QPushButton* widget_;
     std::unique_ptr<QMenu> popup_;
     std::unique_ptr<MenuBinding> popupBinding_;
 };

@@ -4,26 +4,23 @@
 
 namespace qtui {
 
-ComboBoxBinding::ComboBoxBinding(ui::ComboBox& combo, QWidget* parent, const ui::Form& form,
-                                 const ui::Application& app)
-    : ControlBinding(combo, new QComboBox(parent), form, app),
-      combo_(combo),
-      widget_(static_cast<QComboBox*>(widget())) {
-    widget_->setEditable(false);
-    connect(widget_, &QComboBox::activated, this,
-            [this](int index) { user([&] { combo_.userSelected(index); }); });
+ComboBoxBinding::ComboBoxBinding(const BindingPlace& place, ui::ComboBox& combo)
+    : KindBinding(place, combo) {
+    view_->setEditable(false);
+    connect(view_, &QComboBox::activated, this,
+            [this](int index) { user([&] { model_.userSelected(index); }); });
 }
 
 void ComboBoxBinding::pushState() {
     QStringList items;
-    for (const std::string& item : combo_.Items()) items << ToQString(item);
+    for (const std::string& item : model_.Items()) items << ToQString(item);
     QStringList shown;
-    for (int i = 0; i < widget_->count(); ++i) shown << widget_->itemText(i);
+    for (int i = 0; i < view_->count(); ++i) shown << view_->itemText(i);
     if (shown != items) {
-        widget_->clear();
-        widget_->addItems(items);
+        view_->clear();
+        view_->addItems(items);
     }
-    widget_->setCurrentIndex(combo_.ItemIndex());
+    view_->setCurrentIndex(model_.ItemIndex());
 }
 
 }  // namespace qtui

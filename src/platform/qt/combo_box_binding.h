@@ -9,16 +9,12 @@ namespace qtui {
 
 // ComboBox -> a drop-down QComboBox of fixed items; the entry the person picks is the model's
 // userSelected, whether or not it differs from the current one.
-class ComboBoxBinding final : public ControlBinding {
+class ComboBoxBinding final : public KindBinding<ui::ComboBox, QComboBox> {
 public:
-    ComboBoxBinding(ui::ComboBox& combo, QWidget* parent, const ui::Form& form,
-                    const ui::Application& app);
+    ComboBoxBinding(const BindingPlace& place, ui::ComboBox& combo);
 
 private:
     void pushState() override;
-
-    ui::ComboBox& combo_;
-    QComboBox* widget_;
 };
 
 }  // namespace qtui

@@ -48,9 +48,7 @@ void ControlBinding::refresh() {
     widget_->setToolTip(ToQString(control_.Hint));
     widget_->setCursor(CursorOf(control_.cursor));
 
-    QFont font = FontOf(control_.font, form_.font, app_);
-    adjustFont(font);
-    widget_->setFont(font);
+    widget_->setFont(ToQFont(control_.ShownFont(), app_));
     // Only the roles the model sets are resolved here; the rest comes from the window.
     QPalette palette;
     if (control_.font.color != ui::clWindowText) {
@@ -72,7 +70,14 @@ void ControlBinding::refresh() {
 }
 
 bool ControlBinding::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != widget_ || !forwardMouse_) return false;
+    if (watched != widget_) return false;
+    if (forwardClicks_ && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            widget_->rect().contains(mouse->position().toPoint()))
+            user([&] { control_.userClicked(); });
+    }
+    if (!forwardMouse_) return false;
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const ui::MouseButton button = MouseButtonOf(mouse->button());

@@ -34,7 +34,6 @@ protected:
     // The kind's own state, pushed with the signals already blocked.
     virtual void pushState() {}
     virtual void adjustPalette(QPalette&) const {}
-    virtual void adjustFont(QFont&) const {}
 
     // Runs the person's action on the model, then shows the model's answer.
     template <typename Action>
@@ -44,6 +43,8 @@ protected:
     }
     // Mouse presses and releases on the widget become userMouseDown / userMouseUp.
     void forwardMouseButtons() { forwardMouse_ = true; }
+    // A left button released over the widget becomes userClicked (a label, a picture).
+    void forwardClicks() { forwardClicks_ = true; }
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     const ui::Form& form_;
@@ -53,6 +54,28 @@ private:
     ui::Control& control_;
     QWidget* widget_;
     bool forwardMouse_ = false;
+    bool forwardClicks_ = false;
+};
+
+// Where a binding's widget goes: its parent widget, in which window of which program.
+struct BindingPlace {
+    QWidget* parent;
+    const ui::Form& form;
+    const ui::Application& app;
+};
+
+// The binding of one kind of control: `Model` drawn in a `Widget` of its own making.
+template <typename Model, typename Widget>
+class KindBinding : public ControlBinding {
+public:
+    KindBinding(const BindingPlace& place, Model& model)
+        : ControlBinding(model, new Widget(place.parent), place.form, place.app),
+          model_(model),
+          view_(static_cast<Widget*>(widget())) {}
+
+protected:
+    Model& model_;
+    Widget* const view_;
 };
 
 // The colour a system colour stands for in the widget's palette.

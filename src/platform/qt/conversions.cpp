@@ -1,6 +1,5 @@
 #include "platform/qt/conversions.h"
 
-#include <QKeySequence>
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -44,17 +43,6 @@ std::uint16_t VirtualKey(int qtKey) {
     return 0;
 }
 
-int QtKey(std::uint16_t virtualKey) {
-    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
-        return virtualKey;
-    if (virtualKey >= ui::VK_F1 && virtualKey < ui::VK_F1 + 24)
-        return Qt::Key_F1 + (virtualKey - ui::VK_F1);
-    if (virtualKey == kDown) return Qt::Key_Down;
-    for (const auto& [key, code] : kNamedKeys)
-        if (code == virtualKey) return key;
-    return 0;
-}
-
 ui::ShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers) {
     return ui::ShiftState{modifiers.testFlag(Qt::ShiftModifier),
                           modifiers.testFlag(Qt::ControlModifier),
@@ -72,24 +60,14 @@ ui::MouseButton MouseButtonOf(Qt::MouseButton button) {
     }
 }
 
-QString ShortCutText(const ui::ShortCut& shortCut) {
-    const int key = QtKey(shortCut.key);
-    if (key == 0) return {};
-    int combination = key;
-    if (shortCut.shift.shift) combination |= Qt::SHIFT;
-    if (shortCut.shift.ctrl) combination |= Qt::CTRL;
-    if (shortCut.shift.alt) combination |= Qt::ALT;
-    return QKeySequence(combination).toString(QKeySequence::NativeText);
-}
-
 QCursor CursorOf(ui::Cursor cursor) {
     return cursor == ui::Cursor::HandPoint ? QCursor(Qt::PointingHandCursor)
                                            : QCursor(Qt::ArrowCursor);
 }
 
-QFont FontOf(const ui::Font& font, const ui::Font& windowFont, const ui::Application& app) {
-    QFont f(ToQString(font.Name.empty() ? windowFont.Name : font.Name));
-    f.setPixelSize(std::max(1, app.Scale(font.Height != 0 ? font.Height : windowFont.Height)));
+QFont ToQFont(const ui::Font& font, const ui::Application& app) {
+    QFont f(ToQString(font.Name));
+    f.setPixelSize(std::max(1, app.Scale(font.Height)));
     f.setBold(font.Bold);
     f.setItalic(font.Italic);
     f.setUnderline(font.Underline);

@@ -23,12 +23,8 @@ inline std::string ToStdString(const QString& text) {
 
 // The virtual-key code of a Qt key, 0 for keys the form kit has no code for.
 std::uint16_t VirtualKey(int qtKey);
-// The Qt key of a virtual-key code, 0 when there is none.
-int QtKey(std::uint16_t virtualKey);
 ui::ShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers);
 ui::MouseButton MouseButtonOf(Qt::MouseButton button);
-// "Ctrl+C", "Shift+F5", "Ctrl+Ins": a menu entry's shortcut as the menu shows it.
-QString ShortCutText(const ui::ShortCut& shortCut);
 
 // A colour that is not a system colour.
 inline QColor ToQColor(const ui::Color& color) {
@@ -36,8 +32,8 @@ inline QColor ToQColor(const ui::Color& color) {
 }
 QCursor CursorOf(ui::Cursor cursor);
 
-// A control's font: the window's where the control gives no name or height, scaled from design
-// pixels to the screen.
-QFont FontOf(const ui::Font& font, const ui::Font& windowFont, const ui::Application& app);
+// A font of the form kit (see Control::ShownFont), its height scaled from design pixels to the
+// screen.
+QFont ToQFont(const ui::Font& font, const ui::Application& app);
 
 }  // namespace qtui

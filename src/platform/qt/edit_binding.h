@@ -11,17 +11,14 @@ namespace qtui {
 // field entered other than by a click has its whole text selected, so that typing replaces it
 // (a rename field opened with the preset's name, a field tabbed into), as on Windows. The
 // field's own editing keys (undo, cut, copy, paste) reach it: the form leaves them to it.
-class EditBinding final : public ControlBinding {
+class EditBinding final : public KindBinding<ui::Edit, QLineEdit> {
 public:
-    EditBinding(ui::Edit& edit, QWidget* parent, const ui::Form& form, const ui::Application& app);
+    EditBinding(const BindingPlace& place, ui::Edit& edit);
 
 private:
     void pushState() override;
     void adjustPalette(QPalette& palette) const override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-    ui::Edit& edit_;
-    QLineEdit* line_;
 };
 
 }  // namespace qtui

@@ -21,12 +21,7 @@
 #include "platform/qt/label_binding.h"
 #include "platform/qt/lamp_binding.h"
 #include "platform/qt/trackbar_binding.h"
-#include "ui/button.h"
-#include "ui/check_box.h"
-#include "ui/combo_box.h"
-#include "ui/edit.h"
-#include "ui/label.h"
-#include "ui/trackbar.h"
+#include "ui/view_maker.h"
 
 namespace qtui {
 
@@ -89,7 +84,7 @@ bool FormView::sizeable() const {
 }
 
 void FormView::build() {
-    const QFont font = FontOf(form_.font, form_.font, app_);
+    const QFont font = ToQFont(form_.font, app_);
     if (!form_.Menu.Items().empty()) {
         auto* main = new QMainWindow(nullptr, FlagsOf(form_));
         client_ = new QWidget(main);
@@ -111,12 +106,9 @@ void FormView::build() {
     window_->installEventFilter(this);
     if (client_ != window_) client_->installEventFilter(this);
 
-    // Group boxes first, so that every control finds its parent; then the controls in the
-    // form's order, which is also the order of the Tab key.
-    for (ui::Control* c : form_.Controls())
-        if (dynamic_cast<ui::GroupBox*>(c)) bind(*c);
-    for (ui::Control* c : form_.Controls())
+    for (ui::Control* c : form_.CreationOrder())
         if (!byControl_.count(c)) bind(*c);
+    orderTabs();
 }
 
 QWidget* FormView::parentWidgetOf(const ui::Control& control) {
@@ -125,35 +117,31 @@ QWidget* FormView::parentWidgetOf(const ui::Control& control) {
     return byControl_.at(control.Parent)->widget();
 }
 
+namespace {
+
+// One binding for each kind of control.
+using Bindings = ui::ViewSet<ControlBinding, EditBinding, TrackBarBinding, CheckBoxBinding,
+                             RadioButtonBinding, ComboBoxBinding, ButtonBinding, LabelBinding,
+                             GroupBoxBinding, ImageBinding, ShapeBinding>;
+
+}  // namespace
+
 void FormView::bind(ui::Control& control) {
-    QWidget* parent = parentWidgetOf(control);
-    std::unique_ptr<ControlBinding> b;
-    if (auto* edit = dynamic_cast<ui::Edit*>(&control))
-        b = std::make_unique<EditBinding>(*edit, parent, form_, app_);
-    else if (auto* bar = dynamic_cast<ui::TrackBar*>(&control))
-        b = std::make_unique<TrackBarBinding>(*bar, parent, form_, app_);
-    else if (auto* box = dynamic_cast<ui::CheckBox*>(&control))
-        b = std::make_unique<CheckBoxBinding>(*box, parent, form_, app_);
-    else if (auto* radio = dynamic_cast<ui::RadioButton*>(&control))
-        b = std::make_unique<RadioButtonBinding>(*radio, parent, form_, app_);
-    else if (auto* combo = dynamic_cast<ui::ComboBox*>(&control))
-        b = std::make_unique<ComboBoxBinding>(*combo, parent, form_, app_);
-    else if (auto* button = dynamic_cast<ui::Button*>(&control))
-        b = std::make_unique<ButtonBinding>(*button, parent, form_, app_);
-    else if (auto* label = dynamic_cast<ui::Label*>(&control))
-        b = std::make_unique<LabelBinding>(*label, parent, form_, app_);
-    else if (auto* shape = dynamic_cast<ui::Shape*>(&control))
-        b = std::make_unique<ShapeBinding>(*shape, parent, form_, app_);
-    else if (auto* group = dynamic_cast<ui::GroupBox*>(&control))
-        b = std::make_unique<GroupBoxBinding>(*group, parent, form_, app_);
-    else if (auto* image = dynamic_cast<ui::Image*>(&control))
-        b = std::make_unique<ImageBinding>(*image, parent, form_, app_);
-    else
-        return;
+    const BindingPlace place{parentWidgetOf(control), form_, app_};
+    std::unique_ptr<ControlBinding> b = Bindings::make(control, place);
     b->widget()->installEventFilter(this);
     byControl_[&control] = b.get();
     byWidget_[b->widget()] = b.get();
     bindings_.push_back(std::move(b));
+}
+
+void FormView::orderTabs() {
+    QWidget* previous = nullptr;
+    for (const ui::Control* c : form_.TabSequence()) {
+        QWidget* w = widgetOf(*c);
+        if (previous && w) QWidget::setTabOrder(previous, w);
+        if (w) previous = w;
+    }
 }
 
 void FormView::refresh() {

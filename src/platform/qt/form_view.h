@@ -19,12 +19,12 @@ namespace qtui {
 
 // The window of one form, built the same way for every form from its controls and its layout
 // data: group boxes first, then each control inside its group box (or the client area) at its
-// design rectangle scaled to the screen. The window's kind follows the form's: a form with a
-// menu bar is a QMainWindow (menu bar over a client area of ClientWidth x ClientHeight), a
-// tool window is a Qt::Tool, a form without a border is frameless with its transparent colour
-// cut out. Caption, enabled state, showing, placement and size follow the model; the person's
-// keys go to Form::userKeyDown first, and closing, moving, resizing and activating the window
-// are the form's user actions.
+// design rectangle scaled to the screen, the Tab key going through them in the layout's order. The
+// window's kind follows the form's: a form with a menu bar is a QMainWindow (menu bar over a client
+// area of ClientWidth x ClientHeight), a tool window is a Qt::Tool, a form without a border is
+// frameless with its transparent colour cut out. Caption, enabled state, showing, placement and
+// size follow the model; the person's keys go to Form::userKeyDown first, and closing, moving,
+// resizing and activating the window are the form's user actions.
 class FormView final : public QObject {
 public:
     FormView(ui::Form& form, ui::Application& app);
@@ -50,6 +50,8 @@ protected:
 private:
     void build();
     void bind(ui::Control& control);
+    // The Tab key's chain through the widgets, in the order the layout gives.
+    void orderTabs();
     QWidget* parentWidgetOf(const ui::Control& control);
     void pushTitle();
     void pushGeometry();

@@ -4,14 +4,8 @@
 
 namespace qtui {
 
-GroupBoxBinding::GroupBoxBinding(ui::GroupBox& box, QWidget* parent, const ui::Form& form,
-                                 const ui::Application& app)
-    : ControlBinding(box, new QGroupBox(parent), form, app),
-      box_(box),
-      widget_(static_cast<QGroupBox*>(widget())) {}
-
 void GroupBoxBinding::pushState() {
-    widget_->setTitle(ToQString(box_.Caption));
+    view_->setTitle(ToQString(model_.Caption));
 }
 
 }  // namespace qtui

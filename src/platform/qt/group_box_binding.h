@@ -8,16 +8,12 @@
 namespace qtui {
 
 // GroupBox -> QGroupBox with the caption; the controls that name it as Parent are its children.
-class GroupBoxBinding final : public ControlBinding {
+class GroupBoxBinding final : public KindBinding<ui::GroupBox, QGroupBox> {
 public:
-    GroupBoxBinding(ui::GroupBox& box, QWidget* parent, const ui::Form& form,
-                    const ui::Application& app);
+    using KindBinding::KindBinding;
 
 private:
     void pushState() override;
-
-    ui::GroupBox& box_;
-    QGroupBox* widget_;
 };
 
 }  // namespace qtui

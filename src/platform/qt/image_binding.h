@@ -23,17 +23,12 @@ private:
 };
 
 // Image -> the picture it names; a click on it is the model's userClicked.
-class ImageBinding final : public ControlBinding {
+class ImageBinding final : public KindBinding<ui::Image, PictureWidget> {
 public:
-    ImageBinding(ui::Image& image, QWidget* parent, const ui::Form& form,
-                 const ui::Application& app);
+    ImageBinding(const BindingPlace& place, ui::Image& image);
 
 private:
     void pushState() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-    ui::Image& image_;
-    PictureWidget* widget_;
 };
 
 }  // namespace qtui

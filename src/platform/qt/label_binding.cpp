@@ -1,41 +1,27 @@
 #include "platform/qt/label_binding.h"
 
-#include <QMouseEvent>
-
 #include "platform/qt/conversions.h"
 
 namespace qtui {
 
-LabelBinding::LabelBinding(ui::Label& label, QWidget* parent, const ui::Form& form,
-                           const ui::Application& app)
-    : ControlBinding(label, new QLabel(parent), form, app),
-      label_(label),
-      widget_(static_cast<QLabel*>(widget())) {
-    widget_->setTextFormat(Qt::PlainText);
+LabelBinding::LabelBinding(const BindingPlace& place, ui::Label& label)
+    : KindBinding(place, label) {
+    view_->setTextFormat(Qt::PlainText);
+    forwardClicks();
 }
 
 void LabelBinding::pushState() {
-    widget_->setText(ToQString(label_.Caption()));
+    view_->setText(ToQString(model_.Caption()));
     Qt::Alignment horizontal = Qt::AlignLeft;
-    if (label_.alignment == ui::Alignment::Right) horizontal = Qt::AlignRight;
-    if (label_.alignment == ui::Alignment::Center) horizontal = Qt::AlignHCenter;
-    widget_->setAlignment(horizontal | Qt::AlignTop);
-    widget_->setWordWrap(label_.WordWrap);
-    widget_->setAutoFillBackground(!label_.Transparent);
+    if (model_.alignment == ui::Alignment::Right) horizontal = Qt::AlignRight;
+    if (model_.alignment == ui::Alignment::Center) horizontal = Qt::AlignHCenter;
+    view_->setAlignment(horizontal | Qt::AlignTop);
+    view_->setWordWrap(model_.WordWrap);
+    view_->setAutoFillBackground(!model_.Transparent);
 }
 
 void LabelBinding::adjustPalette(QPalette& palette) const {
-    if (!label_.Transparent) palette.setColor(QPalette::Window, ColorIn(label_.color, palette));
-}
-
-bool LabelBinding::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == widget_ && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            widget_->rect().contains(mouse->position().toPoint()))
-            user([&] { label_.userClicked(); });
-    }
-    return ControlBinding::eventFilter(watched, event);
+    if (!model_.Transparent) palette.setColor(QPalette::Window, ColorIn(model_.color, palette));
 }
 
 }  // namespace qtui

@@ -7,20 +7,15 @@
 
 namespace qtui {
 
-// Label -> QLabel: alignment, word wrap, its own background unless transparent, its font; a
-// click on it is the model's userClicked.
-class LabelBinding final : public ControlBinding {
+// Label -> QLabel: plain text, alignment, word wrap, its own background unless transparent;
+// a click on it is the model's userClicked.
+class LabelBinding final : public KindBinding<ui::Label, QLabel> {
 public:
-    LabelBinding(ui::Label& label, QWidget* parent, const ui::Form& form,
-                 const ui::Application& app);
+    LabelBinding(const BindingPlace& place, ui::Label& label);
 
 private:
     void pushState() override;
     void adjustPalette(QPalette& palette) const override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-    ui::Label& label_;
-    QLabel* widget_;
 };
 
 }  // namespace qtui

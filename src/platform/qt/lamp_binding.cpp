@@ -23,14 +23,8 @@ void LampWidget::paintEvent(QPaintEvent*) {
     painter.drawEllipse(circle);
 }
 
-ShapeBinding::ShapeBinding(ui::Shape& shape, QWidget* parent, const ui::Form& form,
-                           const ui::Application& app)
-    : ControlBinding(shape, new LampWidget(parent), form, app),
-      shape_(shape),
-      widget_(static_cast<LampWidget*>(widget())) {}
-
 void ShapeBinding::pushState() {
-    widget_->setBrush(ColorIn(shape_.Brush(), widget_->palette()));
+    view_->setBrush(ColorIn(model_.Brush(), view_->palette()));
 }
 
 }  // namespace qtui

@@ -23,16 +23,12 @@ private:
 };
 
 // Shape -> LampWidget in the shape's brush colour.
-class ShapeBinding final : public ControlBinding {
+class ShapeBinding final : public KindBinding<ui::Shape, LampWidget> {
 public:
-    ShapeBinding(ui::Shape& shape, QWidget* parent, const ui::Form& form,
-                 const ui::Application& app);
+    using KindBinding::KindBinding;
 
 private:
     void pushState() override;
-
-    ui::Shape& shape_;
-    LampWidget* widget_;
 };
 
 }  // namespace qtui

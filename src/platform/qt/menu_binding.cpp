@@ -52,9 +52,7 @@ void MenuBinding::push(const Entry& entry) {
     QAction* action = entry.action;
     const QSignalBlocker blocker(action);
     if (!item.IsSeparator()) {
-        QString text = ToQString(item.Caption);
-        const QString key = ShortCutText(item.shortCut());
-        if (!key.isEmpty()) text += '\t' + key;
+        const QString text = ToQString(ui::MenuText(item));
         action->setText(text);
         if (QMenu* menu = action->menu()) menu->setTitle(text);
     }

@@ -4,27 +4,24 @@
 
 namespace qtui {
 
-TrackBarBinding::TrackBarBinding(ui::TrackBar& bar, QWidget* parent, const ui::Form& form,
-                                 const ui::Application& app)
-    : ControlBinding(bar, new QSlider(parent), form, app),
-      bar_(bar),
-      slider_(static_cast<QSlider*>(widget())) {
+TrackBarBinding::TrackBarBinding(const BindingPlace& place, ui::TrackBar& bar)
+    : KindBinding(place, bar) {
     const bool vertical = bar.orientation() == ui::Orientation::Vertical;
-    slider_->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
-    slider_->setTickPosition(vertical ? QSlider::TicksRight : QSlider::TicksBelow);
+    view_->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
+    view_->setTickPosition(vertical ? QSlider::TicksRight : QSlider::TicksBelow);
     // Min at the top, and the Up key moves the thumb up.
-    slider_->setInvertedAppearance(vertical);
-    slider_->setInvertedControls(vertical);
+    view_->setInvertedAppearance(vertical);
+    view_->setInvertedControls(vertical);
     forwardMouseButtons();
-    connect(slider_, &QSlider::valueChanged, this,
-            [this](int value) { user([&] { bar_.userMoved(value); }); });
+    connect(view_, &QSlider::valueChanged, this,
+            [this](int value) { user([&] { model_.userMoved(value); }); });
 }
 
 void TrackBarBinding::pushState() {
-    slider_->setRange(bar_.Min(), bar_.Max());
-    slider_->setValue(bar_.Position());
-    slider_->setTickInterval(bar_.Frequency > 0 ? bar_.Frequency
-                                                : std::max(1, bar_.Max() - bar_.Min()));
+    view_->setRange(model_.Min(), model_.Max());
+    view_->setValue(model_.Position());
+    view_->setTickInterval(model_.Frequency > 0 ? model_.Frequency
+                                                : std::max(1, model_.Max() - model_.Min()));
 }
 
 }  // namespace qtui

@@ -10,16 +10,12 @@ namespace qtui {
 // TrackBar -> QSlider with ticks every Frequency positions (at the two ends only for 0); a
 // vertical one has Min at the top. Every movement the person makes is the model's userMoved;
 // mouse presses and releases are its userMouseDown / userMouseUp.
-class TrackBarBinding final : public ControlBinding {
+class TrackBarBinding final : public KindBinding<ui::TrackBar, QSlider> {
 public:
-    TrackBarBinding(ui::TrackBar& bar, QWidget* parent, const ui::Form& form,
-                    const ui::Application& app);
+    TrackBarBinding(const BindingPlace& place, ui::TrackBar& bar);
 
 private:
     void pushState() override;
-
-    ui::TrackBar& bar_;
-    QSlider* slider_;
 };
 
 }  // namespace qtui

@@ -5,7 +5,6 @@
 #include "platform/win32/form_window.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/views.h"
-#include "ui/button.h"
 
 namespace win32 {
 
@@ -64,11 +63,7 @@ bool ControlView::ignoring() const {
 }
 
 HFONT ControlView::font() const {
-    ui::Font f = model_.font;
-    const ui::Font& base = form_.form().font;
-    if (f.Name.empty()) f.Name = base.Name;
-    if (f.Height == 0) f.Height = base.Height;
-    if (const auto* b = dynamic_cast<const ui::Button*>(&model_); b && b->Bold()) f.Bold = true;
+    ui::Font f = model_.ShownFont();
     f.Height = form_.scale(f.Height);
     return form_.views().font(f);
 }

@@ -15,7 +15,7 @@
 
 namespace win32 {
 
-// Makes the view of a control by its kind; null for a kind it does not know.
+// Makes the view of a control by its kind.
 std::unique_ptr<ControlView> MakeView(FormWindow& form, ui::Control& control);
 
 // EDIT: the text, its background colour; the user's edits come back as userTyped.
@@ -112,39 +112,50 @@ private:
     ui::ComboBox& combo_;
 };
 
-// A static text painted here: alignment, word wrap, font and colour, drawn over whatever lies
-// under it (the window's colour or a picture) when transparent; a click is the user's click.
-class LabelView final : public ControlView {
+// A control painted here rather than by a native class: its window class only gives it a
+// window. The paint covers all of it; a click on it is the user's click where `clicks`.
+class PaintedView : public ControlView {
+protected:
+    PaintedView(FormWindow& form, ui::Control& model, bool clicks)
+        : ControlView(form, model), clicks_(clicks) {}
+    virtual void paint(HDC dc) = 0;
+    DWORD style() const override { return 0; }
+    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    const bool clicks_;
+};
+
+// A static text: alignment, word wrap, font and colour, drawn over whatever lies under it (the
+// window's colour or a picture) when transparent.
+class LabelView final : public PaintedView {
 public:
     static constexpr const wchar_t* kClass = L"VimbrelLabel";
-    LabelView(FormWindow& form, ui::Label& label) : ControlView(form, label), label_(label) {}
+    LabelView(FormWindow& form, ui::Label& label) : PaintedView(form, label, true), label_(label) {}
 
 private:
     const wchar_t* className() const override { return kClass; }
-    DWORD style() const override { return 0; }
     void pushState() override;
-    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     bool reportsMouse() const override { return false; }
-    void paint(HDC dc);
+    void paint(HDC dc) override;
     ui::Label& label_;
 };
 
 // The round status lamp, painted in its brush colour.
-class LampView final : public ControlView {
+class LampView final : public PaintedView {
 public:
     static constexpr const wchar_t* kClass = L"VimbrelLamp";
-    LampView(FormWindow& form, ui::Shape& shape) : ControlView(form, shape), shape_(shape) {}
+    LampView(FormWindow& form, ui::Shape& shape) : PaintedView(form, shape, false), shape_(shape) {}
 
 private:
     const wchar_t* className() const override { return kClass; }
-    DWORD style() const override { return 0; }
     void pushState() override;
-    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void paint(HDC dc) override;
     ui::Shape& shape_;
 };
 
-// A picture from the program's resources, stretched to its place; a click is the user's click.
-class PictureView final : public ControlView {
+// A picture from the program's resources, stretched to its place.
+class PictureView final : public PaintedView {
 public:
     static constexpr const wchar_t* kClass = L"VimbrelPicture";
     PictureView(FormWindow& form, ui::Image& image);
@@ -155,9 +166,8 @@ public:
 
 private:
     const wchar_t* className() const override { return kClass; }
-    DWORD style() const override { return 0; }
-    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     bool reportsMouse() const override { return false; }
+    void paint(HDC dc) override;
     HBITMAP bitmap_ = nullptr;
 };
 

@@ -113,17 +113,9 @@ FormWindow::~FormWindow() {
 }
 
 void FormWindow::build() {
-    std::vector<ui::Control*> order;
-    for (ui::Control* c : form_.Controls())
-        if (dynamic_cast<ui::GroupBox*>(c) != nullptr) order.push_back(c);
-    for (ui::Control* c : form_.Controls())
-        if (dynamic_cast<ui::GroupBox*>(c) == nullptr) order.push_back(c);
-    for (ui::Control* c : order) {
-        std::unique_ptr<ControlView> view = MakeView(*this, *c);
-        if (!view) continue;
-        ControlView* v = view.get();
-        views_list_.push_back(std::move(view));
-        if (auto* picture = dynamic_cast<const PictureView*>(v)) pictures_.push_back(picture);
+    for (ui::Control* c : form_.CreationOrder()) {
+        views_list_.push_back(MakeView(*this, *c));
+        ControlView* v = views_list_.back().get();
         v->create();
         if (v->hwnd() != nullptr) byWindow_[v->hwnd()] = v;
     }
@@ -255,19 +247,8 @@ void FormWindow::focusFromModel() {
 }
 
 void FormWindow::moveFocus(bool backwards) {
-    const std::vector<ui::Control*>& all = form_.Controls();
-    if (all.empty()) return;
-    const auto n = static_cast<std::ptrdiff_t>(all.size());
-    const auto it = std::find(all.begin(), all.end(), form_.ActiveControl());
-    std::ptrdiff_t i = it == all.end() ? (backwards ? 0 : n - 1) : it - all.begin();
-    for (std::ptrdiff_t step = 0; step < n; ++step) {
-        i = (i + (backwards ? n - 1 : 1)) % n;
-        ui::Control* c = all[static_cast<std::size_t>(i)];
-        if (c->CanFocus() && c->Showing() && viewOf(c)) {
-            c->userFocused();
-            return;
-        }
-    }
+    if (ui::Control* next = form_.NextInTabOrder(form_.ActiveControl(), backwards))
+        next->userFocused();
 }
 
 bool FormWindow::routeKey(HWND from, UINT, WPARAM key) {
@@ -281,6 +262,10 @@ bool FormWindow::routeKey(HWND from, UINT, WPARAM key) {
     }
     if (taken) DropTypedCharacters(from);
     return taken;
+}
+
+void FormWindow::addPicture(const PictureView& picture) {
+    pictures_.push_back(&picture);
 }
 
 void FormWindow::paintUnder(HDC dc, const RECT& r) const {

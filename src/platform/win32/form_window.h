@@ -63,6 +63,8 @@ public:
     // A key pressed in the window or one of its controls, before the control sees it; true
     // when the model (or the Tab key's move) took it.
     bool routeKey(HWND from, UINT msg, WPARAM key);
+    // A picture that paintUnder draws, from its making to the window's end.
+    void addPicture(const PictureView& picture);
     // Paints what lies under a transparent control at `r` (client pixels) into `dc`, whose
     // origin is the control's top-left corner: the window's colour and any picture there.
     void paintUnder(HDC dc, const RECT& r) const;

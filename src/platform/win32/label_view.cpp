@@ -51,7 +51,7 @@ void LabelView::paint(HDC dc) {
     ::SelectObject(dc, oldFont);
 }
 
-LRESULT LabelView::message(UINT msg, WPARAM, LPARAM, bool& handled) {
+LRESULT PaintedView::message(UINT msg, WPARAM, LPARAM, bool& handled) {
     switch (msg) {
         case WM_ERASEBKGND:
             handled = true;
@@ -65,7 +65,7 @@ LRESULT LabelView::message(UINT msg, WPARAM, LPARAM, bool& handled) {
             return 0;
         }
         case WM_LBUTTONUP:
-            if (!ignoring()) model_.userClicked();
+            if (clicks_ && !ignoring()) model_.userClicked();
             break;
         default:
             break;

@@ -8,15 +8,7 @@ void LampView::pushState() {
     ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-LRESULT LampView::message(UINT msg, WPARAM, LPARAM, bool& handled) {
-    if (msg == WM_ERASEBKGND) {
-        handled = true;
-        return 1;
-    }
-    if (msg != WM_PAINT) return 0;
-    handled = true;
-    PAINTSTRUCT ps;
-    const HDC dc = ::BeginPaint(hwnd_, &ps);
+void LampView::paint(HDC dc) {
     RECT r;
     ::GetClientRect(hwnd_, &r);
     RECT place = r;
@@ -30,8 +22,6 @@ LRESULT LampView::message(UINT msg, WPARAM, LPARAM, bool& handled) {
     ::Ellipse(dc, x, y, x + d, y + d);
     ::SelectObject(dc, oldPen);
     ::SelectObject(dc, oldBrush);
-    ::EndPaint(hwnd_, &ps);
-    return 0;
 }
 
 }  // namespace win32

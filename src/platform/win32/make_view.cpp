@@ -1,26 +1,19 @@
 #include "platform/win32/control_views.h"
 
+#include "ui/view_maker.h"
+
 namespace win32 {
 
+namespace {
+
+// One view for each kind of control; CheckView shows both check boxes and radio buttons.
+using Views = ui::ViewSet<ControlView, EditView, TrackBarView, CheckView, ComboBoxView, ButtonView,
+                          LabelView, GroupBoxView, PictureView, LampView>;
+
+}  // namespace
+
 std::unique_ptr<ControlView> MakeView(FormWindow& form, ui::Control& control) {
-    if (auto* c = dynamic_cast<ui::Edit*>(&control)) return std::make_unique<EditView>(form, *c);
-    if (auto* c = dynamic_cast<ui::TrackBar*>(&control))
-        return std::make_unique<TrackBarView>(form, *c);
-    if (auto* c = dynamic_cast<ui::Button*>(&control))
-        return std::make_unique<ButtonView>(form, *c);
-    if (auto* c = dynamic_cast<ui::CheckBox*>(&control))
-        return std::make_unique<CheckView>(form, *c);
-    if (auto* c = dynamic_cast<ui::RadioButton*>(&control))
-        return std::make_unique<CheckView>(form, *c);
-    if (auto* c = dynamic_cast<ui::GroupBox*>(&control))
-        return std::make_unique<GroupBoxView>(form, *c);
-    if (auto* c = dynamic_cast<ui::ComboBox*>(&control))
-        return std::make_unique<ComboBoxView>(form, *c);
-    if (auto* c = dynamic_cast<ui::Label*>(&control)) return std::make_unique<LabelView>(form, *c);
-    if (auto* c = dynamic_cast<ui::Shape*>(&control)) return std::make_unique<LampView>(form, *c);
-    if (auto* c = dynamic_cast<ui::Image*>(&control))
-        return std::make_unique<PictureView>(form, *c);
-    return nullptr;
+    return Views::make(control, form);
 }
 
 bool RegisterViewClasses(HINSTANCE instance) {

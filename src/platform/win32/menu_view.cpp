@@ -4,33 +4,8 @@
 
 namespace win32 {
 
-std::wstring ShortCutText(ui::ShortCut s) {
-    if (s.key == 0) return {};
-    std::wstring text;
-    if (s.shift.shift) text += L"Shift+";
-    if (s.shift.ctrl) text += L"Ctrl+";
-    if (s.shift.alt) text += L"Alt+";
-    if (s.key >= VK_F1 && s.key <= VK_F24) {
-        text += L"F" + std::to_wstring(s.key - VK_F1 + 1);
-    } else if (s.key == VK_INSERT) {
-        text += L"Ins";
-    } else if (s.key == VK_DELETE) {
-        text += L"Del";
-    } else if (s.key == VK_RETURN) {
-        text += L"Enter";
-    } else if (s.key == VK_ESCAPE) {
-        text += L"Esc";
-    } else {
-        text += static_cast<wchar_t>(s.key);
-    }
-    return text;
-}
-
-std::wstring MenuText(const ui::MenuItem& item) {
-    std::wstring text = Utf8ToWide(item.Caption);
-    const std::wstring keys = ShortCutText(item.shortCut());
-    if (!keys.empty()) text += L"\t" + keys;
-    return text;
+std::wstring MenuLine(const ui::MenuItem& item) {
+    return Utf8ToWide(ui::MenuText(item));
 }
 
 MenuBarView::MenuBarView(HWND window, ui::MenuItem& root) : window_(window), root_(root) {
@@ -89,7 +64,7 @@ void MenuBarView::fill(HMENU menu, ui::MenuItem& parent) {
             continue;
         }
         const std::size_t index = entries_.size();
-        const std::wstring text = MenuText(*item);
+        const std::wstring text = MenuLine(*item);
         UINT flags =
             MF_STRING | (item->Checked() ? MF_CHECKED : 0u) | (item->Enabled() ? 0u : MF_GRAYED);
         HMENU submenu = nullptr;
@@ -108,7 +83,7 @@ void MenuBarView::fill(HMENU menu, ui::MenuItem& parent) {
 
 void MenuBarView::pushItem(std::size_t index) {
     const Entry& e = entries_[index];
-    std::wstring text = MenuText(*e.item);
+    std::wstring text = MenuLine(*e.item);
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_STATE | MIIM_STRING;
@@ -150,7 +125,7 @@ void TrackPopup(HWND owner, ui::MenuItem& menu) {
             continue;
         }
         commands.push_back(item);
-        const std::wstring text = MenuText(*item);
+        const std::wstring text = MenuLine(*item);
         ::AppendMenuW(
             popup,
             MF_STRING | (item->Checked() ? MF_CHECKED : 0u) | (item->Enabled() ? 0u : MF_GRAYED),

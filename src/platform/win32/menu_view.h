@@ -52,9 +52,7 @@ private:
 // Shows `menu`'s items as a popup at the cursor (right click) and runs the one chosen.
 void TrackPopup(HWND owner, ui::MenuItem& menu);
 
-// The text of a shortcut as a menu shows it after its caption: "Ctrl+Z", "Shift+F5", "Ctrl+Ins".
-std::wstring ShortCutText(ui::ShortCut shortCut);
-// A menu line: caption, then a tab and the shortcut when it has one.
-std::wstring MenuText(const ui::MenuItem& item);
+// A menu line as ui::MenuText has it, for the menu functions.
+std::wstring MenuLine(const ui::MenuItem& item);
 
 }  // namespace win32

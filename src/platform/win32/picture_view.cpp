@@ -5,7 +5,8 @@
 
 namespace win32 {
 
-PictureView::PictureView(FormWindow& form, ui::Image& image) : ControlView(form, image) {
+PictureView::PictureView(FormWindow& form, ui::Image& image) : PaintedView(form, image, true) {
+    form.addPicture(*this);
     // The picture is a bitmap resource named as the model names it ("splash" -> SPLASH).
     std::wstring name = Utf8ToWide(image.Picture);
     for (wchar_t& c : name) c = static_cast<wchar_t>(::towupper(c));
@@ -33,27 +34,9 @@ void PictureView::drawInto(HDC dc, POINT origin) const {
     ::DeleteDC(source);
 }
 
-LRESULT PictureView::message(UINT msg, WPARAM, LPARAM, bool& handled) {
-    switch (msg) {
-        case WM_ERASEBKGND:
-            handled = true;
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            const HDC dc = ::BeginPaint(hwnd_, &ps);
-            // The window's colour, then this picture and any other one it overlaps.
-            form_.paintUnder(dc, placement());
-            ::EndPaint(hwnd_, &ps);
-            handled = true;
-            return 0;
-        }
-        case WM_LBUTTONUP:
-            if (!ignoring()) model_.userClicked();
-            break;
-        default:
-            break;
-    }
-    return 0;
+void PictureView::paint(HDC dc) {
+    // The window's colour, then this picture and any other one it overlaps.
+    form_.paintUnder(dc, placement());
 }
 
 }  // namespace win32

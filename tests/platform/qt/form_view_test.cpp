@@ -12,10 +12,16 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegion>
+#include <string>
+#include <vector>
 
 #include "platform/qt/form_view.h"
 #include "qt_program.h"
 #include "shell/startup.h"
+#include "ui/check_box.h"
+#include "ui/combo_box.h"
+#include "ui/edit.h"
+#include "ui/trackbar.h"
 
 using qt_testing::QtProgram;
 
@@ -253,6 +259,89 @@ TEST(QtFormView, ARenameStartsWithTheNameSelectedAndALongNameIsElided) {
     q.press(Qt::Key_Escape);
     EXPECT_EQ(g.Memory2.Caption(), "Memory 2Tweeter and woofer");
     EXPECT_FALSE(field->isVisible());
+}
+
+// Presses Tab (Shift+Tab: `backwards`) `count` times where the keyboard is, and names the
+// model's focused control after each press.
+std::vector<std::string> TabWalk(const ui::Form& form, std::size_t count, bool backwards) {
+    std::vector<std::string> seen;
+    for (std::size_t i = 0; i < count; ++i) {
+        QWidget* target = QApplication::focusWidget();
+        if (!target) target = QApplication::activeWindow();
+        QTest::keyClick(target, backwards ? Qt::Key_Backtab : Qt::Key_Tab,
+                        backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        seen.push_back(form.ActiveControl() ? form.ActiveControl()->Name : "(none)");
+    }
+    return seen;
+}
+
+// Where the form kit's own order says Tab goes from the focused control, `count` times.
+std::vector<std::string> ModelWalk(const ui::Form& form, std::size_t count, bool backwards) {
+    std::vector<std::string> expected;
+    const ui::Control* at = form.ActiveControl();
+    for (std::size_t i = 0; i < count; ++i) {
+        at = form.NextInTabOrder(at, backwards);
+        expected.push_back(at ? at->Name : "(none)");
+    }
+    return expected;
+}
+
+// A window whose Tab order is not the order its controls were made in follows the order.
+TEST(QtFormView, TabFollowsTheLayoutsOrderRatherThanTheOrderOfMaking) {
+    ui::Application app;
+    ui::Form form("frmTabs", "Tabs");
+    ui::Edit first("first"), second("second");
+    ui::Button button("button", "OK");
+    ui::CheckBox check("check", "Loop");
+    ui::ComboBox combo("combo", {"a", "b"}, 0);
+    ui::TrackBar bar("bar", 0, 10, 5);
+    ui::Label label("label", "Hertz");
+    int top = 0;
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&first, &second, &button, &check,
+                                                              &combo, &bar, &label}) {
+        form.add(*c);
+        c->setBounds(10, top += 30, 120, 26);
+    }
+    form.setClientSize(200, 260);
+    form.TabOrder = {&combo, &first, &bar, &button, &second, &check};
+    qtui::FormView view(form, app);
+    form.Show();
+    view.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.window()));
+    combo.SetFocus();
+    ASSERT_EQ(QApplication::focusWidget(), view.widgetOf(combo));
+    EXPECT_EQ(TabWalk(form, 6, false),
+              (std::vector<std::string>{"first", "bar", "button", "second", "check", "combo"}));
+    EXPECT_EQ(TabWalk(form, 3, true), (std::vector<std::string>{"check", "second", "button"}));
+    // A hidden control is passed over, as the model passes over it.
+    second.setVisible(false);
+    EXPECT_EQ(TabWalk(form, 2, false), (std::vector<std::string>{"check", "combo"}));
+}
+
+// Every window of the program takes the Tab key round the same chain as the form kit's own
+// order, which the Windows front-end follows too, both ways and past the end.
+TEST(QtFormView, TabGoesRoundEachWindowInTheFormKitsOrder) {
+    QtProgram q;
+    vpg::TfrmGenerator& g = q.gen();
+    g.MemRecall(1);  // the sweep's fields show, the constant tone's steps do not
+    std::vector<ui::Form*> forms{&g, q.p.program.frmSettings.get(), q.p.program.frmAbout.get()};
+    for (ui::Form* f : forms) {
+        SCOPED_TRACE(f->Name);
+        if (f != &g) {
+            f->Show();
+            q.activate(*f);
+        }
+        ui::Control* start = f->NextInTabOrder(nullptr, false);
+        ASSERT_NE(start, nullptr);
+        start->SetFocus();
+        ASSERT_EQ(QApplication::focusWidget(), q.widget(*start));
+        const std::size_t round = f->TabSequence().size() + 1;
+        const std::vector<std::string> forwards = ModelWalk(*f, round, false);
+        EXPECT_EQ(TabWalk(*f, round, false), forwards);
+        const std::vector<std::string> backwards = ModelWalk(*f, round, true);
+        EXPECT_EQ(TabWalk(*f, round, true), backwards);
+        if (f != &g) f->Close();
+    }
 }
 
 // The splash's white is see-through, and a click on its picture ends the wait.

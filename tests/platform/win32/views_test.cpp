@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -241,17 +242,19 @@ TEST_F(ViewsTest, KeysGoToTheModelFirstAndTheControlGetsOnlyWhatItLeaves) {
     EXPECT_EQ(shortcutClicks, 1);
 }
 
-// Ctrl held down, as the keyboard state tells it to the window procedure.
-struct CtrlHeld {
+// A key held down (Ctrl, Shift), as the keyboard state tells it to the window procedure.
+struct KeyHeld {
     BYTE saved[256] = {};
-    CtrlHeld() {
+    explicit KeyHeld(BYTE key) {
         ::GetKeyboardState(saved);
         BYTE held[256];
         std::copy(std::begin(saved), std::end(saved), held);
-        held[VK_CONTROL] = 0x80;
+        held[key] = 0x80;
         ::SetKeyboardState(held);
     }
-    ~CtrlHeld() { ::SetKeyboardState(saved); }
+    ~KeyHeld() { ::SetKeyboardState(saved); }
+    KeyHeld(const KeyHeld&) = delete;
+    KeyHeld& operator=(const KeyHeld&) = delete;
 };
 
 // In a field Ctrl+Z is the field's undo (the key, then the control character the keyboard
@@ -263,7 +266,7 @@ TEST_F(ViewsTest, EditingKeysAreTheFieldsAndShortcutsElsewhere) {
     ::SendMessageW(field, WM_CHAR, L'5', 1);
     ASSERT_EQ(edit.Text(), "1005");
     {
-        CtrlHeld ctrl;
+        KeyHeld ctrl(VK_CONTROL);
         ::SendMessageW(field, WM_KEYDOWN, 'Z', 1);
         ::SendMessageW(field, WM_CHAR, 0x1A, 1);  // Ctrl+Z as a character
     }
@@ -272,7 +275,7 @@ TEST_F(ViewsTest, EditingKeysAreTheFieldsAndShortcutsElsewhere) {
     EXPECT_EQ(edit.Text(), "100");
     button.SetFocus();
     {
-        CtrlHeld ctrl;
+        KeyHeld ctrl(VK_CONTROL);
         ::SendMessageW(hwndOf(button), WM_KEYDOWN, 'Z', 1);
     }
     EXPECT_EQ(undoClicks, 1);
@@ -280,6 +283,35 @@ TEST_F(ViewsTest, EditingKeysAreTheFieldsAndShortcutsElsewhere) {
 
 // F1 in an open menu comes as WM_HELP, and where the window saw the key press too, as that
 // key: one press opens the menu's help once.
+// Tab and Shift+Tab pressed in the focused control, `count` times: the model's focused
+// control after each press.
+std::vector<std::string> TabWalk(const ui::Form& form, const win32::FormWindow& window,
+                                 std::size_t count, bool backwards) {
+    std::vector<std::string> seen;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::optional<KeyHeld> shift;
+        if (backwards) shift.emplace(VK_SHIFT);
+        const ui::Control* at = form.ActiveControl();
+        ::SendMessageW(at ? window.viewOf(at)->hwnd() : window.hwnd(), WM_KEYDOWN, VK_TAB, 1);
+        seen.push_back(form.ActiveControl() ? form.ActiveControl()->Name : "(none)");
+    }
+    return seen;
+}
+
+// The Tab key follows the layout's order, not the order the controls were added in, and
+// passes over what cannot take the focus; the Qt front-end walks the same chain.
+TEST_F(ViewsTest, TabFollowsTheLayoutsOrderBothWays) {
+    form.TabOrder = {&button, &combo, &edit, &check, &bar};
+    button.SetFocus();
+    EXPECT_EQ(TabWalk(form, *window, 5, false),
+              (std::vector<std::string>{"combo", "edit", "check", "bar", "button"}));
+    EXPECT_EQ(TabWalk(form, *window, 2, true), (std::vector<std::string>{"bar", "check"}));
+    bar.SetFocus();
+    check.setVisible(false);
+    combo.setEnabled(false);
+    EXPECT_EQ(TabWalk(form, *window, 3, true), (std::vector<std::string>{"edit", "button", "bar"}));
+}
+
 TEST_F(ViewsTest, F1InAnOpenMenuOpensItsHelpOncePerPress) {
     std::vector<int> topics;
     app.helpViewer = [&](const std::string&, int context) { topics.push_back(context); };
