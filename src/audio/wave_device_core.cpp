@@ -346,36 +346,31 @@ MMRESULT WaveDeviceCore::Write(HWAVEOUT handle, WAVEHDR* header) {
     return seen(WaveCall::Write, handle, result, header, bytes);
 }
 
-MMRESULT WaveDeviceCore::Reset(HWAVEOUT handle) {
+// Screens the call and runs `action` on the open device of `handle`.
+template <class Action>
+MMRESULT WaveDeviceCore::onDevice(WaveCall call, HWAVEOUT handle, Action action) {
     std::lock_guard calls(calls_);
-    if (const MMRESULT refused = Screen(WaveCall::Reset))
-        return seen(WaveCall::Reset, handle, refused);
+    if (const MMRESULT refused = Screen(call)) return seen(call, handle, refused);
     Device* device = find(handle);
-    if (device == nullptr) return seen(WaveCall::Reset, handle, MMSYSERR_INVALHANDLE);
-    device->stream->drop();
-    std::lock_guard lock(state_);
-    handBack(*device);
-    return seen(WaveCall::Reset, handle, MMSYSERR_NOERROR);
+    if (device == nullptr) return seen(call, handle, MMSYSERR_INVALHANDLE);
+    action(*device);
+    return seen(call, handle, MMSYSERR_NOERROR);
+}
+
+MMRESULT WaveDeviceCore::Reset(HWAVEOUT handle) {
+    return onDevice(WaveCall::Reset, handle, [this](Device& device) {
+        device.stream->drop();
+        std::lock_guard lock(state_);
+        handBack(device);
+    });
 }
 
 MMRESULT WaveDeviceCore::Pause(HWAVEOUT handle) {
-    std::lock_guard calls(calls_);
-    if (const MMRESULT refused = Screen(WaveCall::Pause))
-        return seen(WaveCall::Pause, handle, refused);
-    Device* device = find(handle);
-    if (device == nullptr) return seen(WaveCall::Pause, handle, MMSYSERR_INVALHANDLE);
-    device->stream->pause();
-    return seen(WaveCall::Pause, handle, MMSYSERR_NOERROR);
+    return onDevice(WaveCall::Pause, handle, [](Device& device) { device.stream->pause(); });
 }
 
 MMRESULT WaveDeviceCore::Restart(HWAVEOUT handle) {
-    std::lock_guard calls(calls_);
-    if (const MMRESULT refused = Screen(WaveCall::Restart))
-        return seen(WaveCall::Restart, handle, refused);
-    Device* device = find(handle);
-    if (device == nullptr) return seen(WaveCall::Restart, handle, MMSYSERR_INVALHANDLE);
-    device->stream->resume();
-    return seen(WaveCall::Restart, handle, MMSYSERR_NOERROR);
+    return onDevice(WaveCall::Restart, handle, [](Device& device) { device.stream->resume(); });
 }
 
 MMRESULT WaveDeviceCore::GetPosition(HWAVEOUT handle, MMTIME* time) {

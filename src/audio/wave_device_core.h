@@ -169,6 +169,8 @@ private:
     void post(const Device& device, std::uint32_t msg, WAVEHDR* header);
     void handBack(Device& device);
     void reap();
+    template <class Action>
+    MMRESULT onDevice(WaveCall call, HWAVEOUT handle, Action action);
     MMRESULT seen(WaveCall call, HWAVEOUT handle, MMRESULT result, WAVEHDR* header = nullptr,
                   std::uint32_t bytes = 0);
 
