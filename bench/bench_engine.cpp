@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "audio/output_settings.h"
-#include "platform/headless/headless_platform.h"
 #include "shell/generator_form.h"
 #include "shell/startup.h"
+#include "support/doubles/headless_platform.h"
 
 namespace {
 

@@ -13,6 +13,17 @@ bash scripts/install-deps.sh "${packages[@]}"
 bash scripts/build-windows.sh win64
 
 build=$PWD/build-win64
+
+# No test double in vpg.exe or vpg-send.exe; the test program holds them, which shows that the
+# check finds them in a stripped program too.
+echo "== test doubles in the programs"
+doubles=(--nm x86_64-w64-mingw32-nm --doubles tests/support/doubles)
+[[ -f src/platform/headless/fake_wave_out.h ]] &&
+    doubles+=(--doubles src/platform/headless/fake_wave_out.h)
+python3 scripts/check_program_symbols.py "${doubles[@]}" "$build/vpg.exe" "$build/vpg-send.exe"
+python3 scripts/check_program_symbols.py --expect "${doubles[@]}" "$build/tests/vpg_tests.exe" \
+    >/dev/null
+
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 tests=$build/tests/vpg_tests.exe

@@ -13,13 +13,13 @@
 #include "apps/vpg-render/output_file.h"
 #include "audio/output_settings.h"
 #include "controls/numeric_entry.h"
-#include "platform/headless/headless_message_loop.h"
-#include "platform/headless/heap_wave_memory.h"
-#include "platform/headless/manual_hot_key.h"
-#include "platform/headless/memory_registry.h"
-#include "platform/headless/recorded_shell.h"
-#include "platform/headless/virtual_timing.h"
 #include "platform/headless/wav_file_wave_out.h"
+#include "platform/portable/headless_message_loop.h"
+#include "platform/portable/heap_wave_memory.h"
+#include "platform/portable/idle_hot_key.h"
+#include "platform/portable/instant_splash_timing.h"
+#include "platform/portable/memory_registry.h"
+#include "platform/portable/silent_shell.h"
 #include "shell/generator_form.h"
 #include "shell/startup.h"
 
@@ -129,9 +129,9 @@ int Render(const Options& o, std::ostream& messages) {
     wav.setFile(stream, o.output);
     headless::HeapWaveMemory memory;
     headless::MemoryRegistry registry;
-    headless::RecordedShell shell;
-    headless::ManualHotKey hotKey(loop);
-    headless::VirtualTiming timing(loop);
+    headless::SilentShell shell;
+    headless::IdleHotKey hotKey;
+    headless::InstantSplashTiming timing(loop);
     registry.keys[vpg::ProgramKey()]["Welcome"] = persistence::RegistryValue::Integer(1);
     vpg::Platform platform{loop, dialogs, wav, memory, registry, shell, hotKey, '.', "./"};
     vpg::Program program(platform, timing);

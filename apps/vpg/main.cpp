@@ -14,7 +14,7 @@
 
 #include "platform/alsa/alsa_wave_out.h"
 #include "platform/alsa/pcm_rules.h"
-#include "platform/headless/heap_wave_memory.h"
+#include "platform/portable/heap_wave_memory.h"
 #include "platform/posix/file_registry.h"
 #include "platform/posix/remote_control.h"
 #include "platform/posix/termination_signals.h"

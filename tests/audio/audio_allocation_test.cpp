@@ -12,8 +12,8 @@
 
 #include "audio/audio_io.h"
 #include "platform/headless/fake_wave_out.h"
-#include "platform/headless/headless_message_loop.h"
-#include "platform/headless/heap_wave_memory.h"
+#include "platform/portable/headless_message_loop.h"
+#include "platform/portable/heap_wave_memory.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/headless/fake_wave_out.h"
-#include "platform/headless/headless_message_loop.h"
-#include "platform/headless/heap_wave_memory.h"
+#include "platform/portable/headless_message_loop.h"
+#include "support/doubles/faulty_wave_memory.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ std::string standardText(audio::MMRESULT code) {
 struct AudioFixture : ::testing::Test {
     headless::HeadlessMessageLoop loop;
     headless::FakeWaveOut device{loop};
-    headless::HeapWaveMemory memory;
+    headless::FaultyWaveMemory memory;
     std::unique_ptr<TAudioOut> component;
     TAudioOut* AudioOut1 = nullptr;  // the variable the callback windows read
 

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "persistence/reg_file.h"
-#include "platform/headless/headless_platform.h"
 #include "platform/posix/file_registry.h"
 #include "shell/generator_form.h"
 #include "shell/startup.h"
+#include "support/doubles/headless_platform.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 
 #include "audio/audio_io.h"
 #include "platform/alsa/pcm_rules.h"
-#include "platform/headless/heap_wave_memory.h"
+#include "platform/portable/heap_wave_memory.h"
 #include "support/threaded_message_loop.h"
 
 extern char** environ;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_message_loop.h"
+#include "platform/portable/headless_message_loop.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "audio/audio_io.h"
-#include "platform/headless/headless_message_loop.h"
-#include "platform/headless/heap_wave_memory.h"
+#include "platform/portable/headless_message_loop.h"
+#include "platform/portable/heap_wave_memory.h"
 #include "support/wav_reader.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "audio/output_settings.h"
-#include "platform/headless/headless_platform.h"
 #include "shell/frequency_display.h"
 #include "shell/generator_form.h"
 #include "shell/help_about.h"
 #include "shell/startup.h"
+#include "support/doubles/headless_platform.h"
 
 namespace testing_support {
 

@@ -1,4 +1,4 @@
-#include "platform/headless/scripted_dialogs.h"
+#include "support/doubles/scripted_dialogs.h"
 
 namespace headless {
 

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_message_loop.h"
+#include "platform/portable/headless_message_loop.h"
 
 namespace headless {
 

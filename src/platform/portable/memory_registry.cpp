@@ -1,16 +1,14 @@
-#include "platform/headless/memory_registry.h"
+#include "platform/portable/memory_registry.h"
 
 namespace headless {
 
 persistence::RegKey MemoryRegistry::OpenKey(const std::string& path) {
-    if (denyOpen || !keys.count(path)) return 0;
+    if (!keys.count(path)) return 0;
     handles_[next_] = path;
     return next_++;
 }
 
 persistence::RegKey MemoryRegistry::CreateKey(const std::string& path) {
-    if (denyCreate) return 0;
-    if (!keys.count(path) && denyOpen) return 0;
     keys[path];
     handles_[next_] = path;
     return next_++;
@@ -30,7 +28,6 @@ bool MemoryRegistry::SetValue(persistence::RegKey key, const std::string& name,
                               const persistence::RegistryValue& value) {
     const auto h = handles_.find(key);
     if (h == handles_.end()) return false;
-    if (writesBeforeRefusal >= 0 && writes_ >= writesBeforeRefusal) return false;
     ++writes_;
     keys[h->second][name] = value;
     return true;

@@ -3,19 +3,19 @@
 #include <string>
 
 #include "platform/headless/fake_wave_out.h"
-#include "platform/headless/headless_message_loop.h"
-#include "platform/headless/heap_wave_memory.h"
-#include "platform/headless/manual_hot_key.h"
-#include "platform/headless/memory_registry.h"
-#include "platform/headless/recorded_shell.h"
-#include "platform/headless/scripted_dialogs.h"
-#include "platform/headless/virtual_timing.h"
+#include "platform/portable/headless_message_loop.h"
 #include "shell/platform.h"
+#include "support/doubles/faulty_registry.h"
+#include "support/doubles/faulty_wave_memory.h"
+#include "support/doubles/manual_hot_key.h"
+#include "support/doubles/recorded_shell.h"
+#include "support/doubles/scripted_dialogs.h"
+#include "support/doubles/virtual_timing.h"
 
 namespace headless {
 
-// Every platform interface in its simplest complete form, wired together: the starting point
-// of a new platform, and what the tests run the program on.
+// Every platform interface as a test double, wired together: what the tests, the benchmarks and
+// the fuzzers run the program on, each part scripted or recorded or with faults to inject.
 struct HeadlessPlatform {
     explicit HeadlessPlatform(char decimalSeparator = '.')
         : platform{loop,  dialogs, waveOut,          memory,     registry,
@@ -24,8 +24,8 @@ struct HeadlessPlatform {
     HeadlessMessageLoop loop;
     ScriptedDialogs dialogs;
     FakeWaveOut waveOut{loop};
-    HeapWaveMemory memory;
-    MemoryRegistry registry;
+    FaultyWaveMemory memory;
+    FaultyRegistry registry;
     RecordedShell shell;
     ManualHotKey hotKey{loop};
     VirtualTiming timing{loop};

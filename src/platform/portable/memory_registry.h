@@ -8,9 +8,9 @@
 
 namespace headless {
 
-// The settings store in memory, with the failures a real store can have: a key that does not
-// open, a key that cannot be created, writes refused from some point on.
-class MemoryRegistry final : public persistence::IRegistry {
+// The settings store in memory, for a run that keeps nothing: what is written reads back until
+// the store is gone.
+class MemoryRegistry : public persistence::IRegistry {
 public:
     using Values = std::map<std::string, persistence::RegistryValue>;
 
@@ -23,12 +23,9 @@ public:
     void CloseKey(persistence::RegKey key) override;
 
     std::map<std::string, Values> keys;
-    bool denyOpen = false;
-    bool denyCreate = false;
-    // Writes accepted before every further write is refused; negative: no limit.
-    int writesBeforeRefusal = -1;
 
     int openHandles() const { return static_cast<int>(handles_.size()); }
+    // Writes accepted so far.
     int writes() const { return writes_; }
 
 private:

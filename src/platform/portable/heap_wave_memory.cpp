@@ -1,4 +1,4 @@
-#include "platform/headless/heap_wave_memory.h"
+#include "platform/portable/heap_wave_memory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,14 +13,7 @@ HeapWaveMemory::~HeapWaveMemory() {
     }
 }
 
-bool HeapWaveMemory::due(unsigned& countdown) {
-    if (countdown == 0) return false;
-    return --countdown == 0;
-}
-
 audio::HGLOBAL HeapWaveMemory::GlobalAlloc(std::uint32_t flags, std::size_t bytes) {
-    ++allocCalls_;
-    if (due(allocFailIn_)) return 0;
     // Through operator new, so that allocation counters in tests see this memory too.
     auto* data = static_cast<std::uint8_t*>(::operator new(bytes ? bytes : 1, std::nothrow));
     if (data == nullptr) return 0;
@@ -44,7 +37,6 @@ HeapWaveMemory::Block* HeapWaveMemory::find(audio::HGLOBAL handle) const {
 void* HeapWaveMemory::GlobalLock(audio::HGLOBAL handle) {
     Block* block = find(handle);
     if (block == nullptr) return nullptr;
-    if (due(lockFailIn_)) return nullptr;
     ++block->locks;
     return block->data;
 }

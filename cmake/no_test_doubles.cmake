@@ -1,0 +1,66 @@
+# No program links the test doubles: a scripted dialog or a fault switch must never reach a
+# user. Every executable defined under apps/ is a program; its libraries are followed as far
+# as they go (a static library brings its own private ones into the program), and a program
+# that reaches vpg_testing stops the configuration, naming the chain.
+
+# The targets that `target` links, as written: without generator expressions or the
+# directory markers CMake adds to links made in another folder.
+function(vpg_linked_targets target out)
+    set(found)
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+        get_target_property(libraries ${target} ${property})
+        if(NOT libraries)
+            continue()
+        endif()
+        foreach(library IN LISTS libraries)
+            string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" library "${library}")
+            string(REGEX REPLACE "::@\\(.*\\)$" "" library "${library}")
+            if(library AND TARGET ${library})
+                get_target_property(aliased ${library} ALIASED_TARGET)
+                if(aliased)
+                    set(library ${aliased})
+                endif()
+                list(APPEND found ${library})
+            endif()
+        endforeach()
+    endforeach()
+    list(REMOVE_DUPLICATES found)
+    set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# Fails when `program` reaches `forbidden` through its libraries.
+function(vpg_check_program_links program forbidden)
+    set(queue ${program})
+    set(seen ${program})
+    set(via_${program} ${program})
+    while(queue)
+        list(POP_FRONT queue current)
+        vpg_linked_targets(${current} linked)
+        foreach(library IN LISTS linked)
+            if(library IN_LIST seen)
+                continue()
+            endif()
+            list(APPEND seen ${library})
+            set(via_${library} "${via_${current}} -> ${library}")
+            if(library STREQUAL forbidden)
+                message(FATAL_ERROR "No program may link the test doubles: ${program} links "
+                                    "${forbidden} (${via_${library}}). Programs use the real "
+                                    "parts in src/platform/ (vpg_portable and the platforms).")
+            endif()
+            list(APPEND queue ${library})
+        endforeach()
+    endwhile()
+endfunction()
+
+function(vpg_check_programs_link_no_doubles)
+    get_property(targets DIRECTORY ${PROJECT_SOURCE_DIR}/apps PROPERTY BUILDSYSTEM_TARGETS)
+    set(programs)
+    foreach(target IN LISTS targets)
+        get_target_property(type ${target} TYPE)
+        if(type STREQUAL "EXECUTABLE")
+            list(APPEND programs ${target})
+            vpg_check_program_links(${target} vpg_testing)
+        endif()
+    endforeach()
+    message(STATUS "Programs checked to link no test doubles: ${programs}")
+endfunction()
