@@ -25,10 +25,10 @@
 
 #include "audio/wave_memory.h"
 #include "audio/wave_out.h"
-#include "platform/headless/fake_wave_out.h"
-#include "platform/headless/headless_message_loop.h"
-#include "platform/headless/heap_wave_memory.h"
-#include "platform/headless/wav_file_wave_out.h"
+#include "platform/portable/headless_message_loop.h"
+#include "platform/portable/heap_wave_memory.h"
+#include "platform/portable/wav_file_wave_out.h"
+#include "support/doubles/fake_wave_out.h"
 
 #ifdef VPG_TEST_ALSA
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "platform/headless/fake_wave_out.h"
+#include "support/doubles/fake_wave_out.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/headless/wav_file_wave_out.h"
+#include "platform/portable/wav_file_wave_out.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // The fake device keeps the platform's rules that the wave output relies on.
 
-#include "platform/headless/fake_wave_out.h"
+#include "support/doubles/fake_wave_out.h"
 
 #include <gtest/gtest.h>
 
