@@ -15,7 +15,7 @@
 
 namespace {
 
-using audio::TAudioOut;
+using namespace audio;
 
 constexpr std::int32_t kBufferBytes = 4096;  // 1024 stereo frames of 16 bits
 constexpr std::int32_t kRing = 4;
@@ -200,13 +200,11 @@ TYPED_TEST(WaveOutContract, AStartThatFailsSaysWhyAndLeavesTheDeviceClosed) {
         this->log.clear();
         this->fills = 0;
         this->filledLimit = c.filledLimit;
-        this->out.setWaveDevice(c.badDevice ? this->rig.device().GetNumDevs() + 7
-                                            : audio::WAVE_MAPPER);
+        this->out.setWaveDevice(c.badDevice ? this->rig.device().GetNumDevs() + 7 : WAVE_MAPPER);
         EXPECT_FALSE(this->start());
         if (c.badDevice) {
-            char text[audio::MAXERRORLENGTH] = {};
-            this->rig.device().GetErrorText(audio::MMSYSERR_BADDEVICEID, text,
-                                            audio::MAXERRORLENGTH);
+            char text[MAXERRORLENGTH] = {};
+            this->rig.device().GetErrorText(MMSYSERR_BADDEVICEID, text, MAXERRORLENGTH);
             EXPECT_EQ(this->out.ErrorMessage, text);
         } else {
             EXPECT_EQ(this->out.ErrorMessage, kNoFilledBuffer);
@@ -221,7 +219,7 @@ TYPED_TEST(WaveOutContract, AStartThatFailsSaysWhyAndLeavesTheDeviceClosed) {
         EXPECT_FALSE(this->out.IsWaveDeviceOpen());
     }
     // And the component is not the worse for it.
-    this->out.setWaveDevice(audio::WAVE_MAPPER);
+    this->out.setWaveDevice(WAVE_MAPPER);
     this->log.clear();
     this->fills = 0;
     this->filledLimit = 5;
@@ -232,7 +230,7 @@ TYPED_TEST(WaveOutContract, AStartThatFailsSaysWhyAndLeavesTheDeviceClosed) {
 
 // A device that gives up while playing ends the run with the reason, and closes.
 TYPED_TEST(WaveOutContract, ADeviceThatFailsMidStreamEndsTheRunWithItsReason) {
-    std::uint32_t id = audio::WAVE_MAPPER;
+    std::uint32_t id = WAVE_MAPPER;
     if (!this->rig.failAfter(kBufferBytes, id))
         GTEST_SKIP() << TypeParam::kName << " cannot be made to fail by itself";
     this->out.setWaveDevice(id);

@@ -46,6 +46,9 @@
 
 namespace wave_rigs {
 
+// The wave-out names unqualified: on Windows they are winmm's macros.
+using namespace audio;
+
 using Done = std::function<bool()>;
 
 // Where a failing device gives up: a few buffers into the stream.
@@ -94,8 +97,8 @@ public:
     bool failAfter(std::uint32_t bufferBytes, std::uint32_t& deviceId) {
         // The write that would carry the sound past the limit is refused as a lost device's is.
         const auto n = static_cast<unsigned>(kFailAfterBytes / bufferBytes) + 1;
-        fake_.failNext(headless::FakeWaveOut::Call::Write, audio::MMSYSERR_NODRIVER, n);
-        deviceId = audio::WAVE_MAPPER;
+        fake_.failNext(headless::FakeWaveOut::Call::Write, MMSYSERR_NODRIVER, n);
+        deviceId = WAVE_MAPPER;
         return true;
     }
     bool played(std::vector<std::uint8_t>& bytes) {
@@ -133,7 +136,7 @@ public:
     bool failAfter(std::uint32_t, std::uint32_t& deviceId) {
         // A full disk: the write past the limit fails as the device reports it.
         wav_.setDataLimit(kFailAfterBytes);
-        deviceId = audio::WAVE_MAPPER;
+        deviceId = WAVE_MAPPER;
         return true;
     }
     bool played(std::vector<std::uint8_t>& bytes) {
