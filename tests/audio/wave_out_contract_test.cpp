@@ -127,20 +127,23 @@ TYPED_TEST(WaveOutContract, EveryBufferIsFilledOnceBeforeTheStreamStarts) {
 
 // Each played buffer is refilled in its turn, and the sound is the fills in their order.
 TYPED_TEST(WaveOutContract, RefillsFollowThePlayOrderAndTheSoundIsTheFillsInOrder) {
-    this->filledLimit = 11;
+    this->filledLimit = 25;
     ASSERT_TRUE(this->start()) << this->out.ErrorMessage;
     ASSERT_TRUE(this->runToStop());
-    ASSERT_GE(this->offered.size(), 12u);
+    ASSERT_GE(this->offered.size(), 26u);
     // Up to the first fill that gives nothing; that buffer is not written, so it is offered
     // again at the next completion.
-    for (std::size_t i = kRing; i <= 11; ++i)
+    for (std::size_t i = kRing; i <= 25; ++i)
         EXPECT_EQ(this->offered[i], this->offered[i - kRing]) << "fill " << i;
-    EXPECT_EQ(this->out.ProcessedBuffers, 11);
+    EXPECT_EQ(this->out.ProcessedBuffers, 25);
+    EXPECT_EQ(this->filled.size(), 25u * kBufferBytes);
     std::vector<std::uint8_t> played;
     if (this->rig.played(played)) {
         EXPECT_TRUE(played == this->filled)
             << played.size() << " bytes played, " << this->filled.size() << " filled";
     }
+    EXPECT_EQ(this->notices(), (std::vector<std::string>{"started", "OnStart", "OnStop"}));
+    this->expectQuietAfterStop();
 }
 
 // After a false fill no buffer is queued again; those queued play out; then the device closes.
@@ -182,6 +185,41 @@ TYPED_TEST(WaveOutContract, StopAtOnceMidStreamEndsTheRunAtOnce) {
     const std::vector<std::string> n = this->notices();
     EXPECT_EQ(n, (std::vector<std::string>{"started", "OnStart", "OnStop"}));
     this->expectQuietAfterStop();
+}
+
+// StopAtOnce at once after Start, again and again: each run ends with its OnStop.
+TYPED_TEST(WaveOutContract, StopAtOnceRightAfterStartEndsWithOnStopAndTheNextRunStarts) {
+    for (std::size_t run = 1; run <= 3; ++run) {
+        ASSERT_TRUE(this->start()) << this->out.ErrorMessage;
+        this->out.StopAtOnce();
+        EXPECT_FALSE(this->out.Active);
+        ASSERT_TRUE(this->runToStop(run)) << run;
+        EXPECT_FALSE(this->out.IsWaveDeviceOpen());
+    }
+    this->rig.settle();
+    EXPECT_EQ(this->notices(),
+              (std::vector<std::string>{"started", "OnStart", "OnStop", "started", "OnStart",
+                                        "OnStop", "started", "OnStart", "OnStop"}));
+}
+
+// Paused before Start: the ring is filled and written, but nothing plays until the resume.
+TYPED_TEST(WaveOutContract, AStreamStartedPausedPlaysOnlyAfterItIsResumed) {
+    this->filledLimit = 8;
+    this->out.setPaused(true);
+    ASSERT_TRUE(this->start()) << this->out.ErrorMessage;
+    this->rig.settle();
+    EXPECT_EQ(this->out.ProcessedBuffers, 0);
+    std::vector<std::uint8_t> played;
+    if (this->rig.played(played)) {
+        EXPECT_TRUE(played.empty()) << played.size() << " bytes played while paused";
+    }
+    this->out.setPaused(false);
+    ASSERT_TRUE(this->runToStop());
+    EXPECT_EQ(this->notices(), (std::vector<std::string>{"started", "OnStart", "OnStop"}));
+    EXPECT_EQ(this->out.ProcessedBuffers, 8);
+    if (this->rig.played(played)) {
+        EXPECT_TRUE(played == this->filled);
+    }
 }
 
 // A start that fails says why; after an open that succeeded, OnStart and OnStop still follow.

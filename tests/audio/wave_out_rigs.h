@@ -71,15 +71,25 @@ inline std::filesystem::path FreshFolder(const char* rig) {
     return dir;
 }
 
+// The loop and the memory of a rig; the rig adds its device.
+template <class Loop, class Memory>
+class RigBase {
+public:
+    ui::IMessageLoop& loop() { return loop_; }
+    IWaveMemory& memory() { return memory_; }
+
+protected:
+    Loop loop_;
+    Memory memory_;
+};
+
 // The fake: nothing plays until the rig moves its clock, one buffer at a time.
-class FakeRig {
+class FakeRig : public RigBase<headless::HeadlessMessageLoop, headless::HeapWaveMemory> {
 public:
     static constexpr const char* kName = "fake";
     FakeRig() { fake_.setCapture(true); }
 
     audio::IWaveOut& device() { return fake_; }
-    ui::IMessageLoop& loop() { return loop_; }
-    audio::IWaveMemory& memory() { return memory_; }
 
     bool runUntil(const Done& done) {
         for (;;) {
@@ -108,19 +118,15 @@ public:
     }
 
 private:
-    headless::HeadlessMessageLoop loop_;
     headless::FakeWaveOut fake_{loop_};
-    headless::HeapWaveMemory memory_;
 };
 
 // The WAV file: every buffer is in the file and back at once.
-class WavFileRig {
+class WavFileRig : public RigBase<headless::HeadlessMessageLoop, headless::HeapWaveMemory> {
 public:
     static constexpr const char* kName = "wav_file";
 
     audio::IWaveOut& device() { return wav_; }
-    ui::IMessageLoop& loop() { return loop_; }
-    audio::IWaveMemory& memory() { return memory_; }
 
     ~WavFileRig() {
         std::error_code ec;
@@ -150,16 +156,14 @@ public:
 private:
     std::filesystem::path folder_ = FreshFolder(kName);
     std::filesystem::path file_ = folder_ / "out.wav";
-    headless::HeadlessMessageLoop loop_;
     headless::WavFileWaveOut wav_{loop_, file_.string()};
-    headless::HeapWaveMemory memory_;
 };
 
 #ifdef VPG_TEST_ALSA
 // ALSA against its file plugin over the null PCM: real threads, real timing, the bytes the PCM
 // took in a file. The failing PCM writes into a pipe that closes after the given bytes, so ALSA
 // reports an I/O error from then on, as a sound server does that has gone.
-class AlsaRig {
+class AlsaRig : public RigBase<testing_support::ThreadedMessageLoop, headless::HeapWaveMemory> {
 public:
     static constexpr const char* kName = "alsa";
 
@@ -172,8 +176,6 @@ public:
     }
 
     audio::IWaveOut& device() { return *alsa_; }
-    ui::IMessageLoop& loop() { return loop_; }
-    audio::IWaveMemory& memory() { return memory_; }
 
     bool runUntil(const Done& done) { return loop_.pumpUntil(done); }
     void settle() { loop_.pumpFor(std::chrono::milliseconds(200)); }
@@ -204,8 +206,6 @@ private:
 
     std::filesystem::path folder_ = FreshFolder(kName);
     std::filesystem::path capture_ = folder_ / "capture.raw";
-    testing_support::ThreadedMessageLoop loop_;
-    headless::HeapWaveMemory memory_;
     bool failing_ = false;
     std::unique_ptr<alsa::AlsaWaveOut> alsa_ =
         std::make_unique<alsa::AlsaWaveOut>(loop_, options());
@@ -216,13 +216,11 @@ private:
 #ifdef _WIN32
 // Winmm under Wine: the sound goes through Wine's ALSA driver; what it played is not seen here
 // and the device cannot be made to fail by itself.
-class WinmmRig {
+class WinmmRig : public RigBase<win32::Win32MessageLoop, win32::GlobalWaveMemory> {
 public:
     static constexpr const char* kName = "winmm";
 
     audio::IWaveOut& device() { return winmm_; }
-    ui::IMessageLoop& loop() { return loop_; }
-    audio::IWaveMemory& memory() { return memory_; }
 
     bool runUntil(const Done& done) { return win32_testing::PumpUntil(loop_, done); }
     void settle() {
@@ -233,9 +231,7 @@ public:
     bool played(std::vector<std::uint8_t>&) { return false; }
 
 private:
-    win32::Win32MessageLoop loop_;
     win32::WinmmWaveOut winmm_{loop_};
-    win32::GlobalWaveMemory memory_;
 };
 #endif
 
