@@ -338,7 +338,8 @@ MMRESULT WaveDeviceCore::Write(HWAVEOUT handle, WAVEHDR* header) {
         std::lock_guard lock(state_);
         const auto it = std::find(device->pending.begin(), device->pending.end(), header);
         // A device that failed meanwhile has handed the buffer back already: it was written.
-        if (it == device->pending.end()) return seen(WaveCall::Write, handle, MMSYSERR_NOERROR);
+        if (it == device->pending.end())
+            return seen(WaveCall::Write, handle, MMSYSERR_NOERROR, header, bytes);
         device->pending.erase(it);
         header->dwFlags &= ~WHDR_INQUEUE;
         if (device->failed && result == device->failure) SetErrorText(result, device->reason);
