@@ -161,8 +161,15 @@ TYPED_TEST(WaveOutContract, AfterAFalseFillTheQueuedBuffersPlayOutAndTheDeviceCl
         ASSERT_TRUE(this->start()) << this->out.ErrorMessage;
         ASSERT_TRUE(this->runToStop(stops + 1));
         EXPECT_EQ(this->notices(), (std::vector<std::string>{"started", "OnStart", "OnStop"}));
-        // Every buffer written comes back, also those of the ring whose fill gave nothing.
-        EXPECT_EQ(this->out.ProcessedBuffers, std::max(c.filled, kRing));
+        // Every buffer written comes back, also those of the ring whose fill gave nothing;
+        // Wine's winmm closes with those silent ones still queued and drops the ones that have
+        // not played by then.
+        if (this->rig.dropsSilenceAtClose()) {
+            EXPECT_GE(this->out.ProcessedBuffers, c.filled);
+            EXPECT_LE(this->out.ProcessedBuffers, std::max(c.filled, kRing));
+        } else {
+            EXPECT_EQ(this->out.ProcessedBuffers, std::max(c.filled, kRing));
+        }
         EXPECT_LE(this->out.QueuedBuffers, 0);
         std::vector<std::uint8_t> played;
         if (this->rig.played(played)) {
@@ -266,20 +273,6 @@ TYPED_TEST(WaveOutContract, AStartThatFailsSaysWhyAndLeavesTheDeviceClosed) {
     EXPECT_EQ(this->out.ProcessedBuffers, 5);
 }
 
-// A device that gives up while playing ends the run with the reason, and closes.
-TYPED_TEST(WaveOutContract, ADeviceThatFailsMidStreamEndsTheRunWithItsReason) {
-    std::uint32_t id = WAVE_MAPPER;
-    if (!this->rig.failAfter(kBufferBytes, id))
-        GTEST_SKIP() << TypeParam::kName << " cannot be made to fail by itself";
-    this->out.setWaveDevice(id);
-    ASSERT_TRUE(this->start()) << this->out.ErrorMessage;
-    ASSERT_TRUE(this->runToStop());
-    EXPECT_EQ(this->notices(), (std::vector<std::string>{"started", "OnStart", "OnStop"}));
-    EXPECT_FALSE(this->out.StreamError.empty());
-    EXPECT_LT(this->out.ProcessedBuffers, 1000) << "the stream ran on after the failure";
-    this->expectQuietAfterStop();
-}
-
 // A new run right after StopAtOnce, before the stop has been reported, plays as a first run.
 TYPED_TEST(WaveOutContract, ARestartRightAfterAStopPlaysAWholeNewRun) {
     ASSERT_TRUE(this->start()) << this->out.ErrorMessage;
@@ -293,6 +286,31 @@ TYPED_TEST(WaveOutContract, ARestartRightAfterAStopPlaysAWholeNewRun) {
     EXPECT_EQ(this->notices(), (std::vector<std::string>{"started", "OnStart", "started", "OnStop",
                                                          "OnStart", "OnStop"}));
     EXPECT_EQ(this->out.ProcessedBuffers, 7);
+    this->expectQuietAfterStop();
+}
+
+// The devices that a test can make fail by themselves: winmm under Wine cannot be.
+template <class Rig>
+class WaveOutContractFaults : public WaveOutContract<Rig> {};
+
+using FailingRigs = ::testing::Types<wave_rigs::FakeRig, wave_rigs::WavFileRig
+#ifdef VPG_TEST_ALSA
+                                     ,
+                                     wave_rigs::AlsaRig
+#endif
+                                     >;
+TYPED_TEST_SUITE(WaveOutContractFaults, FailingRigs, RigNames);
+
+// A device that gives up while playing ends the run with the reason, and closes.
+TYPED_TEST(WaveOutContractFaults, ADeviceThatFailsMidStreamEndsTheRunWithItsReason) {
+    std::uint32_t id = WAVE_MAPPER;
+    this->rig.failAfter(kBufferBytes, id);
+    this->out.setWaveDevice(id);
+    ASSERT_TRUE(this->start()) << this->out.ErrorMessage;
+    ASSERT_TRUE(this->runToStop());
+    EXPECT_EQ(this->notices(), (std::vector<std::string>{"started", "OnStart", "OnStop"}));
+    EXPECT_FALSE(this->out.StreamError.empty());
+    EXPECT_LT(this->out.ProcessedBuffers, 1000) << "the stream ran on after the failure";
     this->expectQuietAfterStop();
 }
 

@@ -9,9 +9,12 @@
 //   audio::IWaveOut& device();  ui::IMessageLoop& loop();  audio::IWaveMemory& memory();
 //   bool runUntil(done)      dispatches, and lets the device play, until done() holds
 //   void settle()            dispatches for a while what still comes (for checks that nothing does)
-//   bool failAfter(bufferBytes, deviceId&)
+//   void failAfter(bufferBytes, deviceId&)
 //                            the device `deviceId` fails by itself once about kFailAfterBytes
-//                            have played; false when this device cannot be made to
+//                            have played (not winmm: nothing makes it fail by itself)
+//   bool dropsSilenceAtClose()
+//                            the device closes while the ring's unfilled buffers are queued
+//                            and may never return them (winmm under Wine)
 //   bool played(bytes&)      what reached the output since the last look (of the last run, for
 //                            a device that writes a file), when the rig can see it
 
@@ -77,6 +80,7 @@ class RigBase {
 public:
     ui::IMessageLoop& loop() { return loop_; }
     IWaveMemory& memory() { return memory_; }
+    bool dropsSilenceAtClose() const { return false; }
 
 protected:
     Loop loop_;
@@ -104,12 +108,11 @@ public:
     void settle() {
         runUntil([] { return false; });
     }
-    bool failAfter(std::uint32_t bufferBytes, std::uint32_t& deviceId) {
+    void failAfter(std::uint32_t bufferBytes, std::uint32_t& deviceId) {
         // The write that would carry the sound past the limit is refused as a lost device's is.
         const auto n = static_cast<unsigned>(kFailAfterBytes / bufferBytes) + 1;
         fake_.failNext(headless::FakeWaveOut::Call::Write, MMSYSERR_NODRIVER, n);
         deviceId = WAVE_MAPPER;
-        return true;
     }
     bool played(std::vector<std::uint8_t>& bytes) {
         bytes = fake_.played();
@@ -139,11 +142,10 @@ public:
         return done();
     }
     void settle() { loop_.pumpAll(); }
-    bool failAfter(std::uint32_t, std::uint32_t& deviceId) {
+    void failAfter(std::uint32_t, std::uint32_t& deviceId) {
         // A full disk: the write past the limit fails as the device reports it.
         wav_.setDataLimit(kFailAfterBytes);
         deviceId = WAVE_MAPPER;
-        return true;
     }
     bool played(std::vector<std::uint8_t>& bytes) {
         if (wav_.isOpen()) return false;
@@ -179,10 +181,9 @@ public:
 
     bool runUntil(const Done& done) { return loop_.pumpUntil(done); }
     void settle() { loop_.pumpFor(std::chrono::milliseconds(200)); }
-    bool failAfter(std::uint32_t, std::uint32_t& deviceId) {
+    void failAfter(std::uint32_t, std::uint32_t& deviceId) {
         deviceId = kFailing;
         failing_ = true;
-        return true;
     }
     bool played(std::vector<std::uint8_t>& bytes) {
         if (failing_) return false;
@@ -227,7 +228,7 @@ public:
         win32_testing::PumpUntil(
             loop_, [] { return false; }, 200);
     }
-    bool failAfter(std::uint32_t, std::uint32_t&) { return false; }
+    bool dropsSilenceAtClose() const { return win32_testing::IsWine(); }
     bool played(std::vector<std::uint8_t>&) { return false; }
 
 private:
