@@ -24,6 +24,7 @@
 #include "platform/alsa/pcm_rules.h"
 #include "platform/portable/heap_wave_memory.h"
 #include "support/threaded_message_loop.h"
+#include "support/wave_format.h"
 
 extern char** environ;
 
@@ -87,13 +88,8 @@ TEST(AlsaPcmRules, OpenErrorsReadAsWaveOutCodes) {
 
 WAVEFORMATEX Format(std::uint16_t channels, std::uint16_t bits, std::uint32_t rate,
                     std::uint16_t tag = WAVE_FORMAT_PCM) {
-    WAVEFORMATEX f;
+    WAVEFORMATEX f = testing_support::PcmFormat(channels, bits, rate);
     f.wFormatTag = tag;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = static_cast<std::uint16_t>(bits / 8 * channels);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
     return f;
 }
 
