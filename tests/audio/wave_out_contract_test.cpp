@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/audio_io.h"
+#include "support/wave_format.h"
 #include "wave_out_rigs.h"
 
 namespace {
@@ -110,6 +111,48 @@ TYPED_TEST(WaveOutContract, OpenAndCloseAreNotifiedInOrderAfterTheCallsThatCause
     ASSERT_TRUE(this->runToStop());
     EXPECT_EQ(this->notices(), (std::vector<std::string>{"started", "OnStart", "OnStop"}));
     this->expectQuietAfterStop();
+}
+
+// At the device itself: OPEN, one DONE per buffer in the order written, CLOSE last.
+TYPED_TEST(WaveOutContract, TheDeviceReturnsEachBufferOnceInTheOrderWrittenAndClosesLast) {
+    struct Recorder final : ui::MessageTarget {
+        std::vector<ui::Message> got;
+        void handleMessage(const ui::Message& m) override { got.push_back(m); }
+    } window;
+    audio::IWaveOut& device = this->rig.device();
+    audio::HWAVEOUT handle = 0;
+    ASSERT_EQ(device.Open(&handle, WAVE_MAPPER, testing_support::PcmFormat(2, 16, 44100), &window,
+                          CALLBACK_WINDOW),
+              MMSYSERR_NOERROR);
+    constexpr int kBuffers = 6;
+    std::vector<std::vector<char>> data(kBuffers, std::vector<char>(kBufferBytes, 0));
+    std::vector<audio::WAVEHDR> headers(kBuffers);
+    for (int i = 0; i < kBuffers; ++i) {
+        headers[i] = audio::WAVEHDR{};
+        headers[i].lpData = data[i].data();
+        headers[i].dwBufferLength = kBufferBytes;
+        ASSERT_EQ(device.PrepareHeader(handle, &headers[i]), MMSYSERR_NOERROR);
+        ASSERT_EQ(device.Write(handle, &headers[i]), MMSYSERR_NOERROR);
+    }
+    const auto done = [&] {
+        std::vector<audio::WAVEHDR*> order;
+        for (const ui::Message& m : window.got)
+            if (m.msg == MM_WOM_DONE) order.push_back(reinterpret_cast<audio::WAVEHDR*>(m.lParam));
+        return order;
+    };
+    ASSERT_TRUE(this->rig.runUntil([&] { return done().size() >= kBuffers; }));
+    std::vector<audio::WAVEHDR*> written;
+    for (audio::WAVEHDR& h : headers) written.push_back(&h);
+    EXPECT_EQ(done(), written);
+    for (audio::WAVEHDR& h : headers) device.UnprepareHeader(handle, &h);
+    ASSERT_EQ(device.Close(handle), MMSYSERR_NOERROR);
+    ASSERT_TRUE(this->rig.runUntil(
+        [&] { return !window.got.empty() && window.got.back().msg == MM_WOM_CLOSE; }));
+    this->rig.settle();
+    ASSERT_EQ(window.got.size(), std::size_t{kBuffers} + 2);
+    EXPECT_EQ(window.got.front().msg, MM_WOM_OPEN);
+    EXPECT_EQ(window.got.back().msg, MM_WOM_CLOSE);
+    for (const ui::Message& m : window.got) EXPECT_EQ(m.wParam, handle);
 }
 
 // The ring is filled whole inside Start, each buffer once, at its full size.
