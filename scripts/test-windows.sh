@@ -18,8 +18,6 @@ build=$PWD/build-win64
 # check finds them in a stripped program too.
 echo "== test doubles in the programs"
 doubles=(--nm x86_64-w64-mingw32-nm --doubles tests/support/doubles)
-[[ -f src/platform/headless/fake_wave_out.h ]] &&
-    doubles+=(--doubles src/platform/headless/fake_wave_out.h)
 python3 scripts/check_program_symbols.py "${doubles[@]}" "$build/vpg.exe" "$build/vpg-send.exe"
 python3 scripts/check_program_symbols.py --expect "${doubles[@]}" "$build/tests/vpg_tests.exe" \
     >/dev/null

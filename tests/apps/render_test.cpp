@@ -21,7 +21,7 @@
 
 #include "apps/vpg-render/render_options.h"
 #include "apps/vpg-render/renderer.h"
-#include "platform/headless/wav_file_wave_out.h"
+#include "platform/portable/wav_file_wave_out.h"
 #include "support/child_process.h"
 #include "support/wav_reader.h"
 

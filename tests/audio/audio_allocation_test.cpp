@@ -11,9 +11,9 @@
 #include <new>
 
 #include "audio/audio_io.h"
-#include "platform/headless/fake_wave_out.h"
 #include "platform/portable/headless_message_loop.h"
 #include "platform/portable/heap_wave_memory.h"
+#include "support/doubles/fake_wave_out.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/fake_wave_out.h"
 #include "platform/portable/headless_message_loop.h"
+#include "support/doubles/fake_wave_out.h"
 #include "support/doubles/faulty_wave_memory.h"
 
 namespace {

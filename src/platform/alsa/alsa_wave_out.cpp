@@ -97,18 +97,15 @@ Setup Configure(snd_pcm_t* pcm, const WAVEFORMATEX& format, snd_pcm_uframes_t bu
 // ---------------------------------------------------------------------------------------------
 // One open device: its PCM, the queue of written buffers and the thread that feeds them.
 
-class AlsaWaveOut::Stream {
+class AlsaWaveOut::Stream final : public WaveStream {
 public:
-    Stream(ui::IMessageLoop& loop, std::atomic<std::uint64_t>& underruns, HWAVEOUT handle,
-           std::string name, snd_pcm_t* pcm, const WAVEFORMATEX& format, ui::MessageTarget* window,
-           const Setup& setup, bool pcmPause)
-        : loop_(loop),
+    Stream(const WaveLink& link, std::atomic<std::uint64_t>& underruns, std::string name,
+           snd_pcm_t* pcm, const WAVEFORMATEX& format, const Setup& setup, bool pcmPause)
+        : link_(link),
           underruns_(underruns),
-          handle_(handle),
           name_(std::move(name)),
           pcm_(pcm),
           format_(format),
-          window_(window),
           frameBytes_(format.nBlockAlign),
           pcmPause_(pcmPause) {
         apply(setup);
@@ -126,7 +123,7 @@ public:
         }
     }
 
-    ~Stream() {
+    ~Stream() override {
         {
             std::lock_guard lock(mutex_);
             quit_ = true;
@@ -138,65 +135,44 @@ public:
         ::close(wakeFd_);
     }
 
-    HWAVEOUT handle() const { return handle_; }
-    bool finished() {
-        std::lock_guard lock(mutex_);
-        return finished_;
-    }
+    // --- calls from the UI thread, through the core
 
-    // --- calls from the UI thread
-
-    MMRESULT prepare(WAVEHDR* header, std::string& failure) {
+    MMRESULT sizeBuffers(std::uint32_t bytes) override {
         std::lock_guard lock(mutex_);
-        header->dwFlags |= WHDR_PREPARED;
         // The first buffer of an open tells how long a wave buffer is: ALSA's buffer takes the
         // same length, before anything has been written to it.
-        if (sized_ || failed_ || !queue_.empty() || handed_ != 0) return MMSYSERR_NOERROR;
-        const snd_pcm_uframes_t frames = header->dwBufferLength / frameBytes_;
-        if (frames == 0) return MMSYSERR_NOERROR;
-        sized_ = true;
-        if (frames == bufferFrames_) return MMSYSERR_NOERROR;
+        const snd_pcm_uframes_t frames = bytes / frameBytes_;
+        if (failed_ || frames == 0 || frames == bufferFrames_) return MMSYSERR_NOERROR;
         Setup setup = Configure(pcm_, format_, frames);
         // A PCM that will not take that size plays with the one it was opened with.
         if (setup.error < 0) setup = Configure(pcm_, format_, OpeningFrames(format_));
         if (setup.error < 0) {
             fail(setup.error, "while it was being set up");
-            failure = failure_;
             return kErrStopped;
         }
         apply(setup);
         return MMSYSERR_NOERROR;
     }
 
-    MMRESULT unprepare(WAVEHDR* header) {
-        std::lock_guard lock(mutex_);
-        if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-        header->dwFlags &= ~WHDR_PREPARED;
-        return MMSYSERR_NOERROR;
-    }
-
-    MMRESULT write(WAVEHDR* header, std::string& failure) {
+    MMRESULT write(const char* data, std::uint32_t bytes) override {
         {
             std::lock_guard lock(mutex_);
-            if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-            if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-            if (failed_) {
-                failure = failure_;
-                return kErrStopped;
-            }
+            if (failed_) return kErrStopped;
             // A partial frame at the end is not played: the next buffer starts on a frame.
-            queue_.push_back(
-                Entry{header, header->lpData, header->dwBufferLength / frameBytes_, 0});
-            header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+            queue_.push_back(Entry{data, bytes / frameBytes_, 0});
         }
         work_.notify_one();
         return MMSYSERR_NOERROR;
     }
 
+    void drop() override { reset(); }
+    void resume() override { restart(); }
+    std::uint64_t position() override { return played(); }
+
     void reset() {
         {
             std::lock_guard lock(mutex_);
-            handBackAll();
+            queue_.clear();
             if (!failed_) {
                 snd_pcm_drop(pcm_);
                 const int prepared = snd_pcm_prepare(pcm_);
@@ -210,7 +186,7 @@ public:
         signal();
     }
 
-    void pause() {
+    void pause() override {
         {
             std::lock_guard lock(mutex_);
             if (paused_) return;
@@ -257,24 +233,19 @@ public:
         return frames;
     }
 
-    const WAVEFORMATEX& format() const { return format_; }
-
-    // False while buffers are pending; otherwise the thread plays out what ALSA holds, closes the
-    // PCM and posts MM_WOM_CLOSE.
-    bool close() {
+    // Nothing is pending: the thread plays out what ALSA holds, closes the PCM and reports
+    // the close.
+    void close() override {
         {
             std::lock_guard lock(mutex_);
-            if (!queue_.empty()) return false;
             closing_ = true;
         }
         work_.notify_one();
         signal();
-        return true;
     }
 
 private:
     struct Entry {
-        WAVEHDR* header;
         const char* data;
         std::uint32_t frames;
         std::uint32_t handed;
@@ -296,22 +267,10 @@ private:
         [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
     }
 
-    void post(std::uint32_t msg, WAVEHDR* header) {
-        if (window_ == nullptr) return;
-        loop_.post(ui::Message{window_, msg, handle_, reinterpret_cast<std::intptr_t>(header)});
-    }
-
     // With the mutex held: the oldest buffer has been handed over whole.
     void completeFront() {
-        WAVEHDR* header = queue_.front().header;
         queue_.erase(queue_.begin());
-        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-        post(MM_WOM_DONE, header);
-    }
-
-    // With the mutex held: every pending buffer comes back, in the order written.
-    void handBackAll() {
-        while (!queue_.empty()) completeFront();
+        link_.played();
     }
 
     // With the mutex held: the device is gone. Nothing will play any more, so every pending
@@ -319,8 +278,9 @@ private:
     void fail(const std::string& reason, const char* when) {
         if (failed_) return;
         failed_ = true;
-        failure_ = "The sound device '" + name_ + "' stopped " + when + ": " + reason;
-        handBackAll();
+        queue_.clear();
+        link_.failed(kErrStopped,
+                     "The sound device '" + name_ + "' stopped " + when + ": " + reason);
     }
     void fail(int alsaError, const char* when) { fail(Reason(alsaError), when); }
 
@@ -463,8 +423,7 @@ private:
         if (!failed_) snd_pcm_drop(pcm_);
         snd_pcm_close(pcm_);
         pcm_ = nullptr;
-        if (closing_) post(MM_WOM_CLOSE, nullptr);
-        finished_ = true;
+        if (closing_) link_.closed();
     }
 
     void playOut(std::unique_lock<std::mutex>& lock) {
@@ -484,13 +443,11 @@ private:
         }
     }
 
-    ui::IMessageLoop& loop_;
+    const WaveLink link_;
     std::atomic<std::uint64_t>& underruns_;
-    const HWAVEOUT handle_;
     const std::string name_;
     snd_pcm_t* pcm_;
     const WAVEFORMATEX format_;
-    ui::MessageTarget* const window_;
     const std::uint32_t frameBytes_;
     const bool pcmPause_;
 
@@ -509,9 +466,6 @@ private:
     bool failed_ = false;
     bool closing_ = false;
     bool quit_ = false;
-    bool finished_ = false;
-    bool sized_ = false;
-    std::string failure_;
     snd_pcm_uframes_t bufferFrames_ = 0;
     snd_pcm_uframes_t periodFrames_ = 0;
     bool canPause_ = false;
@@ -527,9 +481,9 @@ private:
 // AlsaWaveOut
 
 AlsaWaveOut::AlsaWaveOut(ui::IMessageLoop& loop, AlsaOptions options)
-    : loop_(loop), options_(std::move(options)) {
-    open_.reserve(4);
-    closing_.reserve(4);
+    : WaveDeviceCore(loop, kFirstHandle), options_(std::move(options)) {
+    for (MMRESULT code : {kErrOpen, kErrStopped})
+        SetErrorText(code, "The sound device reported an error.");
     if (options_.config.empty()) return;
     // A private copy of the system's configuration with ours read over it; the process-wide
     // configuration stays as it is.
@@ -555,8 +509,7 @@ AlsaWaveOut::AlsaWaveOut(ui::IMessageLoop& loop, AlsaOptions options)
 }
 
 AlsaWaveOut::~AlsaWaveOut() {
-    open_.clear();
-    closing_.clear();
+    EndAllDevices();
     if (config_ != nullptr) snd_config_delete(config_);
 }
 
@@ -585,48 +538,27 @@ const std::vector<PcmDevice>& AlsaWaveOut::devices() {
     return devices_;
 }
 
-AlsaWaveOut::Stream* AlsaWaveOut::find(HWAVEOUT handle) {
-    for (auto& stream : open_)
-        if (stream->handle() == handle) return stream.get();
-    return nullptr;
-}
-
-void AlsaWaveOut::reap() {
-    std::erase_if(closing_, [](const std::unique_ptr<Stream>& s) { return s->finished(); });
-}
-
-MMRESULT AlsaWaveOut::fail(MMRESULT code, std::string text) {
-    errorTexts_[code - kErrOpen] = std::move(text);
-    return code;
-}
-
-std::uint32_t AlsaWaveOut::GetNumDevs() {
+std::uint32_t AlsaWaveOut::DeviceCount() {
     return static_cast<std::uint32_t>(devices().size());
 }
 
-MMRESULT AlsaWaveOut::GetDevCaps(std::uint32_t deviceId, WAVEOUTCAPS* caps) {
-    if (caps == nullptr) return MMSYSERR_INVALPARAM;
+MMRESULT AlsaWaveOut::DeviceCaps(std::uint32_t deviceId, WAVEOUTCAPS& caps) {
     const std::vector<PcmDevice>& list = devices();
     if (deviceId != WAVE_MAPPER && deviceId >= list.size()) return MMSYSERR_BADDEVICEID;
-    *caps = WAVEOUTCAPS{};
+    caps = WAVEOUTCAPS{};
     if (deviceId == WAVE_MAPPER) {
-        SetDeviceName(*caps, kMapperName);
+        SetDeviceName(caps, kMapperName);
     } else {
         const PcmDevice& device = list[deviceId];
         const std::string_view words = FirstLine(device.description);
-        SetDeviceName(*caps, words.empty() ? std::string_view(device.name) : words);
+        SetDeviceName(caps, words.empty() ? std::string_view(device.name) : words);
     }
-    caps->wChannels = 2;
+    caps.wChannels = 2;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT AlsaWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEFORMATEX& format,
-                           ui::MessageTarget* callbackWindow, std::uint32_t flags) {
-    reap();
-    if (handle == nullptr) return MMSYSERR_INVALPARAM;
-    const std::uint32_t callbackType = flags & CALLBACK_TYPEMASK;
-    if (callbackType != CALLBACK_WINDOW && callbackType != CALLBACK_NULL) return MMSYSERR_INVALFLAG;
-    if (callbackType == CALLBACK_WINDOW && callbackWindow == nullptr) return MMSYSERR_INVALPARAM;
+MMRESULT AlsaWaveOut::OpenStream(std::uint32_t deviceId, const WAVEFORMATEX& format,
+                                 const WaveLink& link, WaveStream*& stream) {
     std::string name;
     if (deviceId == WAVE_MAPPER) {
         name = options_.defaultPcm;
@@ -636,11 +568,11 @@ MMRESULT AlsaWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEF
         name = list[deviceId].name;
     }
     if (SampleFormatOf(format) == SND_PCM_FORMAT_UNKNOWN) return WAVERR_BADFORMAT;
-    if (!configError_.empty()) return fail(kErrOpen, configError_);
+    if (!configError_.empty()) return Fail(kErrOpen, configError_);
 
     // A closed device still playing out its last frames may hold the card this open needs (under
     // another name, too): it stops now and posts its MM_WOM_CLOSE.
-    closing_.clear();
+    EndClosingDevices();
     snd_pcm_t* pcm = nullptr;
     // Non-blocking: a device that another program holds is refused at once instead of waited for.
     const int opened =
@@ -651,7 +583,7 @@ MMRESULT AlsaWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEF
     if (opened < 0) {
         const MMRESULT code = OpenErrorCode(opened, kErrOpen);
         if (code != kErrOpen) return code;
-        return fail(kErrOpen, "Could not open the sound device '" + name + "': " + Reason(opened));
+        return Fail(kErrOpen, "Could not open the sound device '" + name + "': " + Reason(opened));
     }
     const Setup setup = Configure(pcm, format, OpeningFrames(format));
     if (setup.error < 0) {
@@ -659,120 +591,22 @@ MMRESULT AlsaWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEF
         if (setup.error == -EINVAL && setup.step != SetupStep::Software) return WAVERR_BADFORMAT;
         const MMRESULT code = OpenErrorCode(setup.error, kErrOpen);
         if (code != kErrOpen) return code;
-        return fail(kErrOpen,
+        return Fail(kErrOpen,
                     "Could not set up the sound device '" + name + "': " + Reason(setup.error));
     }
 
-    std::unique_ptr<Stream> stream;
     try {
-        stream = std::make_unique<Stream>(
-            loop_, underruns_, nextHandle_, name, pcm, format,
-            callbackType == CALLBACK_WINDOW ? callbackWindow : nullptr, setup, options_.pcmPause);
+        stream = new Stream(link, underruns_, name, pcm, format, setup, options_.pcmPause);
     } catch (const std::exception& e) {
         snd_pcm_close(pcm);
-        return fail(kErrOpen,
+        return Fail(kErrOpen,
                     "Could not start the sound device '" + name + "': " + std::string(e.what()));
     }
-    // Handles count up and are never given twice, so a late notification never meets a newer
-    // device under its handle.
-    *handle = nextHandle_++;
-    open_.push_back(std::move(stream));
-    if (callbackType == CALLBACK_WINDOW)
-        loop_.post(ui::Message{callbackWindow, MM_WOM_OPEN, *handle, 0});
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT AlsaWaveOut::PrepareHeader(HWAVEOUT handle, WAVEHDR* header) {
-    Stream* stream = find(handle);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
-    std::string failure;
-    const MMRESULT result = stream->prepare(header, failure);
-    if (result == kErrStopped) return fail(kErrStopped, std::move(failure));
-    return result;
-}
-
-MMRESULT AlsaWaveOut::UnprepareHeader(HWAVEOUT handle, WAVEHDR* header) {
-    Stream* stream = find(handle);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    if (header == nullptr) return MMSYSERR_INVALPARAM;
-    return stream->unprepare(header);
-}
-
-MMRESULT AlsaWaveOut::Write(HWAVEOUT handle, WAVEHDR* header) {
-    Stream* stream = find(handle);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
-    std::string failure;
-    const MMRESULT result = stream->write(header, failure);
-    if (result == kErrStopped) return fail(kErrStopped, std::move(failure));
-    return result;
-}
-
-MMRESULT AlsaWaveOut::Reset(HWAVEOUT handle) {
-    Stream* stream = find(handle);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    stream->reset();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaWaveOut::Pause(HWAVEOUT handle) {
-    Stream* stream = find(handle);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    stream->pause();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaWaveOut::Restart(HWAVEOUT handle) {
-    Stream* stream = find(handle);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    stream->restart();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaWaveOut::GetPosition(HWAVEOUT handle, MMTIME* time) {
-    Stream* stream = find(handle);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    if (time == nullptr) return MMSYSERR_INVALPARAM;
-    const std::uint64_t frames = stream->played();
-    const WAVEFORMATEX& format = stream->format();
-    switch (time->wType) {
-        case TIME_SAMPLES:
-            time->u.sample = static_cast<std::uint32_t>(frames);
-            break;
-        case TIME_MS:
-            time->u.ms = static_cast<std::uint32_t>(frames * 1000 / format.nSamplesPerSec);
-            break;
-        default:
-            time->wType = TIME_BYTES;
-            time->u.cb = static_cast<std::uint32_t>(frames * format.nBlockAlign);
-            break;
-    }
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaWaveOut::Close(HWAVEOUT handle) {
-    const auto it = std::find_if(open_.begin(), open_.end(),
-                                 [handle](const auto& s) { return s->handle() == handle; });
-    if (it == open_.end()) return MMSYSERR_INVALHANDLE;
-    if (!(*it)->close()) return WAVERR_STILLPLAYING;
-    // The handle is gone at once; the thread plays out, closes and posts MM_WOM_CLOSE.
-    closing_.push_back(std::move(*it));
-    open_.erase(it);
-    reap();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaWaveOut::GetErrorText(MMRESULT code, char* buffer, std::uint32_t capacity) {
-    if (code == kErrOpen || code == kErrStopped) {
-        const std::string& text = errorTexts_[code - kErrOpen];
-        return CopyWaveText(
-            text.empty() ? std::string_view("The sound device reported an error.") : text, buffer,
-            capacity);
-    }
-    const char* text = StandardWaveErrorText(code);
-    if (text == nullptr) return MMSYSERR_BADERRNUM;
-    return CopyWaveText(text, buffer, capacity);
+void AlsaWaveOut::EndStream(WaveStream* stream) {
+    delete static_cast<Stream*>(stream);
 }
 
 }  // namespace alsa

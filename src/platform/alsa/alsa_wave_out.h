@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wave_out.h"
+#include "audio/wave_device_core.h"
 #include "ui/message_loop.h"
 
 typedef struct _snd_config snd_config_t;
@@ -31,10 +31,10 @@ struct AlsaOptions {
     bool pcmPause = true;
 };
 
-// The wave-out device on ALSA. Each open device has a thread of its own that feeds the PCM from
-// the queue of written buffers (non-blocking writes, poll with a timeout) and posts MM_WOM_DONE
-// through the message loop when a buffer's last frame has been handed to ALSA. ALSA's own buffer
-// holds about one wave buffer, so "done" means "about to play" and a change of the signal is
+// The wave-out device on ALSA, on the common device core. Each open device has a thread of its
+// own that feeds the PCM from the queue of written blocks (non-blocking writes, poll with a
+// timeout) and reports a block played when its last frame has been handed to ALSA. ALSA's own
+// buffer holds about one wave buffer, so "done" means "about to play" and a change of the signal is
 // heard one buffer later. Every other call runs on the caller's (UI) thread; the queue and the
 // PCM are shared with the device thread under the open device's mutex, and the thread never
 // holds it while it waits.
@@ -42,7 +42,7 @@ struct AlsaOptions {
 // A device that fails while playing (the sound server gone, the card unplugged) hands back every
 // pending buffer; each later Write fails with kErrStopped, whose text says why, and Close
 // succeeds, so the stream drains and closes instead of hanging.
-class AlsaWaveOut final : public audio::IWaveOut {
+class AlsaWaveOut final : public audio::WaveDeviceCore {
 public:
     // Device errors of our own; their texts name the device and give ALSA's reason.
     static constexpr audio::MMRESULT kErrOpen = 0x7A01;
@@ -61,40 +61,21 @@ public:
     // Underruns recovered since construction, over every open (for the benchmark).
     std::uint64_t underruns() const { return underruns_.load(std::memory_order_relaxed); }
 
-    std::uint32_t GetNumDevs() override;
-    audio::MMRESULT GetDevCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS* caps) override;
-    audio::MMRESULT Open(audio::HWAVEOUT* handle, std::uint32_t deviceId,
-                         const audio::WAVEFORMATEX& format, ui::MessageTarget* callbackWindow,
-                         std::uint32_t flags) override;
-    audio::MMRESULT PrepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT UnprepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT Write(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT Reset(audio::HWAVEOUT handle) override;
-    audio::MMRESULT Pause(audio::HWAVEOUT handle) override;
-    audio::MMRESULT Restart(audio::HWAVEOUT handle) override;
-    audio::MMRESULT GetPosition(audio::HWAVEOUT handle, audio::MMTIME* time) override;
-    audio::MMRESULT Close(audio::HWAVEOUT handle) override;
-    audio::MMRESULT GetErrorText(audio::MMRESULT code, char* buffer,
-                                 std::uint32_t capacity) override;
+protected:
+    std::uint32_t DeviceCount() override;
+    audio::MMRESULT DeviceCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS& caps) override;
+    audio::MMRESULT OpenStream(std::uint32_t deviceId, const audio::WAVEFORMATEX& format,
+                               const audio::WaveLink& link, audio::WaveStream*& stream) override;
+    void EndStream(audio::WaveStream* stream) override;
 
 private:
     class Stream;
 
-    Stream* find(audio::HWAVEOUT handle);
-    // Joins the device threads of closed devices that have finished.
-    void reap();
-    audio::MMRESULT fail(audio::MMRESULT code, std::string text);
-
-    ui::IMessageLoop& loop_;
     AlsaOptions options_;
     snd_config_t* config_ = nullptr;  // the system's configuration with options_.config over it
     std::string configError_;
     bool enumerated_ = false;
     std::vector<PcmDevice> devices_;
-    std::vector<std::unique_ptr<Stream>> open_;
-    std::vector<std::unique_ptr<Stream>> closing_;  // until their thread has posted MM_WOM_CLOSE
-    audio::HWAVEOUT nextHandle_ = kFirstHandle;
-    std::string errorTexts_[2];
     std::atomic<std::uint64_t> underruns_{0};
 };
 

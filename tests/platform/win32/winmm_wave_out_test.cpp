@@ -17,6 +17,7 @@
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_message_loop.h"
 #include "platform/win32/winmm_wave_out.h"
+#include "support/wave_format.h"
 #include "win32_test_support.h"
 
 namespace {
@@ -30,14 +31,7 @@ using win32_testing::RecordingTarget;
 constexpr std::uint32_t kBufferBytes = 16384;
 
 audio::WAVEFORMATEX Stereo16(std::uint32_t rate) {
-    audio::WAVEFORMATEX format;
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = rate;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = rate * 4;
-    return format;
+    return testing_support::PcmFormat(2, 16, rate);
 }
 
 std::string WinmmText(MMRESULT code) {

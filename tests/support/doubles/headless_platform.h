@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/headless/fake_wave_out.h"
 #include "platform/portable/headless_message_loop.h"
 #include "shell/platform.h"
+#include "support/doubles/fake_wave_out.h"
 #include "support/doubles/faulty_registry.h"
 #include "support/doubles/faulty_wave_memory.h"
 #include "support/doubles/manual_hot_key.h"

@@ -1,37 +1,25 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "audio/wave_out.h"
+#include "audio/wave_device_core.h"
 #include "ui/message_loop.h"
 
 namespace headless {
 
 // A deterministic wave-out device for tests. Nothing plays by itself: the test moves a virtual
 // clock (advance, completeNext, completeAll), and each buffer that has played comes back with
-// MM_WOM_DONE through the message loop. It keeps the platform's rules that the wave output relies
-// on: headers must be prepared before a write and cannot be unprepared while queued, Close is
-// refused with WAVERR_STILLPLAYING while buffers are pending, Reset hands back every pending
-// buffer. Every call is recorded in order; faults can be injected per call kind.
-class FakeWaveOut final : public audio::IWaveOut {
+// MM_WOM_DONE through the message loop. The platform's rules that the wave output relies on are
+// the common device core's; every call is recorded in order, and faults can be injected per
+// call kind.
+class FakeWaveOut final : public audio::WaveDeviceCore {
 public:
-    enum class Call {
-        GetNumDevs,
-        GetDevCaps,
-        Open,
-        PrepareHeader,
-        UnprepareHeader,
-        Write,
-        Reset,
-        Pause,
-        Restart,
-        GetPosition,
-        Close,
-        GetErrorText,
-    };
+    using Call = audio::WaveCall;
     struct CallRecord {
         Call call;
         audio::HWAVEOUT handle;
@@ -45,29 +33,16 @@ public:
 
     explicit FakeWaveOut(ui::IMessageLoop& loop,
                          std::vector<std::string> deviceNames = {"Fake Wave Device"});
-
-    std::uint32_t GetNumDevs() override;
-    audio::MMRESULT GetDevCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS* caps) override;
-    audio::MMRESULT Open(audio::HWAVEOUT* handle, std::uint32_t deviceId,
-                         const audio::WAVEFORMATEX& format, ui::MessageTarget* callbackWindow,
-                         std::uint32_t flags) override;
-    audio::MMRESULT PrepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT UnprepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT Write(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT Reset(audio::HWAVEOUT handle) override;
-    audio::MMRESULT Pause(audio::HWAVEOUT handle) override;
-    audio::MMRESULT Restart(audio::HWAVEOUT handle) override;
-    audio::MMRESULT GetPosition(audio::HWAVEOUT handle, audio::MMTIME* time) override;
-    audio::MMRESULT Close(audio::HWAVEOUT handle) override;
-    audio::MMRESULT GetErrorText(audio::MMRESULT code, char* buffer,
-                                 std::uint32_t capacity) override;
+    ~FakeWaveOut() override;
 
     // --- configuration
     void setDeviceNames(std::vector<std::string> names) { names_ = std::move(names); }
     // The n-th next call of that kind (n = 1: the very next) returns `code` and does nothing else.
     void failNext(Call call, audio::MMRESULT code, unsigned n = 1);
     // A text for a code of the test's own (or a replacement for a standard one).
-    void setErrorText(audio::MMRESULT code, std::string text);
+    void setErrorText(audio::MMRESULT code, std::string text) {
+        SetErrorText(code, std::move(text));
+    }
     // Keep a copy of every byte that has played (off by default).
     void setCapture(bool on) { capture_ = on; }
     // Record the calls (on by default; the log is reserved up front).
@@ -102,21 +77,47 @@ public:
     std::uint32_t openedDeviceId() const;
     std::uint32_t openFlags() const;
     ui::MessageTarget* callbackWindow() const;
-    // Devices open at this moment.
-    std::size_t openCount() const;
+
+protected:
+    std::uint32_t DeviceCount() override { return static_cast<std::uint32_t>(names_.size()); }
+    audio::MMRESULT DeviceCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS& caps) override;
+    audio::MMRESULT OpenStream(std::uint32_t deviceId, const audio::WAVEFORMATEX& format,
+                               const audio::WaveLink& link, audio::WaveStream*& stream) override;
+    void EndStream(audio::WaveStream* stream) override;
+    std::uint32_t PositionType(std::uint32_t asked) override {
+        return positionType_ != 0 ? positionType_ : asked;
+    }
+    audio::MMRESULT Screen(Call call) override;
+    void Seen(Call call, audio::HWAVEOUT handle, audio::MMRESULT result, audio::WAVEHDR* header,
+              std::uint32_t bytes) override;
 
 private:
-    struct Device {
+    // One open: it queues the blocks, the clock plays them. Kept after its close for what the
+    // test reads, and used again for a later open.
+    struct Track final : audio::WaveStream {
         audio::HWAVEOUT handle = 0;
-        bool open = false;
         std::uint32_t deviceId = 0;
-        audio::WAVEFORMATEX format{};
-        ui::MessageTarget* window = nullptr;
         std::uint32_t flags = 0;
+        ui::MessageTarget* window = nullptr;
+        audio::WAVEFORMATEX format{};
+        bool open = false;
+        bool ended = true;  // the core no longer uses it
         bool paused = false;
-        std::vector<audio::WAVEHDR*> pending;
-        std::uint64_t headPlayed = 0;  // frames of the oldest pending buffer already played
+        struct Block {
+            const char* data;
+            std::uint32_t bytes;
+        };
+        std::vector<Block> blocks;
+        std::uint64_t headPlayed = 0;  // frames of the oldest block already played
         std::uint64_t samples = 0;
+        std::optional<audio::WaveLink> link;  // while open
+
+        audio::MMRESULT write(const char* data, std::uint32_t bytes) override;
+        void drop() override;
+        void pause() override { paused = true; }
+        void resume() override { paused = false; }
+        std::uint64_t position() override { return samples; }
+        void close() override;
     };
     struct Fault {
         Call call;
@@ -124,23 +125,15 @@ private:
         unsigned countdown;
     };
 
-    Device* find(audio::HWAVEOUT handle);
-    const Device* current() const;
-    Device* current();
-    bool injected(Call call, audio::MMRESULT& code);
-    audio::MMRESULT record(Call call, audio::HWAVEOUT handle, audio::MMRESULT result,
-                           audio::WAVEHDR* header = nullptr, std::uint32_t bytes = 0);
-    void post(const Device& device, std::uint32_t msg, audio::WAVEHDR* header);
-    void finishHead(Device& device);
-    static std::uint64_t framesOf(const Device& device, const audio::WAVEHDR& header);
+    const Track* current() const;
+    Track* current();
+    void finishHead(Track& track);
+    static std::uint64_t framesOf(const Track& track, const Track::Block& block);
 
-    ui::IMessageLoop& loop_;
     std::vector<std::string> names_;
-    std::vector<Device> devices_;
-    std::size_t current_ = static_cast<std::size_t>(-1);
-    audio::HWAVEOUT nextHandle_ = kFirstHandle;
+    std::vector<std::unique_ptr<Track>> tracks_;
+    Track* current_ = nullptr;  // the most recently opened
     std::vector<Fault> faults_;
-    std::vector<std::pair<audio::MMRESULT, std::string>> texts_;
     std::vector<CallRecord> calls_;
     bool record_ = true;
     bool capture_ = false;

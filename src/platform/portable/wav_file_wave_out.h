@@ -1,12 +1,11 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "audio/wave_out.h"
+#include "audio/wave_device_core.h"
 #include "ui/message_loop.h"
 
 namespace headless {
@@ -18,7 +17,7 @@ namespace headless {
 // as a device error. While paused
 // the buffers are still written to the file, but their MM_WOM_DONE waits for Restart (or Reset),
 // so a paused stream does not run on.
-class WavFileWaveOut final : public audio::IWaveOut {
+class WavFileWaveOut final : public audio::WaveDeviceCore {
 public:
     // Device errors of our own, with texts that say what happened to which file.
     static constexpr audio::MMRESULT kErrCreate = 0x7F01;
@@ -60,52 +59,56 @@ public:
     // The first failure of the current (or last) open, empty when the file is complete.
     const std::string& fileError() const { return fileError_; }
 
-    std::uint32_t GetNumDevs() override { return 1; }
-    audio::MMRESULT GetDevCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS* caps) override;
-    audio::MMRESULT Open(audio::HWAVEOUT* handle, std::uint32_t deviceId,
-                         const audio::WAVEFORMATEX& format, ui::MessageTarget* callbackWindow,
-                         std::uint32_t flags) override;
-    audio::MMRESULT PrepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT UnprepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT Write(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT Reset(audio::HWAVEOUT handle) override;
-    audio::MMRESULT Pause(audio::HWAVEOUT handle) override;
-    audio::MMRESULT Restart(audio::HWAVEOUT handle) override;
-    audio::MMRESULT GetPosition(audio::HWAVEOUT handle, audio::MMTIME* time) override;
-    audio::MMRESULT Close(audio::HWAVEOUT handle) override;
-    audio::MMRESULT GetErrorText(audio::MMRESULT code, char* buffer,
-                                 std::uint32_t capacity) override;
+protected:
+    std::uint32_t DeviceCount() override { return 1; }
+    audio::MMRESULT DeviceCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS& caps) override;
+    audio::MMRESULT OpenStream(std::uint32_t deviceId, const audio::WAVEFORMATEX& format,
+                               const audio::WaveLink& link, audio::WaveStream*& stream) override;
+    void EndStream(audio::WaveStream* stream) override;
 
 private:
-    bool mine(audio::HWAVEOUT handle) const { return file_ != nullptr && handle == handle_; }
+    // The one open: the file of this device is its sound.
+    class Stream final : public audio::WaveStream {
+    public:
+        explicit Stream(WavFileWaveOut& device) : device_(device) {}
+        audio::MMRESULT write(const char* data, std::uint32_t bytes) override {
+            return device_.writeBlock(data, bytes);
+        }
+        void drop() override { device_.held_ = 0; }
+        void pause() override { device_.paused_ = true; }
+        void resume() override;
+        std::uint64_t position() override { return device_.data_ / device_.format_.nBlockAlign; }
+        void close() override;
+
+    private:
+        WavFileWaveOut& device_;
+    };
+
     audio::MMRESULT fail(audio::MMRESULT code, std::string text);
+    audio::MMRESULT writeBlock(const char* data, std::uint32_t bytes);
     std::string reason(int error) const;
     bool writeAt(std::uint64_t offset, const void* data, std::size_t bytes, int& error);
     bool writeHeader(std::uint64_t dataBytes, int& error);
-    void post(std::uint32_t msg, audio::WAVEHDR* header);
     void closeFile();
     // The play limit in whole frames of the open format.
     std::uint64_t playLimitFrames() const;
 
-    ui::IMessageLoop& loop_;
     std::string path_;
     std::FILE* file_ = nullptr;
     std::FILE* given_ = nullptr;  // from setFile, until an open takes it
     bool givenFiles_ = false;     // files come from setFile, not from the path
-    audio::HWAVEOUT handle_ = 0;
-    audio::HWAVEOUT nextHandle_ = kFirstHandle;
     audio::WAVEFORMATEX format_{};
-    ui::MessageTarget* window_ = nullptr;
-    std::uint32_t flags_ = 0;
     bool paused_ = false;
     std::uint64_t data_ = 0;
     std::uint64_t claimed_ = 0;  // the data size the header states
     static constexpr std::uint64_t kHeaderInterval = 1 << 20;
     std::uint64_t dataLimit_ = UINT64_MAX;
     std::uint64_t playLimit_ = UINT64_MAX;
-    std::vector<audio::WAVEHDR*> held_;
-    std::array<std::string, 3> errorTexts_;
+    // Buffers written while paused: in the file, but not back until the restart.
+    std::size_t held_ = 0;
     std::string fileError_;
+    Stream stream_{*this};
+    std::optional<audio::WaveLink> link_;  // of the open
 };
 
 }  // namespace headless

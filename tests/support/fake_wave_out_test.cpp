@@ -1,6 +1,6 @@
 // The fake device keeps the platform's rules that the wave output relies on.
 
-#include "platform/headless/fake_wave_out.h"
+#include "support/doubles/fake_wave_out.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/portable/headless_message_loop.h"
+#include "support/wave_format.h"
 
 namespace {
 
@@ -23,14 +24,7 @@ struct Recorder : ui::MessageTarget {
 };
 
 WAVEFORMATEX stereo16(std::uint32_t rate = 44100) {
-    WAVEFORMATEX f;
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 2;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 4;
-    f.nAvgBytesPerSec = rate * 4;
-    return f;
+    return testing_support::PcmFormat(2, 16, rate);
 }
 
 struct FakeWaveOutFixture : ::testing::Test {

@@ -1,6 +1,6 @@
 // The WAV-file device, driven by the wave output component and read back with sox.
 
-#include "platform/headless/wav_file_wave_out.h"
+#include "platform/portable/wav_file_wave_out.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

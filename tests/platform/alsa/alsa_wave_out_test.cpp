@@ -24,6 +24,7 @@
 #include "platform/alsa/pcm_rules.h"
 #include "platform/portable/heap_wave_memory.h"
 #include "support/threaded_message_loop.h"
+#include "support/wave_format.h"
 
 extern char** environ;
 
@@ -87,13 +88,8 @@ TEST(AlsaPcmRules, OpenErrorsReadAsWaveOutCodes) {
 
 WAVEFORMATEX Format(std::uint16_t channels, std::uint16_t bits, std::uint32_t rate,
                     std::uint16_t tag = WAVE_FORMAT_PCM) {
-    WAVEFORMATEX f;
+    WAVEFORMATEX f = testing_support::PcmFormat(channels, bits, rate);
     f.wFormatTag = tag;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = static_cast<std::uint16_t>(bits / 8 * channels);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
     return f;
 }
 
@@ -598,78 +594,7 @@ TEST_F(AlsaStream, DestroyingTheDeviceWithOpenStreamsEndsTheirThreads) {
     EXPECT_TRUE(ReadFile(capture).empty());
 }
 
-// ---------------------------------------------------------------------------------------------
-// The wave output component over the ALSA device
-
-struct AlsaComponent : AlsaFixture {
-    headless::HeapWaveMemory memory;
-    TAudioOut out{AudioPlatform{*device, memory, loop}};
-    TAudioOut* AudioOut1 = &out;
-    std::vector<std::string> events;
-    std::vector<char> filled;  // what the fills handed over with true
-    int fills = 0;
-    int filledLimit = 1 << 30;
-
-    AlsaComponent() {
-        out.setOnStart([this](ui::Object*) { events.push_back("OnStart"); });
-        out.setOnStop([this](ui::Object*) { events.push_back("OnStop"); });
-        out.setOnFillBuffer([this](std::uint8_t* b, std::int32_t& size) {
-            if (fills++ >= filledLimit) return false;
-            for (std::int32_t i = 0; i < size; ++i) b[i] = noise.next();
-            filled.insert(filled.end(), b, b + size);
-            return true;
-        });
-        out.setStereo(true);
-        out.setFrameRate(44100);
-        out.setNumBuffers(4);
-        out.setBufferSize(4096);
-        out.setWaveDevice(WAVE_MAPPER);  // the file plugin
-    }
-    bool waitForStop(std::size_t stops = 1) {
-        return loop.pumpUntil([&] {
-            return static_cast<std::size_t>(std::count(events.begin(), events.end(), "OnStop")) >=
-                   stops;
-        });
-    }
-};
-
-TEST_F(AlsaComponent, ARunPlaysEveryFilledBufferOnceAndEndsWithOnStop) {
-    filledLimit = 25;
-    ASSERT_TRUE(out.Start(AudioOut1)) << out.ErrorMessage;
-    ASSERT_TRUE(waitForStop());
-    EXPECT_EQ(events, (std::vector<std::string>{"OnStart", "OnStop"}));
-    EXPECT_FALSE(out.Active);
-    EXPECT_FALSE(out.IsWaveDeviceOpen());
-    EXPECT_EQ(out.ProcessedBuffers, 25);
-    EXPECT_EQ(filled.size(), 25u * 4096);
-    EXPECT_TRUE(ReadFile(capture) == filled) << "the file differs from what was filled";
-}
-
-TEST_F(AlsaComponent, StopAtOnceRightAfterStartEndsWithOnStopAndTheNextRunStarts) {
-    for (int run = 1; run <= 3; ++run) {
-        ASSERT_TRUE(out.Start(AudioOut1)) << out.ErrorMessage;
-        out.StopAtOnce();
-        EXPECT_FALSE(out.Active);
-        ASSERT_TRUE(waitForStop(static_cast<std::size_t>(run))) << run;
-        EXPECT_FALSE(out.IsWaveDeviceOpen());
-    }
-    loop.pumpFor(100ms);
-    EXPECT_EQ(events, (std::vector<std::string>{"OnStart", "OnStop", "OnStart", "OnStop", "OnStart",
-                                                "OnStop"}));
-}
-
-TEST_F(AlsaComponent, AStreamStartedPausedPlaysOnlyAfterItIsResumed) {
-    filledLimit = 8;
-    out.setPaused(true);
-    ASSERT_TRUE(out.Start(AudioOut1)) << out.ErrorMessage;
-    loop.pumpFor(300ms);
-    EXPECT_EQ(out.ProcessedBuffers, 0);
-    EXPECT_TRUE(ReadFile(capture).empty());
-    out.setPaused(false);
-    ASSERT_TRUE(waitForStop());
-    EXPECT_EQ(events, (std::vector<std::string>{"OnStart", "OnStop"}));
-    EXPECT_TRUE(ReadFile(capture) == filled);
-}
+// The wave output component over the ALSA device: see the wave-out contract.
 
 // ---------------------------------------------------------------------------------------------
 // A sound server that dies while playing

@@ -1,4 +1,4 @@
-#include "platform/headless/wav_file_wave_out.h"
+#include "platform/portable/wav_file_wave_out.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -72,11 +72,13 @@ bool WavFileWaveOut::FitsInRiff(std::uint64_t dataBytes) {
 }
 
 WavFileWaveOut::WavFileWaveOut(ui::IMessageLoop& loop, std::string path)
-    : loop_(loop), path_(std::move(path)) {
-    held_.reserve(16);
+    : WaveDeviceCore(loop, kFirstHandle), path_(std::move(path)) {
+    for (MMRESULT code : {kErrCreate, kErrWrite, kErrFull})
+        SetErrorText(code, "The WAV file could not be written.");
 }
 
 WavFileWaveOut::~WavFileWaveOut() {
+    EndAllDevices();
     closeFile();
     if (given_ != nullptr) std::fclose(given_);
 }
@@ -97,17 +99,11 @@ void WavFileWaveOut::setFile(std::FILE* file, std::string name) {
 
 MMRESULT WavFileWaveOut::fail(MMRESULT code, std::string text) {
     if (fileError_.empty()) fileError_ = text;
-    errorTexts_[code - kErrCreate] = std::move(text);
-    return code;
+    return Fail(code, std::move(text));
 }
 
 std::string WavFileWaveOut::reason(int error) const {
     return error != 0 ? std::string(std::strerror(error)) : std::string("unknown reason");
-}
-
-void WavFileWaveOut::post(std::uint32_t msg, WAVEHDR* header) {
-    if ((flags_ & CALLBACK_TYPEMASK) != CALLBACK_WINDOW || window_ == nullptr) return;
-    loop_.post(ui::Message{window_, msg, handle_, reinterpret_cast<std::intptr_t>(header)});
 }
 
 bool WavFileWaveOut::writeAt(std::uint64_t offset, const void* data, std::size_t bytes,
@@ -160,23 +156,18 @@ std::uint64_t WavFileWaveOut::playLimitFrames() const {
     return playLimit_ - playLimit_ % format_.nBlockAlign;
 }
 
-MMRESULT WavFileWaveOut::GetDevCaps(std::uint32_t deviceId, WAVEOUTCAPS* caps) {
-    if (caps == nullptr) return MMSYSERR_INVALPARAM;
+MMRESULT WavFileWaveOut::DeviceCaps(std::uint32_t deviceId, WAVEOUTCAPS& caps) {
     if (deviceId != 0 && deviceId != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
-    *caps = WAVEOUTCAPS{};
-    SetDeviceName(*caps, kDeviceName);
-    caps->wChannels = 2;
+    caps = WAVEOUTCAPS{};
+    SetDeviceName(caps, kDeviceName);
+    caps.wChannels = 2;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WavFileWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WAVEFORMATEX& format,
-                              ui::MessageTarget* callbackWindow, std::uint32_t flags) {
-    if (handle == nullptr) return MMSYSERR_INVALPARAM;
+MMRESULT WavFileWaveOut::OpenStream(std::uint32_t deviceId, const WAVEFORMATEX& format,
+                                    const WaveLink& link, WaveStream*& stream) {
     if (deviceId != 0 && deviceId != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
     if (file_ != nullptr) return MMSYSERR_ALLOCATED;
-    const std::uint32_t callbackType = flags & CALLBACK_TYPEMASK;
-    if (callbackType != CALLBACK_WINDOW && callbackType != CALLBACK_NULL) return MMSYSERR_INVALFLAG;
-    if (callbackType == CALLBACK_WINDOW && callbackWindow == nullptr) return MMSYSERR_INVALPARAM;
     // A PCM WAV file holds whole bytes per sample: 12 bits in one byte cannot be written.
     const std::uint32_t bits = format.wBitsPerSample;
     if (format.wFormatTag != WAVE_FORMAT_PCM || format.nChannels == 0 ||
@@ -213,39 +204,31 @@ MMRESULT WavFileWaveOut::Open(HWAVEOUT* handle, std::uint32_t deviceId, const WA
         if (!givenFiles_) std::filesystem::remove(fsPath(path_), ec);
         return fail(kErrWrite, "Could not write to the WAV file '" + path_ + "': " + reason(error));
     }
-    handle_ = nextHandle_++;
-    window_ = callbackWindow;
-    flags_ = flags;
     paused_ = false;
-    held_.clear();
-    *handle = handle_;
-    post(MM_WOM_OPEN, nullptr);
+    held_ = 0;
+    link_ = link;
+    stream = &stream_;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WavFileWaveOut::PrepareHeader(HWAVEOUT handle, WAVEHDR* header) {
-    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
-    header->dwFlags |= WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+void WavFileWaveOut::EndStream(WaveStream*) {
+    link_.reset();
 }
 
-MMRESULT WavFileWaveOut::UnprepareHeader(HWAVEOUT handle, WAVEHDR* header) {
-    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
-    if (header == nullptr) return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-    header->dwFlags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+void WavFileWaveOut::Stream::resume() {
+    device_.paused_ = false;
+    // The held buffers are in the file already: they come back now.
+    for (; device_.held_ > 0; --device_.held_) device_.link_->played();
 }
 
-MMRESULT WavFileWaveOut::Write(HWAVEOUT handle, WAVEHDR* header) {
-    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+void WavFileWaveOut::Stream::close() {
+    device_.closeFile();
+    device_.link_->closed();
+}
 
+MMRESULT WavFileWaveOut::writeBlock(const char* block, std::uint32_t length) {
     // A partial frame would shift every later frame of the file: only whole frames are kept.
-    std::uint64_t bytes = header->dwBufferLength - header->dwBufferLength % format_.nBlockAlign;
+    std::uint64_t bytes = length - length % format_.nBlockAlign;
     const std::uint64_t room = playLimitFrames() - std::min(data_, playLimitFrames());
     bytes = std::min(bytes, room);
     const std::uint64_t total = data_ + bytes;
@@ -260,7 +243,7 @@ MMRESULT WavFileWaveOut::Write(HWAVEOUT handle, WAVEHDR* header) {
         // never claims more than the file holds, and rewriting it for every buffer would cost
         // two more system calls per buffer.
         const bool headerDue = total - claimed_ >= kHeaderInterval;
-        if (!writeAt(kHeaderBytes + data_, header->lpData, bytes, error) ||
+        if (!writeAt(kHeaderBytes + data_, block, bytes, error) ||
             ((total & 1) && !writeAt(kHeaderBytes + total, &pad, 1, error)) ||
             (headerDue && !writeHeader(total, error)))
             return fail(kErrWrite,
@@ -268,75 +251,12 @@ MMRESULT WavFileWaveOut::Write(HWAVEOUT handle, WAVEHDR* header) {
         data_ = total;
         if (headerDue) claimed_ = total;
     }
-    if (paused_) {
-        header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-        held_.push_back(header);
-    } else {
-        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-        post(MM_WOM_DONE, header);
-    }
+    // While paused the buffer waits for the restart; otherwise it has played.
+    if (paused_)
+        ++held_;
+    else
+        link_->played();
     return MMSYSERR_NOERROR;
-}
-
-MMRESULT WavFileWaveOut::Reset(HWAVEOUT handle) {
-    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
-    for (WAVEHDR* header : held_) {
-        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-        post(MM_WOM_DONE, header);
-    }
-    held_.clear();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT WavFileWaveOut::Pause(HWAVEOUT handle) {
-    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
-    paused_ = true;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT WavFileWaveOut::Restart(HWAVEOUT handle) {
-    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
-    paused_ = false;
-    return Reset(handle);  // the held buffers are in the file already: hand them back
-}
-
-MMRESULT WavFileWaveOut::GetPosition(HWAVEOUT handle, MMTIME* time) {
-    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
-    if (time == nullptr) return MMSYSERR_INVALPARAM;
-    const std::uint64_t samples = data_ / format_.nBlockAlign;
-    switch (time->wType) {
-        case TIME_SAMPLES:
-            time->u.sample = static_cast<std::uint32_t>(samples);
-            break;
-        case TIME_MS:
-            time->u.ms = static_cast<std::uint32_t>(samples * 1000 / format_.nSamplesPerSec);
-            break;
-        default:
-            time->wType = TIME_BYTES;
-            time->u.cb = static_cast<std::uint32_t>(data_);
-            break;
-    }
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT WavFileWaveOut::Close(HWAVEOUT handle) {
-    if (!mine(handle)) return MMSYSERR_INVALHANDLE;
-    if (!held_.empty()) return WAVERR_STILLPLAYING;
-    closeFile();
-    post(MM_WOM_CLOSE, nullptr);
-    handle_ = 0;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT WavFileWaveOut::GetErrorText(MMRESULT code, char* buffer, std::uint32_t capacity) {
-    if (code >= kErrCreate && code <= kErrFull) {
-        const std::string& text = errorTexts_[code - kErrCreate];
-        return CopyWaveText(text.empty() ? "The WAV file could not be written." : text, buffer,
-                            capacity);
-    }
-    const char* text = StandardWaveErrorText(code);
-    if (text == nullptr) return MMSYSERR_BADERRNUM;
-    return CopyWaveText(text, buffer, capacity);
 }
 
 }  // namespace headless
