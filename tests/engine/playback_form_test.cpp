@@ -18,6 +18,7 @@ namespace {
 using headless::FakeWaveOut;
 using headless::ScriptedDialogs;
 using persistence::RegistryValue;
+using testing_support::At44100;
 using testing_support::Frame;
 using testing_support::HeadlessProgram;
 using testing_support::MeasuredHz;
@@ -27,18 +28,6 @@ constexpr const char* kPerformance = "There is an issue with performance. See he
 constexpr const char* kShortSignal =
     "For very short signals please decrease the buffer number and size in the 'Output "
     "Settings' via the 'Tools' menu";
-
-// The program at 44100 Hz; the buffer settings are list positions (2, 2: four of 16384 bytes).
-struct At44100 : HeadlessProgram {
-    explicit At44100(int bufferSizePosition = 2, int buffersPosition = 2) {
-        auto& key = hp.registry.keys[vpg::ProgramKey()];
-        key["Fs"] = RegistryValue::Integer(3);
-        key["Buffers"] = RegistryValue::Integer(buffersPosition);
-        key["BufferSize"] = RegistryValue::Integer(bufferSizePosition);
-        start();
-        hp.dialogs.calls.clear();
-    }
-};
 
 // What one call of the fill did.
 struct Fill {
@@ -175,7 +164,7 @@ TEST(PlaybackEnd, TheBufferThatReachesTheEndHoldsTheRestOfTheSignalAndPlays) {
 
 TEST(PlaybackEnd, ASignalShorterThanOneBufferPlaysInsteadOfFailing) {
     // 0.1 s is 4410 frames; a buffer of 64536 bytes holds 16134.
-    At44100 p(4, 2);
+    At44100 p({.bufferSizePosition = 4, .buffersPosition = 2});
     vpg::TfrmGenerator& g = p.gen();
     g.Loop.setChecked(false);
     g.Duration.setText("0.1");
@@ -224,7 +213,7 @@ TEST(PlaybackEnd, LaterBuffersAreSilentButStillAcknowledgedAndShown) {
 TEST(PlaybackStart, TheShortestSignalPlaysWholeEvenInTheLargestBuffers) {
     // 0.1 s (4410 frames), the field's minimum on every road, and buffers of 64536 bytes
     // (16134 frames): the first buffer holds the whole signal and the output starts.
-    At44100 p(4);
+    At44100 p({.bufferSizePosition = 4});
     vpg::TfrmGenerator& g = p.gen();
     g.Loop.setChecked(false);
     EXPECT_EQ(g.WndProc(1034, 0, 0), vpg::RemoteOutcome::Refused);
