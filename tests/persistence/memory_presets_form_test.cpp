@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/headless_program.h"
+#include "support/stored_settings.h"
 
 namespace {
 
@@ -26,30 +27,13 @@ MemoryRegistry::Values& programKey(HeadlessProgram& p) {
 // A key whose load puts values away from the reset's into the controls; autostart off unless
 // asked for.
 void putLoadedValues(HeadlessProgram& p, bool autostart = false) {
-    const std::pair<const char*, RegistryValue> values[] = {
-        {"fInitLeft", RegistryValue::Text("250")},
-        {"fFinalLeft", RegistryValue::Text("750")},
-        {"AmplitudeLeft", RegistryValue::Text("-6")},
-        {"LogarithmicLeft", RegistryValue::Integer(0)},
-        {"BidirectionalLeft", RegistryValue::Integer(1)},
-        {"AmplitudeRight", RegistryValue::Text("-12")},
-        {"PhaseEdit", RegistryValue::Text("45")},
-        {"FreqSliderRight", RegistryValue::Integer(30)},
-        {"txtPulseLength", RegistryValue::Text("20")},
-        {"Duration", RegistryValue::Text("5")},
-        {"Loop", RegistryValue::Integer(1)},
-        {"WaveDevice", RegistryValue::Integer(1)},
-        {"PresetAutoStart", RegistryValue::Integer(autostart ? 1 : 0)},
-        {"frmFrequencyDisplay", RegistryValue::Integer(0)},
-        {"FormX", RegistryValue::Integer(100)},
-        {"FormY", RegistryValue::Integer(80)},
-        {"DisplayX", RegistryValue::Integer(600)},
-        {"DisplayY", RegistryValue::Integer(300)},
-        {"DisplayW", RegistryValue::Integer(250)},
-        {"MinFreqEdit", RegistryValue::Text("10")},
-        {"MaxFreqEdit", RegistryValue::Text("2000")},
-        {"txtRound", RegistryValue::Text("5")},
-    };
+    MemoryRegistry::Values values = testing_support::KeyAwayFromReset();
+    // This key holds no mode and no lock value.
+    values.erase("chkConstantLeft");
+    values.erase("FlashLock");
+    values["Loop"] = RegistryValue::Integer(1);
+    values["PresetAutoStart"] = RegistryValue::Integer(autostart ? 1 : 0);
+    values["frmFrequencyDisplay"] = RegistryValue::Integer(0);
     for (const auto& [name, value] : values) programKey(p)[name] = value;
 }
 
