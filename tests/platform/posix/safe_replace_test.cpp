@@ -14,36 +14,18 @@
 
 #include "platform/posix/safe_replace.h"
 #include "support/child_process.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Folder {
-    Folder() {
-        path = fs::temp_directory_path() /
-               ("vpg-safe-replace-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
+struct Folder : testing_support::TempFolder {
+    Folder() : TempFolder("vpg-safe-replace") {}
 };
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void Spit(const std::string& path, const std::string& text, mode_t mode) {
-    std::ofstream(path, std::ios::binary) << text;
+    testing_support::WriteFileText(path, text);
     ::chmod(path.c_str(), mode);
 }
 
@@ -58,8 +40,8 @@ std::map<std::string, std::string> Listing(const fs::path& folder) {
         if (S_ISLNK(st.st_mode))
             out[name] = "link to " + fs::read_symlink(e.path()).string();
         else if (S_ISREG(st.st_mode))
-            out[name] =
-                "file " + std::to_string(st.st_mode & 0777) + " '" + Slurp(e.path().string()) + "'";
+            out[name] = "file " + std::to_string(st.st_mode & 0777) + " '" +
+                        testing_support::ReadFileText(e.path().string()) + "'";
         else
             out[name] = S_ISDIR(st.st_mode) ? "folder" : "other";
     }
@@ -176,7 +158,8 @@ TEST(SafeReplace, InASharedStickyFolderOnlyOurOwnLinkIsFollowed) {
                                     : "it is a symbolic link of another user's in the shared "
                                       "folder " +
                                           (folder / "shared") + ", which is not followed");
-        EXPECT_EQ(Slurp(folder / "victim"), c.followed ? "new" : "the victim's own file");
+        EXPECT_EQ(testing_support::ReadFileText(folder / "victim"),
+                  c.followed ? "new" : "the victim's own file");
         EXPECT_TRUE(fs::is_symlink(link));
     }
 }
