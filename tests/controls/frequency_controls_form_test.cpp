@@ -329,24 +329,28 @@ TEST(FrequencyControls, MovingAnEndPastTheStartFrequencyCarriesItAlong) {
     HeadlessProgram p;
     p.start();
     TfrmGenerator& g = p.gen();
-
-    p.typeAndLeave(g.MinFreqEdit, "150");
-    EXPECT_EQ(g.fInitLeft.Text(), "150");
-    EXPECT_EQ(g.FreqSliderLeft.Min(), 1875);
-    EXPECT_EQ(g.FreqSliderLeft.Position(), 1875);
-    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, 150));
-
-    p.typeAndLeave(g.MinFreqEdit, "50");  // lowering the lower end leaves it alone
-    EXPECT_EQ(g.fInitLeft.Text(), "150");
-
-    p.typeAndLeave(g.MaxFreqEdit, "80");
-    EXPECT_EQ(g.fInitLeft.Text(), "80");
-    EXPECT_EQ(g.FreqSliderLeft.Max(), 1602);
-    EXPECT_EQ(g.FreqSliderLeft.Position(), 1602);
-    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, 80));
-
-    p.typeAndLeave(g.MaxFreqEdit, "300");  // raising the upper end leaves it alone
-    EXPECT_EQ(g.fInitLeft.Text(), "80");
+    // One after the other on the same window; `slider` is the slider's new end and position
+    // when the start frequency is carried, 0 when it stays.
+    const struct {
+        bool lower;
+        const char* typed;
+        const char* start;
+        int slider;
+    } steps[] = {
+        {true, "150", "150", 1875},
+        {true, "50", "150", 0},  // lowering the lower end leaves it alone
+        {false, "80", "80", 1602},
+        {false, "300", "80", 0},  // raising the upper end leaves it alone
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::string(step.lower ? "lower end " : "upper end ") + step.typed);
+        p.typeAndLeave(step.lower ? g.MinFreqEdit : g.MaxFreqEdit, step.typed);
+        EXPECT_EQ(g.fInitLeft.Text(), step.start);
+        if (step.slider == 0) continue;
+        EXPECT_EQ(step.lower ? g.FreqSliderLeft.Min() : g.FreqSliderLeft.Max(), step.slider);
+        EXPECT_EQ(g.FreqSliderLeft.Position(), step.slider);
+        EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, std::stod(step.start)));
+    }
 
     // The end is read as a 32-bit float, and the start frequency is written from that value.
     p.typeAndLeave(g.MinFreqEdit, "150.3");

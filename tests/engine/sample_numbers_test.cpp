@@ -13,7 +13,6 @@ namespace {
 using persistence::RegistryValue;
 using testing_support::At44100;
 using testing_support::Frame;
-using testing_support::HeadlessProgram;
 using testing_support::MeasuredHz;
 
 constexpr double kFs = 44100;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+
+#include "support/child_process.h"
 
 namespace testing_support {
 
@@ -44,6 +47,33 @@ inline std::string ReadFileText(const std::string& path) {
 
 inline void WriteFileText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+// A symbolic link in a folder open to all with the sticky bit, planted by another user or by
+// ourselves: only our own may be followed.
+struct PlantedLink {
+    const char* name;
+    uid_t owner;
+    bool followed;
+};
+inline constexpr PlantedLink kPlantedLinks[] = {
+    {"another user's link", kOrdinaryUser, false},
+    {"our own link", 0, true},
+};
+
+// `folder`/shared, open to all with the sticky bit.
+inline std::string MakeSharedStickyFolder(const TempFolder& folder) {
+    const std::string shared = folder / "shared";
+    std::filesystem::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    return shared;
+}
+
+// `link` made anew, pointing at `target`, owned by `c.owner`.
+inline void Plant(const PlantedLink& c, const std::string& target, const std::string& link) {
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(target, link);
+    ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
 }
 
 }  // namespace testing_support

@@ -510,24 +510,12 @@ TEST(RenderOutput, AClosedPipeForItsMessagesNeitherEndsItNorLeavesATemporary) {
 TEST(RenderOutput, AnotherUsersLinkInASharedStickyFolderIsNotFollowed) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant a link of another user's";
     Folder folder;
-    fs::create_directory(folder / "shared");
-    ::chmod((folder / "shared").c_str(), 01777);
+    const std::string shared = testing_support::MakeSharedStickyFolder(folder);
     WriteFileText(folder / "victim", "the victim's own file");
-    struct Case {
-        const char* name;
-        uid_t owner;
-        bool followed;
-    };
-    const Case cases[] = {
-        {"another user's link", testing_support::kOrdinaryUser, false},
-        {"our own link", 0, true},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : testing_support::kPlantedLinks) {
         SCOPED_TRACE(c.name);
         const std::string link = folder / "shared/x.wav";
-        fs::remove(link);
-        fs::create_symlink(folder / "victim", link);
-        ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
+        testing_support::Plant(c, folder / "victim", link);
         std::string messages;
         const int status = renderTo(link, messages);
         if (c.followed) {
@@ -538,7 +526,7 @@ TEST(RenderOutput, AnotherUsersLinkInASharedStickyFolderIsNotFollowed) {
             EXPECT_EQ(messages, "vpg-render: cannot write '" + link +
                                     "': it is a symbolic link of another user's in the shared "
                                     "folder " +
-                                    (folder / "shared") + ", which is not followed\n");
+                                    shared + ", which is not followed\n");
             EXPECT_EQ(ReadFileText(folder / "victim"), "the victim's own file");
         }
     }

@@ -131,24 +131,12 @@ TEST(SafeReplace, WhatStandsAtThePathDecidesWhereTheFileGoes) {
 TEST(SafeReplace, InASharedStickyFolderOnlyOurOwnLinkIsFollowed) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant a link of another user's";
     Folder folder;
-    fs::create_directory(folder / "shared");
-    ::chmod((folder / "shared").c_str(), 01777);
+    const std::string shared = testing_support::MakeSharedStickyFolder(folder);
     const std::string link = folder / "shared/at";
-    struct Case {
-        const char* name;
-        uid_t owner;
-        bool followed;
-    };
-    const Case cases[] = {
-        {"another user's link", testing_support::kOrdinaryUser, false},
-        {"our own link", 0, true},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : testing_support::kPlantedLinks) {
         SCOPED_TRACE(c.name);
         Spit(folder / "victim", "the victim's own file", 0644);
-        fs::remove(link);
-        fs::create_symlink(folder / "victim", link);
-        ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
+        testing_support::Plant(c, folder / "victim", link);
         posix::ReplaceTarget target;
         std::string error;
         bool ok = posix::JudgeReplaceTarget(link, target, error);
@@ -157,7 +145,7 @@ TEST(SafeReplace, InASharedStickyFolderOnlyOurOwnLinkIsFollowed) {
         EXPECT_EQ(error, c.followed ? std::string()
                                     : "it is a symbolic link of another user's in the shared "
                                       "folder " +
-                                          (folder / "shared") + ", which is not followed");
+                                          shared + ", which is not followed");
         EXPECT_EQ(testing_support::ReadFileText(folder / "victim"),
                   c.followed ? "new" : "the victim's own file");
         EXPECT_TRUE(fs::is_symlink(link));
