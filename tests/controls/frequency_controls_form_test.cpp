@@ -221,6 +221,25 @@ struct EndCase {
     int sliderEnd;
 };
 
+// Types into the lower end at the first start's 11025 Hz (where it must leave the start
+// frequency alone) or into the upper end at 44100 Hz, and leaves the field.
+void typeEnd(bool lower, const EndCase& c) {
+    SCOPED_TRACE(std::string(lower ? "MinFreqEdit " : "MaxFreqEdit ") + c.typed);
+    HeadlessProgram p;
+    if (lower)
+        p.start();
+    else
+        p.startAt44100();
+    TfrmGenerator& g = p.gen();
+    ui::Edit& end = lower ? g.MinFreqEdit : g.MaxFreqEdit;
+    p.typeAndLeave(end, c.typed);
+    EXPECT_EQ(end.Text(), c.text);
+    EXPECT_EQ(lower ? g.FreqSliderLeft.Min() : g.FreqSliderLeft.Max(), c.sliderEnd);
+    if (lower) {
+        EXPECT_EQ(g.fInitLeft.Text(), "100");
+    }
+}
+
 TEST(FrequencyControls, LowerEndAcceptsAPositiveNumberBelowTheUpperEnd) {
     const EndCase cases[] = {
         {"2.5", "2.5", 97},  // accepted, the text stays as typed
@@ -237,16 +256,7 @@ TEST(FrequencyControls, LowerEndAcceptsAPositiveNumberBelowTheUpperEnd) {
         {"0.01", "0.01", -2301},
         {"-0.01", "20", 1000},
     };
-    for (const EndCase& c : cases) {
-        SCOPED_TRACE(std::string("MinFreqEdit ") + c.typed);
-        HeadlessProgram p;
-        p.start();
-        TfrmGenerator& g = p.gen();
-        p.typeAndLeave(g.MinFreqEdit, c.typed);
-        EXPECT_EQ(g.MinFreqEdit.Text(), c.text);
-        EXPECT_EQ(g.FreqSliderLeft.Min(), c.sliderEnd);
-        EXPECT_EQ(g.fInitLeft.Text(), "100");
-    }
+    for (const EndCase& c : cases) typeEnd(true, c);
 }
 
 TEST(FrequencyControls, UpperEndMustStayBelowHalfTheSamplingRate) {
@@ -264,15 +274,7 @@ TEST(FrequencyControls, UpperEndMustStayBelowHalfTheSamplingRate) {
         {"22050.1", "500", 2398},
         {"19.9", "500", 2398},
     };
-    for (const EndCase& c : cases) {
-        SCOPED_TRACE(std::string("MaxFreqEdit ") + c.typed);
-        HeadlessProgram p;
-        p.startAt44100();
-        TfrmGenerator& g = p.gen();
-        p.typeAndLeave(g.MaxFreqEdit, c.typed);
-        EXPECT_EQ(g.MaxFreqEdit.Text(), c.text);
-        EXPECT_EQ(g.FreqSliderLeft.Max(), c.sliderEnd);
-    }
+    for (const EndCase& c : cases) typeEnd(false, c);
 }
 
 TEST(FrequencyControls, UpperEndLimitFollowsTheSamplingRate) {

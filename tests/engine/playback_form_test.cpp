@@ -67,6 +67,12 @@ void logFills(HeadlessProgram& p, std::vector<Fill>& log) {
     });
 }
 
+// The program at 44100 Hz with every fill logged.
+struct LoggedAt44100 : At44100 {
+    LoggedAt44100() { logFills(*this, fills); }
+    std::vector<Fill> fills;
+};
+
 bool silent(const std::vector<Frame>& frames, std::size_t from = 0) {
     return std::all_of(frames.begin() + static_cast<std::ptrdiff_t>(from), frames.end(),
                        [](const Frame& f) { return f.left == 0 && f.right == 0; });
@@ -124,9 +130,8 @@ std::vector<Frame> loopingReference(const char* duration, std::size_t n) {
 // --- the end of a signal without Loop
 
 TEST(PlaybackEnd, TheBufferThatReachesTheEndHoldsTheRestOfTheSignalAndPlays) {
-    At44100 p;
-    std::vector<Fill> fills;
-    logFills(p, fills);
+    LoggedAt44100 p;
+    const std::vector<Fill>& fills = p.fills;
     vpg::TfrmGenerator& g = p.gen();
     g.Loop.setChecked(false);
     g.Duration.setText("1");
@@ -185,9 +190,8 @@ TEST(PlaybackEnd, ASignalShorterThanOneBufferPlaysInsteadOfFailing) {
 }
 
 TEST(PlaybackEnd, LaterBuffersAreSilentButStillAcknowledgedAndShown) {
-    At44100 p;
-    std::vector<Fill> fills;
-    logFills(p, fills);
+    LoggedAt44100 p;
+    const std::vector<Fill>& fills = p.fills;
     vpg::TfrmGenerator& g = p.gen();
     g.FrequencyDisplay1Click(nullptr);
     g.Loop.setChecked(false);
@@ -378,9 +382,8 @@ TEST(PlaybackWindow, OpenAndCloseSetTitleButtonsLampAndTheRunControls) {
 // --- the loop
 
 TEST(PlaybackLoop, ABidirectionalSweepTurnsAtTheEndOfEachPass) {
-    At44100 p;
-    std::vector<Fill> fills;
-    logFills(p, fills);
+    LoggedAt44100 p;
+    const std::vector<Fill>& fills = p.fills;
     vpg::TfrmGenerator& g = p.gen();
     g.chkSweepLeft.setChecked(true);
     g.LogarithmicLeft.setChecked(false);
@@ -559,9 +562,8 @@ TEST(PlaybackLoop, ALoopingSweepStaysBetweenItsFrequenciesWhateverChangesWhilePl
     const double s0 = engine::TwoPi * (100 / kFs), s1 = engine::TwoPi * (1000 / kFs);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        At44100 p;
-        std::vector<Fill> fills;
-        logFills(p, fills);
+        LoggedAt44100 p;
+        const std::vector<Fill>& fills = p.fills;
         vpg::TfrmGenerator& g = p.gen();
         g.chkSweepLeft.setChecked(true);
         g.LogarithmicLeft.setChecked(false);
