@@ -42,12 +42,6 @@ HeadlessProgram& startLoaded(HeadlessProgram& p, bool autostart = false) {
     return p.start();
 }
 
-// The user types into a field and leaves it, so that its exit rule runs.
-void typeAndLeave(HeadlessProgram& p, ui::Edit& field, const std::string& text) {
-    field.userTyped(text);
-    p.gen().btnPause.userFocused();
-}
-
 bool inSweepLayout(TfrmGenerator& g) {
     return g.chkSweepLeft.Checked() && !g.chkConstantLeft.Checked() && g.fFinalLeft.Visible() &&
            g.LogarithmicLeft.Visible() && g.BidirectionalLeft.Visible() &&
@@ -100,15 +94,15 @@ TEST(MemoryPresets, ASlotStoredInConstantModeRecallsIntoConstantMode) {
     HeadlessProgram p;
     startLoaded(p);
     TfrmGenerator& g = p.gen();
-    typeAndLeave(p, g.fInitLeft, "300");
-    typeAndLeave(p, g.AmplitudeLeft, "-9");
+    p.typeAndLeave(g.fInitLeft, "300");
+    p.typeAndLeave(g.AmplitudeLeft, "-9");
     g.Store.Click();                             // slot 1's right-click menu
     EXPECT_EQ(g.Memory1.Caption(), "Memory 1");  // a store changes nothing else
 
     g.Memory2.userClicked();  // a seeded slot: sweep mode
     ASSERT_TRUE(inSweepLayout(g));
-    typeAndLeave(p, g.fInitLeft, "400");
-    typeAndLeave(p, g.AmplitudeLeft, "-30");
+    p.typeAndLeave(g.fInitLeft, "400");
+    p.typeAndLeave(g.AmplitudeLeft, "-30");
 
     g.Memory1.userClicked();
     EXPECT_TRUE(inConstantLayout(g));
@@ -160,9 +154,9 @@ TEST(MemoryPresets, ARecallThroughTheMessageStopsTheOutputAndAutostartStartsItAg
         HeadlessProgram p;
         startLoaded(p, c.autostart);
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.fInitLeft, "300");
+        p.typeAndLeave(g.fInitLeft, "300");
         g.MemStore(2);
-        typeAndLeave(p, g.fInitLeft, "200");
+        p.typeAndLeave(g.fInitLeft, "200");
         if (c.playing) {
             p.render(100);
             ASSERT_TRUE(g.AudioOut1->Active);
@@ -189,13 +183,13 @@ TEST(MemoryPresets, ARecallLeavesPhasePulseLengthDeltaDeviceRangeAndRoundingAlon
     HeadlessProgram p;
     startLoaded(p);
     TfrmGenerator& g = p.gen();
-    typeAndLeave(p, g.PhaseEdit, "90");
-    typeAndLeave(p, g.txtPulseLength, "30");
+    p.typeAndLeave(g.PhaseEdit, "90");
+    p.typeAndLeave(g.txtPulseLength, "30");
     g.FreqSliderRight.userMoved(-40);
     g.WaveDevice.userSelected(0);
-    typeAndLeave(p, g.MinFreqEdit, "50");
-    typeAndLeave(p, g.MaxFreqEdit, "1500");
-    typeAndLeave(p, g.txtRound, "2");
+    p.typeAndLeave(g.MinFreqEdit, "50");
+    p.typeAndLeave(g.MaxFreqEdit, "1500");
+    p.typeAndLeave(g.txtRound, "2");
     const int minPosition = g.FreqSliderLeft.Min();
     const int maxPosition = g.FreqSliderLeft.Max();
     const double phase = g.Parameters.PhaseOffset;
@@ -233,7 +227,7 @@ TEST(MemoryPresets, FunctionKeysStoreAndRecallTheirSlotThoughThePresetsMenuIsNev
         TfrmGenerator& g = p.gen();
         ASSERT_FALSE(g.Presets1.Visible());
         const std::string stored = std::to_string(200 + slot);
-        typeAndLeave(p, g.fInitLeft, stored);
+        p.typeAndLeave(g.fInitLeft, stored);
 
         EXPECT_TRUE(g.userKeyDown(key, kShift));
         for (int other = 1; other <= 4; ++other) {
@@ -242,7 +236,7 @@ TEST(MemoryPresets, FunctionKeysStoreAndRecallTheirSlotThoughThePresetsMenuIsNev
             EXPECT_EQ(m.ConstantMode, other == slot) << other;
         }
 
-        typeAndLeave(p, g.fInitLeft, "150");
+        p.typeAndLeave(g.fInitLeft, "150");
         EXPECT_TRUE(g.userKeyDown(key));
         EXPECT_EQ(g.fInitLeft.Text(), stored);
         EXPECT_TRUE(g.chkConstantLeft.Checked());
@@ -301,7 +295,7 @@ TEST(MemoryPresets, TheMessageIgnoresSlotsOutsideOneToFourAndUnknownCommands) {
         HeadlessProgram p;
         p.start();
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.fInitLeft, "321");
+        p.typeAndLeave(g.fInitLeft, "321");
         const auto before = g.Presets;
         g.WndProc(kPresetMessage, c.wParam, c.lParam);
         EXPECT_TRUE(g.chkConstantLeft.Checked());

@@ -85,10 +85,15 @@ const std::string kWelcomeSeen =
     "[HKEY_LOCAL_MACHINE\\Software\\Halvane\\Vimbrel Pulse Generator]\n"
     "\"Welcome\"=dword:00000001\n";
 
+// The settings file of a program that has shown its welcome once, in a folder of its own.
+struct WelcomeSeenFile : Folder {
+    WelcomeSeenFile() { WriteFileText(file, kWelcomeSeen); }
+    const fs::path file = path / "settings.reg";
+};
+
 TEST(SettingsSave, ExitsSaveReplacesTheFileOnce) {
-    Folder dir;
-    const fs::path path = dir.path / "settings.reg";
-    WriteFileText(path, kWelcomeSeen);
+    const WelcomeSeenFile settings;
+    const fs::path& path = settings.file;
     CountingReplacer replacer;
     ProgramOnFile p(path.string(), &replacer);
     p.start();
@@ -116,9 +121,8 @@ public:
 };
 
 TEST(SettingsSave, ARefusedSaveStoresNothingAndKeepsTheWindowOpen) {
-    Folder dir;
-    const fs::path path = dir.path / "settings.reg";
-    WriteFileText(path, kWelcomeSeen);
+    const WelcomeSeenFile settings;
+    const fs::path& path = settings.file;
     RefusingReplacer replacer;
     ProgramOnFile p(path.string(), &replacer);
     p.start();
@@ -135,9 +139,8 @@ TEST(SettingsSave, ARefusedSaveStoresNothingAndKeepsTheWindowOpen) {
 // One broken line in the file: that value takes its default, every other one comes back, and
 // the window says once which file it was and where its old copy is.
 TEST(SettingsSave, ABrokenLineInTheFileCostsOneValueAndIsSaidOnce) {
-    Folder dir;
-    const fs::path path = dir.path / "settings.reg";
-    WriteFileText(path, kWelcomeSeen);
+    const WelcomeSeenFile settings;
+    const fs::path& path = settings.file;
     {
         ProgramOnFile first(path.string());
         first.start();
