@@ -760,6 +760,16 @@ TEST(RenderLimits, ASignalLongerThanAWavFileHoldsIsRefusedBeforeRendering) {
 // ---------------------------------------------------------------------------------------------
 // As an ordinary user: the tests run as root in CI, so these give up root in a child process
 
+// t.wav as an earlier run left it, in a folder of the ordinary user's: holding `text`, with
+// `mode` (0: as created), owned by that user or else by root.
+std::string earlierOutput(const Folder& f, const char* text, mode_t mode, bool users) {
+    testing_support::GiveToOrdinaryUser(f.path.string());
+    WriteFileText(f / "t.wav", text);
+    if (mode != 0) ::chmod((f / "t.wav").c_str(), mode);
+    if (users) testing_support::GiveToOrdinaryUser(f / "t.wav");
+    return f / "t.wav";
+}
+
 TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds) {
     struct Case {
         const char* name;
@@ -778,38 +788,15 @@ TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds
          },
          2, "Permission denied", shortRender},
         {"a read-only file of the user's",
-         [](const Folder& f) {
-             testing_support::GiveToOrdinaryUser(f.path.string());
-             WriteFileText(f / "t.wav", "read-only");
-             ::chmod((f / "t.wav").c_str(), 0444);
-             testing_support::GiveToOrdinaryUser(f / "t.wav");
-             return f / "t.wav";
-         },
-         2, "Permission denied", shortRender},
+         [](const Folder& f) { return earlierOutput(f, "read-only", 0444, true); }, 2,
+         "Permission denied", shortRender},
         {"a file left by an earlier run as root",
-         [](const Folder& f) {
-             testing_support::GiveToOrdinaryUser(f.path.string());
-             WriteFileText(f / "t.wav", "root's");
-             ::chmod((f / "t.wav").c_str(), 0644);
-             return f / "t.wav";
-         },
-         2, "Permission denied", shortRender},
+         [](const Folder& f) { return earlierOutput(f, "root's", 0644, false); }, 2,
+         "Permission denied", shortRender},
         {"the user's own file",
-         [](const Folder& f) {
-             testing_support::GiveToOrdinaryUser(f.path.string());
-             WriteFileText(f / "t.wav", "mine");
-             ::chmod((f / "t.wav").c_str(), 0600);
-             testing_support::GiveToOrdinaryUser(f / "t.wav");
-             return f / "t.wav";
-         },
-         0, "", shortRender},
+         [](const Folder& f) { return earlierOutput(f, "mine", 0600, true); }, 0, "", shortRender},
         {"a write failure over the user's file",
-         [](const Folder& f) {
-             testing_support::GiveToOrdinaryUser(f.path.string());
-             WriteFileText(f / "t.wav", "mine");
-             testing_support::GiveToOrdinaryUser(f / "t.wav");
-             return f / "t.wav";
-         },
+         [](const Folder& f) { return earlierOutput(f, "mine", 0, true); },
          1,
          "",
          {"--duration", "10"}},
