@@ -418,9 +418,7 @@ TEST(FileRegistry, ASaveKeepsTheModeOfTheFileItReplacesThroughALink) {
 TEST(FileRegistry, TemporariesOfKilledSavesGoAtTheNextOpening) {
     TempDir dir;
     const std::string path = dir.file("settings.reg");
-    const pid_t gone = ::fork();
-    if (gone == 0) ::_exit(0);
-    ::waitpid(gone, nullptr, 0);
+    const pid_t gone = testing_support::EndedProcessId();
     const std::string stale = dir.file("settings.reg.tmp-" + std::to_string(gone) + "-1");
     WriteFileText(stale, "half a save");
     posix::FileRegistry reg(path);
@@ -592,9 +590,7 @@ TEST(FileRegistry, ASavesTemporaryIsItsOwnAndKilledSavesLeaveNoneBehind) {
     TempDir dir;
     const std::string path = dir.file("settings.reg");
     // A process that has ended: its temporaries are stale.
-    const pid_t gone = ::fork();
-    if (gone == 0) ::_exit(0);
-    ::waitpid(gone, nullptr, 0);
+    const pid_t gone = testing_support::EndedProcessId();
     const std::string dead = std::to_string(gone);
     const std::vector<std::string> stale{"settings.reg.tmp-" + dead,
                                          "settings.reg.tmp-" + dead + "-12345",
