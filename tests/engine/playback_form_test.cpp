@@ -67,6 +67,17 @@ void logFills(HeadlessProgram& p, std::vector<Fill>& log) {
     });
 }
 
+// What the window shows while the output plays (`on`) and once it has stopped: the title, the
+// default button, the lamp and the presets, which may not be recalled during a run.
+void expectRunLook(vpg::TfrmGenerator& g, bool on) {
+    EXPECT_EQ(g.Application.Title(),
+              on ? "ON - Vimbrel Pulse Generator 1.2" : "Vimbrel Pulse Generator 1.2");
+    EXPECT_EQ(g.btnOFF.Default(), on);
+    EXPECT_EQ(g.btnON.Default(), !on);
+    EXPECT_EQ(g.LED.Brush(), on ? ui::clGreen : ui::clMaroon);
+    EXPECT_EQ(g.Presets1.Enabled(), !on);
+}
+
 // The program at 44100 Hz with every fill logged.
 struct LoggedAt44100 : At44100 {
     LoggedAt44100() { logFills(*this, fills); }
@@ -350,11 +361,7 @@ TEST(PlaybackWindow, OpenAndCloseSetTitleButtonsLampAndTheRunControls) {
 
     g.btnONClick(nullptr);
     p.pump();
-    EXPECT_EQ(g.Application.Title(), "ON - Vimbrel Pulse Generator 1.2");
-    EXPECT_TRUE(g.btnOFF.Default());
-    EXPECT_FALSE(g.btnON.Default());
-    EXPECT_EQ(g.LED.Brush(), ui::clGreen);
-    EXPECT_FALSE(g.Presets1.Enabled());
+    expectRunLook(g, true);
     for (const ui::Control* c : g.Controls())
         EXPECT_EQ(c->Enabled(), isLocked(c) ? false : before[c]) << c->Name;
     // What must stay usable while the signal plays.
@@ -367,12 +374,8 @@ TEST(PlaybackWindow, OpenAndCloseSetTitleButtonsLampAndTheRunControls) {
     ASSERT_TRUE(g.btnPause.Bold());
     g.btnOFFClick(nullptr);
     p.pump();
-    EXPECT_EQ(g.Application.Title(), "Vimbrel Pulse Generator 1.2");
+    expectRunLook(g, false);
     EXPECT_FALSE(g.btnPause.Bold());
-    EXPECT_TRUE(g.btnON.Default());
-    EXPECT_FALSE(g.btnOFF.Default());
-    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
-    EXPECT_TRUE(g.Presets1.Enabled());
     // The locked ones come back, BidirectionalLeft too although Loop is not ticked.
     for (const ui::Control* c : g.Controls())
         EXPECT_EQ(c->Enabled(), isLocked(c) ? true : before[c]) << c->Name;
