@@ -211,6 +211,10 @@ MAROON=128,0,0
 GREEN=0,128,0
 lamp() { main_pixel "$1" "$LAMP_X" "$LAMP_Y"; }
 lamp_is() { [[ $(lamp "$1") == "$2" ]]; }
+# turn_on WINDOW MESSAGE / turn_off WINDOW MESSAGE: F11 (ON) or F9 (OFF), and the lamp turns
+# green or maroon within 5 s; else the run fails with MESSAGE.
+turn_on() { keys "$1" F11; wait_for 5 lamp_is "$1" "$GREEN" || fail "$2"; }
+turn_off() { keys "$1" F9; wait_for 5 lamp_is "$1" "$MAROON" || fail "$2"; }
 
 # dialog_seen TEXT: vpg reported a dialog whose text contains TEXT (VPG_TRACE_DIALOGS).
 dialog_seen() { grep -qF -- "$1" "$work/logs/vpg.log"; }
