@@ -22,58 +22,24 @@ python3 scripts/check_program_symbols.py "${doubles[@]}" "$build/vpg.exe" "$buil
 python3 scripts/check_program_symbols.py --expect "${doubles[@]}" "$build/tests/vpg_tests.exe" \
     >/dev/null
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
 tests=$build/tests/vpg_tests.exe
 capture=$build/wine-capture.raw
 testKey='HKLM\Software\Halvane\Vimbrel Pulse Generator Test'
 
+# shellcheck source=tests/e2e/sandbox.sh
+source tests/e2e/sandbox.sh
+e2e_begin test-windows
+wine=$WINE
 # Everything Wine and ALSA read or write stays in the build folder.
-export WINEPREFIX=$build/wine-prefix
 export HOME=$build/wine-home
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml='  # no Mono or Gecko installer
-unset WAYLAND_DISPLAY
 mkdir -p "$HOME"
 
-# The views' tests make real windows: an X display of their own, ended by its id.
-xvfb_pid=
-cleanup() {
-    "$wineserver" -k 2>/dev/null || true
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-}
-trap cleanup EXIT
-for n in $(seq 150 199); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=:$n
-    break
-done
-for _ in $(seq 200); do
-    kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
-
-if [[ ! -f $WINEPREFIX/.vpg-ready ]]; then
-    echo "== preparing the Wine prefix $WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null
-    touch "$WINEPREFIX/.vpg-ready"
-fi
-
-cat >"$HOME/.asoundrc" <<ALSA
-pcm.!default {
-    type file
-    slave.pcm "null"
-    file "$capture"
-    format "raw"
-}
-ALSA
+# The views' tests make real windows: an X display of their own.
+start_x 1280x1024x24 ""
+wine_prefix "$build/wine-prefix"
+alsa_file_capture "$capture"
 # The tests read what winmm played from here (Wine's Z: is the Linux root).
 export VPG_CAPTURE_FILE="Z:${capture//\//\\}"
 

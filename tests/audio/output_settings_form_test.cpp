@@ -326,20 +326,25 @@ TEST(OutputSettingsDevices, TheListNamesEveryDeviceAfterWindowsDefault) {
     EXPECT_EQ(p.out().WaveDevice(), 1u);
 }
 
+// The registry a run leaves that chose "Headphones", the second of two devices, and saved.
+std::map<std::string, headless::MemoryRegistry::Values> keysSavedWithHeadphones() {
+    HeadlessProgram first;
+    first.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
+    first.start();
+    first.gen().WaveDevice.userSelected(2);
+    EXPECT_TRUE(first.gen().SaveSettings());
+    EXPECT_EQ(programKey(first).at("WaveDevice"), RegistryValue::Integer(2));
+    return first.hp.registry.keys;
+}
+
 TEST(OutputSettingsDevices, AStoredDeviceThatIsGoneFallsBackToTheSystemDefault) {
     // Every setting stored by a first run, then the device position moved past the list (a
     // device unplugged, or -1 saved by an older version).
     for (const std::int32_t stored : {5, 2, -1, 99999}) {
         SCOPED_TRACE(stored);
-        HeadlessProgram first;
-        first.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
-        first.start();
-        first.gen().WaveDevice.userSelected(2);
-        ASSERT_TRUE(first.gen().SaveSettings());
-
         HeadlessProgram p;
         p.hp.waveOut.setDeviceNames({"Speakers"});
-        p.hp.registry.keys = first.hp.registry.keys;
+        p.hp.registry.keys = keysSavedWithHeadphones();
         programKey(p)["WaveDevice"] = RegistryValue::Integer(stored);
         p.start();
         vpg::TfrmGenerator& g = p.gen();
@@ -359,14 +364,9 @@ TEST(OutputSettingsDevices, AStoredDeviceThatIsGoneFallsBackToTheSystemDefault) 
 }
 
 TEST(OutputSettingsDevices, AStoredDeviceStillInTheListIsUsedWithoutANotice) {
-    HeadlessProgram p;
-    p.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
-    p.start();
-    p.gen().WaveDevice.userSelected(2);
-    ASSERT_TRUE(p.gen().SaveSettings());
     HeadlessProgram again;
     again.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
-    again.hp.registry.keys = p.hp.registry.keys;
+    again.hp.registry.keys = keysSavedWithHeadphones();
     again.start();
     EXPECT_EQ(again.gen().WaveDevice.ItemIndex(), 2);
     EXPECT_EQ(again.out().WaveDevice(), 1u);

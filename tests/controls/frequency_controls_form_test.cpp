@@ -221,6 +221,25 @@ struct EndCase {
     int sliderEnd;
 };
 
+// Types into the lower end at the first start's 11025 Hz (where it must leave the start
+// frequency alone) or into the upper end at 44100 Hz, and leaves the field.
+void typeEnd(bool lower, const EndCase& c) {
+    SCOPED_TRACE(std::string(lower ? "MinFreqEdit " : "MaxFreqEdit ") + c.typed);
+    HeadlessProgram p;
+    if (lower)
+        p.start();
+    else
+        p.startAt44100();
+    TfrmGenerator& g = p.gen();
+    ui::Edit& end = lower ? g.MinFreqEdit : g.MaxFreqEdit;
+    p.typeAndLeave(end, c.typed);
+    EXPECT_EQ(end.Text(), c.text);
+    EXPECT_EQ(lower ? g.FreqSliderLeft.Min() : g.FreqSliderLeft.Max(), c.sliderEnd);
+    if (lower) {
+        EXPECT_EQ(g.fInitLeft.Text(), "100");
+    }
+}
+
 TEST(FrequencyControls, LowerEndAcceptsAPositiveNumberBelowTheUpperEnd) {
     const EndCase cases[] = {
         {"2.5", "2.5", 97},  // accepted, the text stays as typed
@@ -237,16 +256,7 @@ TEST(FrequencyControls, LowerEndAcceptsAPositiveNumberBelowTheUpperEnd) {
         {"0.01", "0.01", -2301},
         {"-0.01", "20", 1000},
     };
-    for (const EndCase& c : cases) {
-        SCOPED_TRACE(std::string("MinFreqEdit ") + c.typed);
-        HeadlessProgram p;
-        p.start();
-        TfrmGenerator& g = p.gen();
-        p.typeAndLeave(g.MinFreqEdit, c.typed);
-        EXPECT_EQ(g.MinFreqEdit.Text(), c.text);
-        EXPECT_EQ(g.FreqSliderLeft.Min(), c.sliderEnd);
-        EXPECT_EQ(g.fInitLeft.Text(), "100");
-    }
+    for (const EndCase& c : cases) typeEnd(true, c);
 }
 
 TEST(FrequencyControls, UpperEndMustStayBelowHalfTheSamplingRate) {
@@ -264,15 +274,7 @@ TEST(FrequencyControls, UpperEndMustStayBelowHalfTheSamplingRate) {
         {"22050.1", "500", 2398},
         {"19.9", "500", 2398},
     };
-    for (const EndCase& c : cases) {
-        SCOPED_TRACE(std::string("MaxFreqEdit ") + c.typed);
-        HeadlessProgram p;
-        p.startAt44100();
-        TfrmGenerator& g = p.gen();
-        p.typeAndLeave(g.MaxFreqEdit, c.typed);
-        EXPECT_EQ(g.MaxFreqEdit.Text(), c.text);
-        EXPECT_EQ(g.FreqSliderLeft.Max(), c.sliderEnd);
-    }
+    for (const EndCase& c : cases) typeEnd(false, c);
 }
 
 TEST(FrequencyControls, UpperEndLimitFollowsTheSamplingRate) {
@@ -329,24 +331,28 @@ TEST(FrequencyControls, MovingAnEndPastTheStartFrequencyCarriesItAlong) {
     HeadlessProgram p;
     p.start();
     TfrmGenerator& g = p.gen();
-
-    p.typeAndLeave(g.MinFreqEdit, "150");
-    EXPECT_EQ(g.fInitLeft.Text(), "150");
-    EXPECT_EQ(g.FreqSliderLeft.Min(), 1875);
-    EXPECT_EQ(g.FreqSliderLeft.Position(), 1875);
-    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, 150));
-
-    p.typeAndLeave(g.MinFreqEdit, "50");  // lowering the lower end leaves it alone
-    EXPECT_EQ(g.fInitLeft.Text(), "150");
-
-    p.typeAndLeave(g.MaxFreqEdit, "80");
-    EXPECT_EQ(g.fInitLeft.Text(), "80");
-    EXPECT_EQ(g.FreqSliderLeft.Max(), 1602);
-    EXPECT_EQ(g.FreqSliderLeft.Position(), 1602);
-    EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, 80));
-
-    p.typeAndLeave(g.MaxFreqEdit, "300");  // raising the upper end leaves it alone
-    EXPECT_EQ(g.fInitLeft.Text(), "80");
+    // One after the other on the same window; `slider` is the slider's new end and position
+    // when the start frequency is carried, 0 when it stays.
+    const struct {
+        bool lower;
+        const char* typed;
+        const char* start;
+        int slider;
+    } steps[] = {
+        {true, "150", "150", 1875},
+        {true, "50", "150", 0},  // lowering the lower end leaves it alone
+        {false, "80", "80", 1602},
+        {false, "300", "80", 0},  // raising the upper end leaves it alone
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::string(step.lower ? "lower end " : "upper end ") + step.typed);
+        p.typeAndLeave(step.lower ? g.MinFreqEdit : g.MaxFreqEdit, step.typed);
+        EXPECT_EQ(g.fInitLeft.Text(), step.start);
+        if (step.slider == 0) continue;
+        EXPECT_EQ(step.lower ? g.FreqSliderLeft.Min() : g.FreqSliderLeft.Max(), step.slider);
+        EXPECT_EQ(g.FreqSliderLeft.Position(), step.slider);
+        EXPECT_DOUBLE_EQ(g.Parameters.InitStepLeft, initStepFor(p, std::stod(step.start)));
+    }
 
     // The end is read as a 32-bit float, and the start frequency is written from that value.
     p.typeAndLeave(g.MinFreqEdit, "150.3");

@@ -32,14 +32,6 @@ bool hasProgramKey(const HeadlessProgram& p) {
     return p.hp.registry.keys.count(vpg::ProgramKey()) != 0;
 }
 
-// The output settings window reads the list position "Fs" when it is created: 3 is 44100 Hz.
-HeadlessProgram& startAt44100(HeadlessProgram& p) {
-    programKey(p)["Fs"] = RegistryValue::Integer(3);
-    p.start();
-    EXPECT_EQ(p.gen().Parameters.SampleRate, 44100);
-    return p;
-}
-
 // The user types a frequency above half the sampling rate and leaves the field.
 void typeAboveNyquist(HeadlessProgram& p, ui::Edit& field) {
     field.userTyped("30000");
@@ -72,7 +64,7 @@ TEST(Notices, AnyValueUnderTheFlagNameSuppressesTheNotice) {
                                                    : std::to_string(value.integer));
         HeadlessProgram p;
         programKey(p)[kNyquistFlag] = value;
-        startAt44100(p);
+        p.startAt44100();
         typeAboveNyquist(p, p.gen().fInitLeft);
         EXPECT_TRUE(p.hp.dialogs.calls.empty());
         EXPECT_EQ(p.gen().fInitLeft.Text(), "22049");  // still clamped
@@ -137,7 +129,7 @@ TEST(Notices, AnUntickedBoxStoresNothingAndTheNoticeComesBack) {
 
 TEST(Notices, NoWithTheBoxTickedStoresTheFlagAndTheCallerActsAsForNo) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     p.hp.dialogs.answerNotice(ui::mrNo, true);
     typeAboveNyquist(p, p.gen().fInitLeft);
     EXPECT_EQ(kinds(p), Kinds{kNotice});
@@ -152,7 +144,7 @@ TEST(Notices, NoWithTheBoxTickedStoresTheFlagAndTheCallerActsAsForNo) {
 
 TEST(Notices, YesWithTheBoxTickedStoresTheFlagAndTheCallerActsAsForYes) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     p.hp.dialogs.answerNotice(ui::mrYes, true);
     typeAboveNyquist(p, p.gen().fInitLeft);
     EXPECT_EQ(programKey(p)[kNyquistFlag], RegistryValue::Integer(1));
@@ -211,7 +203,7 @@ TEST(Notices, TheSystemsThreeNotices) {
     }
     {
         HeadlessProgram p;
-        startAt44100(p);
+        p.startAt44100();
         p.hp.dialogs.answerNotice(ui::mrNo, false);
         typeAboveNyquist(p, p.gen().fInitLeft);
         ASSERT_EQ(kinds(p), Kinds{kNotice});
@@ -325,7 +317,7 @@ TEST(Notices, AFlagThatCannotBeStoredIsReportedInAPlainMessage) {
 
 TEST(Notices, AFlagThatCannotBeStoredLeavesTheNoticeShowing) {
     HeadlessProgram p;
-    startAt44100(p);
+    p.startAt44100();
     p.hp.registry.writesBeforeRefusal = p.hp.registry.writes();
     p.hp.dialogs.answerNotice(ui::mrNo, true);
     typeAboveNyquist(p, p.gen().fInitLeft);

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Reads what the end-to-end scripts captured: raw 16-bit stereo frames recorded from the
-sound server's sink, and vpg's settings file.
+sound server's sink or ALSA's file plugin, and vpg's settings file. The one reader of captures
+for the Linux and the Wine scripts.
 
     analyze.py signal RAW --rate R [--start S] [--end S]
         measures the part from S to E seconds of the capture (default: all of it) and prints
@@ -27,6 +28,14 @@ sound server's sink, and vpg's settings file.
         between them (nothing printed when the capture is silent)
     analyze.py silent-after RAW --rate R --start S
         exit 0 when every frame from S seconds on is zero
+    analyze.py tone RAW --rate R [--start S] [--end S]
+        one line of medians, so that a moment of silence where the sound system ran short of
+        data does not move the result:
+          frames=N left_hz=F left_peak=P right_pulses_hz=F right_peak=P pulses=N breaks=N
+        left_hz from the median spacing of the sine's interpolated rising zero crossings,
+        right_pulses_hz from that of the pulses' rising edges through half their height, the
+        peaks as magnitudes, breaks the sine periods more than 5 % off the median; exit 1 when
+        either channel is silent over the segment
     analyze.py setting FILE NAME
         the value NAME of a settings file (.reg text): a text unquoted, a dword in decimal;
         exit 1 when it is missing
@@ -59,16 +68,23 @@ def db(value):
     return 20 * math.log10(value / FULL_SCALE) if value > 0 else float("-inf")
 
 
-def sine_frequency(left, rate):
+def zero_crossings(left):
     """Rising zero crossings, each placed between its two samples by linear interpolation."""
-    crossings = []
-    for i in range(1, len(left)):
-        a, b = left[i - 1], left[i]
-        if a < 0 <= b:
-            crossings.append(i - 1 + (-a) / (b - a))
+    return [i - 1 + -left[i - 1] / (left[i] - left[i - 1])
+            for i in range(1, len(left)) if left[i - 1] < 0 <= left[i]]
+
+
+def sine_frequency(left, rate):
+    crossings = zero_crossings(left)
     if len(crossings) < 3:
         return None
     return (len(crossings) - 1) * rate / (crossings[-1] - crossings[0])
+
+
+def median_spacing(times):
+    """The median of the spacings between consecutive times (the upper one of an even count)."""
+    spacings = sorted(b - a for a, b in zip(times, times[1:]))
+    return spacings[len(spacings) // 2]
 
 
 def pulses(right):
@@ -141,11 +157,7 @@ def cmd_flash(args):
     slope = sum((k - mk) * (t - ms) for k, t in enumerate(run)) / sum((k - mk) ** 2 for k in range(n))
     print("flash_hz", f"{args.rate / slope:.4f}")
     print("flash_count", n)
-    crossings = []
-    for i in range(1, len(left)):
-        a, b = left[i - 1], left[i]
-        if a < 0 <= b:
-            crossings.append(i - 1 + (-a) / (b - a))
+    crossings = zero_crossings(left)
     phases, j = [], 0
     for t in run:
         while j + 1 < len(crossings) and crossings[j + 1] <= t:
@@ -176,6 +188,24 @@ def cmd_silent_after(args):
     return 0 if not any(left) and not any(right) else 1
 
 
+def cmd_tone(args):
+    left, right = frames(args.raw, args.rate, args.start, args.end)
+    crossings = zero_crossings(left)
+    typical = median_spacing(crossings) if len(crossings) > 2 else 0.0
+    sine = args.rate / typical if typical else 0.0
+    # The pulses by magnitude: rising edges through half the largest one.
+    peak = max((abs(v) for v in right), default=0)
+    edges = [i for i in range(1, len(right))
+             if peak > 0 and abs(right[i - 1]) < peak / 2 <= abs(right[i])]
+    pulses_hz = args.rate / median_spacing(edges) if len(edges) > 2 else 0.0
+    breaks = sum(1 for x, y in zip(crossings, crossings[1:])
+                 if abs((y - x) - typical) > 0.05 * typical)
+    left_peak = max((abs(v) for v in left), default=0)
+    print(f"frames={len(left)} left_hz={sine:.2f} left_peak={left_peak} "
+          f"right_pulses_hz={pulses_hz:.2f} right_peak={peak} pulses={len(edges)} breaks={breaks}")
+    return 0 if left_peak > 0 and peak > 0 else 1
+
+
 def cmd_setting(args):
     with open(args.file, encoding="utf-8") as f:
         for line in f:
@@ -195,27 +225,22 @@ def cmd_setting(args):
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawTextHelpFormatter)
     sub = p.add_subparsers(dest="command", required=True)
-    s = sub.add_parser("signal")
-    s.add_argument("raw")
-    s.add_argument("--rate", type=int, required=True)
-    s.add_argument("--start", type=float)
-    s.add_argument("--end", type=float)
-    s.set_defaults(run=cmd_signal)
-    s = sub.add_parser("flash")
-    s.add_argument("raw")
-    s.add_argument("--rate", type=int, required=True)
-    s.add_argument("--start", type=float)
-    s.add_argument("--end", type=float)
-    s.set_defaults(run=cmd_flash)
-    s = sub.add_parser("sound")
-    s.add_argument("raw")
-    s.add_argument("--rate", type=int, required=True)
-    s.set_defaults(run=cmd_sound)
-    s = sub.add_parser("silent-after")
-    s.add_argument("raw")
-    s.add_argument("--rate", type=int, required=True)
-    s.add_argument("--start", type=float, required=True)
-    s.set_defaults(run=cmd_silent_after)
+
+    def capture(name, run, segment=True):
+        s = sub.add_parser(name)
+        s.add_argument("raw")
+        s.add_argument("--rate", type=int, required=True)
+        if segment:
+            s.add_argument("--start", type=float)
+            s.add_argument("--end", type=float)
+        s.set_defaults(run=run)
+        return s
+
+    for name, run in (("signal", cmd_signal), ("flash", cmd_flash), ("tone", cmd_tone)):
+        capture(name, run)
+    capture("sound", cmd_sound, segment=False)
+    capture("silent-after", cmd_silent_after, segment=False).add_argument(
+        "--start", type=float, required=True)
     s = sub.add_parser("setting")
     s.add_argument("file")
     s.add_argument("name")

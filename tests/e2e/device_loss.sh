@@ -13,8 +13,7 @@ start_x
 start_pulse 44100
 start_vpg
 main=$(main_window)
-keys "$main" F11
-wait_for 5 lamp_is "$main" "$GREEN" || fail "ON did not start"
+turn_on "$main" "ON did not start"
 sleep 1
 kill_pulse
 killed=$SECONDS
@@ -35,11 +34,9 @@ pass "the window still answers: Ctrl+D shows the display"
 
 start_pulse 44100
 record_start "$work/again.raw"
-keys "$main" F11
-wait_for 5 lamp_is "$main" "$GREEN" || fail "ON did not start after the server came back"
+turn_on "$main" "ON did not start after the server came back"
 sleep 1.5
-keys "$main" F9
-wait_for 5 lamp_is "$main" "$MAROON" || fail "OFF did not stop"
+turn_off "$main" "OFF did not stop"
 record_stop
 sound_span "$work/again.raw"
 measure "$work/again.raw" "$(add "$FIRST" 0.2)" "$(add "$FIRST" 1.2)"

@@ -1,112 +1,34 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # the colours, M, LAST, LENGTH, ... are read by the scripts
-# Shared by the end-to-end scripts: a private X server, a private PulseAudio server with a null
+# Shared by the end-to-end scripts of the Linux program: in the setting of sandbox.sh (the run's
+# folder, processes ended by their ids, the X server), a private PulseAudio server with a null
 # sink (a sound card that plays in real time into nothing; its monitor is recorded), vpg with a
-# configuration folder of its own, and the helpers that drive and read them. Everything lives
-# in one folder made for the run; every process is ended by its own process id.
+# configuration folder of its own, and the helpers that drive and read them.
 #
 # A script sources this file, calls e2e_init NAME VPG VPG_SEND, then e2e_need for its tools.
 # Exit status 77 means "skipped": a tool is missing, nothing was tested.
 
-E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-E2E_NAME=e2e
-E2E_PIDS=()
-work=""
+# shellcheck source=tests/e2e/sandbox.sh
+source "$(dirname "${BASH_SOURCE[0]}")/sandbox.sh"
 vpg=""
 vpg_send=""
 vpg_pid=""
 pulse_pid=""
 record_pid=""
 SINK=vpg_e2e
-DPI=120
 
 e2e_init() {  # e2e_init NAME VPG VPG_SEND
-    E2E_NAME=$1
     vpg=${2:?usage: $1.sh PATH/TO/vpg PATH/TO/vpg-send}
     vpg_send=${3:?usage: $1.sh PATH/TO/vpg PATH/TO/vpg-send}
-    [[ -x $vpg && -x $vpg_send ]] || { echo "$E2E_NAME: no program at $vpg or $vpg_send" >&2; exit 2; }
-    work=$(mktemp -d)
+    [[ -x $vpg && -x $vpg_send ]] || { echo "$1: no program at $vpg or $vpg_send" >&2; exit 2; }
+    e2e_begin "$1"
     mkdir -m 700 "$work/run" "$work/home"
-    mkdir -p "$work/config/halvane" "$work/cache" "$work/logs"
+    mkdir -p "$work/config/halvane" "$work/cache"
     export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config \
         XDG_CACHE_HOME=$work/cache
     unset WAYLAND_DISPLAY PULSE_SERVER PULSE_SINK
     # Every dialog's caption and text on vpg's standard error, so that a script can read it.
     export VPG_TRACE_DIALOGS=1
-    trap e2e_cleanup EXIT
-}
-
-e2e_need() {  # e2e_need TOOL...: skip the whole script when one is missing
-    local tool
-    for tool in "$@"; do
-        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-    done
-}
-
-# stop PID: ends one process this script started, and reaps it.
-stop() {
-    local pid=$1
-    [[ -n $pid ]] || return 0
-    if kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-        kill -9 "$pid" 2>/dev/null || true
-    fi
-    wait "$pid" 2>/dev/null || true
-}
-
-e2e_cleanup() {
-    local pid i
-    # The newest first: the program before its sound server, both before the X server.
-    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        pid=${E2E_PIDS[i]}
-        stop "$pid"
-    done
-    [[ -n ${E2E_KEEP:-} ]] && { echo "kept: $work"; return 0; }
-    chmod -R u+w "$work" 2>/dev/null || true
-    rm -rf "$work"
-}
-
-# fail MESSAGE: on standard error, so that it shows from inside $(...) as well.
-fail() {
-    exec >&2
-    echo "FAIL ($E2E_NAME): $*"
-    if [[ -n ${DISPLAY:-} ]] && command -v import >/dev/null; then
-        import -window root "$work/logs/failure.png" 2>/dev/null &&
-            echo "(the screen at that moment: $work/logs/failure.png; E2E_KEEP=1 keeps it)"
-    fi
-    local log
-    for log in "$work"/logs/*.log; do
-        [[ -s $log ]] && { echo "--- $(basename "$log")"; tail -n 40 "$log"; }
-    done
-    exit 1
-}
-pass() { echo "ok: $*"; }
-
-# wait_for SECONDS COMMAND...: succeeds as soon as the command does.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-}
-
-# --- the X server -------------------------------------------------------------------------
-
-start_x() {
-    : >"$work/display"
-    # -displayfd: the server takes a free display number itself and says which.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi "$DPI" -nolisten tcp \
-        3>"$work/display" 2>"$work/logs/xvfb.log" &
-    E2E_PIDS+=($!)
-    wait_for 15 test -s "$work/display" || fail "Xvfb did not start"
-    DISPLAY=":$(head -n1 "$work/display")"
-    export DISPLAY QT_QPA_PLATFORM=xcb
-    # Qt takes the logical resolution from the desktop's font setting, which a bare X server
-    # lacks: at 120 dpi one screen pixel is one design pixel of the layout.
-    export QT_FONT_DPI=$DPI
 }
 
 # --- the sound server ---------------------------------------------------------------------
@@ -225,16 +147,7 @@ wait_vpg_exit() {
 main_window() { window 'Vimbrel Pulse Generator 1\.2'; }
 
 # window REGEX [SECONDS]: the id of the visible window whose title matches.
-window() {
-    local id deadline=$((SECONDS + ${2:-20}))
-    while :; do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n1 || true)
-        [[ -n $id ]] && { echo "$id"; return 0; }
-        ((SECONDS < deadline)) || break
-        sleep 0.1
-    done
-    fail "no window '$1' appeared"
-}
+window() { find_window "$@" || fail "no window '$1' appeared"; }
 no_window() {  # no_window REGEX: true while no visible window has that title
     ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1
 }
@@ -298,6 +211,10 @@ MAROON=128,0,0
 GREEN=0,128,0
 lamp() { main_pixel "$1" "$LAMP_X" "$LAMP_Y"; }
 lamp_is() { [[ $(lamp "$1") == "$2" ]]; }
+# turn_on WINDOW MESSAGE / turn_off WINDOW MESSAGE: F11 (ON) or F9 (OFF), and the lamp turns
+# green or maroon within 5 s; else the run fails with MESSAGE.
+turn_on() { keys "$1" F11; wait_for 5 lamp_is "$1" "$GREEN" || fail "$2"; }
+turn_off() { keys "$1" F9; wait_for 5 lamp_is "$1" "$MAROON" || fail "$2"; }
 
 # dialog_seen TEXT: vpg reported a dialog whose text contains TEXT (VPG_TRACE_DIALOGS).
 dialog_seen() { grep -qF -- "$1" "$work/logs/vpg.log"; }

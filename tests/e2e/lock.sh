@@ -22,11 +22,9 @@ main=$(main_window)
 # play_measure RAW: plays for 2.5 s into RAW, then measures its steady part into M.
 play_measure() {
     record_start "$1"
-    keys "$main" F11
-    wait_for 5 lamp_is "$main" "$GREEN" || fail "the lamp did not turn green after ON"
+    turn_on "$main" "the lamp did not turn green after ON"
     sleep 2.5
-    keys "$main" F9
-    wait_for 5 lamp_is "$main" "$MAROON" || fail "the lamp did not turn maroon after OFF"
+    turn_off "$main" "the lamp did not turn maroon after OFF"
     sleep 0.5
     record_stop
     sound_span "$1"

@@ -48,8 +48,7 @@ pass "vpg-send: refused messages exit 2 and say why"
 # --- what plays: 1000 Hz with the stored 20-digit pulse length, which is 50 samples, at a
 # period of 44 samples: at most 43 of them lit, at least one dark.
 record_start "$work/pulses.raw"
-keys "$main" F11
-wait_for 5 lamp_is "$main" "$GREEN" || fail "F11 did not start"
+turn_on "$main" "F11 did not start"
 # 1034 30 and 1035 0: three seconds, then the output ends by itself.
 wait_for 10 lamp_is "$main" "$MAROON" || fail "the 3 s signal did not end by itself"
 record_stop

@@ -20,14 +20,12 @@ lamp_is "$main" "$MAROON" || fail "the lamp is $(lamp "$main") before ON, not ma
 
 # --- ON, two and a half seconds, OFF.
 record_start "$work/on.raw"
-keys "$main" F11
-wait_for 5 lamp_is "$main" "$GREEN" || fail "the lamp did not turn green after ON"
+turn_on "$main" "the lamp did not turn green after ON"
 [[ $(title_of "$main") == "ON - Vimbrel Pulse Generator 1.2" ]] ||
     fail "the title while playing is '$(title_of "$main")'"
 sleep 2.5
 off=$(since "$(now)" "$REC_T0")
-keys "$main" F9
-wait_for 5 lamp_is "$main" "$MAROON" || fail "the lamp did not turn maroon after OFF"
+turn_off "$main" "the lamp did not turn maroon after OFF"
 sleep 1.5
 record_stop
 sound_span "$work/on.raw"
@@ -59,8 +57,7 @@ click_main "$main" $LOOP_BOX
 [[ $(lamp "$main") == "$MAROON" ]] || fail "the lamp changed while setting the duration"
 record_start "$work/short.raw"
 start=$(now)
-keys "$main" F11
-wait_for 5 lamp_is "$main" "$GREEN" || fail "the lamp did not turn green for the short signal"
+turn_on "$main" "the lamp did not turn green for the short signal"
 wait_for 10 lamp_is "$main" "$MAROON" || fail "the lamp stayed green after a 1 s signal"
 lit=$(since "$(now)" "$start")
 sleep 0.5

@@ -46,8 +46,7 @@ pass "Exit wrote the typed fields: $(for n in "${!typed[@]}"; do printf '%s=%s '
 start_vpg
 main=$(main_window)
 record_start "$work/restart.raw"
-keys "$main" F11
-wait_for 5 lamp_is "$main" "$GREEN" || fail "ON did not start after the restart"
+turn_on "$main" "ON did not start after the restart"
 wait_for 10 lamp_is "$main" "$MAROON" || fail "the 2.5 s signal did not end"
 sleep 0.5
 record_stop

@@ -19,7 +19,6 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 mkdir -p "$1"
 shots=$(cd "$1" && pwd)
 build=$root/build-win64
-measure=$root/tests/e2e/measure_capture.py
 
 packages=(wine64 fonts-wine libasound2 xvfb xdotool x11-utils x11-apps imagemagick python3
           fonts-liberation xclip)
@@ -28,10 +27,11 @@ if [[ ! -x $build/vpg.exe || ! -x $build/vpg-send.exe || ! -f $build/vpg.chm ]];
     bash "$root/scripts/build-windows.sh" win64
 fi
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-work=$(mktemp -d /tmp/vpg-e2e-windows.XXXXXX)
-export WINEPREFIX=$work/prefix
+# shellcheck source=tests/e2e/sandbox.sh
+source "$root/tests/e2e/sandbox.sh"
+e2e_begin windows /tmp/vpg-e2e-windows.XXXXXX
+E2E_FAILURE_SHOT=$shots/failure.png
+wine=$WINE
 export HOME=$work/home
 # No Mono or Gecko installer, and no web browser control: the help viewer has no page to show
 # here and waits for one; HtmlHelpW's trace shows each call all the same.
@@ -40,76 +40,30 @@ export WINEDLLOVERRIDES='mscoree,mshtml,ieframe,shdocvw='
 export WINEDEBUG=-all,+htmlhelp
 mkdir -p "$HOME"
 capture=$work/capture.raw
-log=$work/vpg.log
+log=$work/logs/vpg.log
 fs=44100
 
-pids=()
-xvfb_pid=
-cleanup() {
-    local status=$?
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    "$wineserver" -k 2>/dev/null || true
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    if ((status != 0)) && [[ -f $log ]]; then
+# A failure leaves vpg.exe's output beside the screenshots.
+save_log() {
+    if ((E2E_STATUS != 0)) && [[ -f $log ]]; then
         tr -d '\r' <"$log" >"$shots/vpg-failure.log"
         echo "--- vpg.exe's output: $shots/vpg-failure.log" >&2
     fi
-    rm -rf "$work"
-    exit "$status"
 }
-trap cleanup EXIT
-# Interrupted, or its reader gone: the clean-up still ends what it started.
-trap 'exit 1' INT TERM HUP PIPE
+E2E_AT_EXIT+=(save_log)
 
-fail() {
-    echo "FAIL: $*" >&2
-    [[ -n ${DISPLAY:-} ]] && import -window root "$shots/failure.png" 2>/dev/null || true
-    exit 1
-}
-pass() { echo "ok: $*"; }
-
-# --- a display of our own ---------------------------------------------------------------------
-display=
-for n in $(seq 90 140); do
-    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then
-        display=$n
-        break
-    fi
-done
-[[ -n $display ]] || fail "no free X display"
-# Large enough that the centred windows stand clear of the help viewer's place (80,60-980,700).
-Xvfb ":$display" -screen 0 2560x1920x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=:$display
-# Ours, not one that is going away on the same display: the server must still run once it answers.
-for _ in $(seq 200); do
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-sleep 0.3
-kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo >/dev/null 2>&1 ||
-    fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+# --- a display of our own, large enough that the centred windows stand clear of the help
+# viewer's place (80,60-980,700) ------------------------------------------------------------
+start_x 2560x1920x24 ""
 
 # --- the Wine prefix: sound through ALSA into a file; Wine draws the window frames itself (there
 # is no window manager); the Windows fonts' names lead to their metric twins -------------------
-"$wine" wineboot -i >"$work/wineboot.log" 2>&1
-reg_add() { "$wine" reg add "$@" /f >/dev/null; }
-reg_add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa
+wine_prefix "$work/prefix"
+reg_add() { wine_reg_add "$@"; }
 reg_add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
 reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans'
 reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono'
-cat >"$HOME/.asoundrc" <<ALSA
-pcm.!default {
-    type file
-    slave.pcm "null"
-    file "$capture"
-    format "raw"
-}
-ALSA
+alsa_file_capture "$capture"
 key='HKLM\Software\Halvane\Vimbrel Pulse Generator'
 # The output settings as that window stores them: 44100 Hz, four buffers of 16384 bytes.
 reg_add "$key" /v Fs /t REG_DWORD /d 3
@@ -160,7 +114,7 @@ measure_last() {
     sleep 1.5
     local seconds
     seconds=$(python3 -c "import os;print(os.path.getsize('$capture')/4/$fs)")
-    python3 "$measure" "$capture" "$fs" --from "$(python3 -c "print(max(0,$seconds-1.0))")"
+    python3 "$E2E_DIR/analyze.py" tone "$capture" --rate "$fs" --start "$(python3 -c "print(max(0,$seconds-1.0))")"
 }
 # Checks the measurement against the frequency: the sine within 0.5 %, the pulses within one
 # sample of their period (the pulse period is a whole number of samples).
@@ -194,7 +148,7 @@ start_vpg() {
     rm -f "$capture"
     (cd "$build" && exec "$wine" "$build/vpg.exe") >"$log" 2>&1 &
     vpg_pid=$!
-    pids+=("$vpg_pid")
+    E2E_PIDS+=("$vpg_pid")
 }
 wait_exit() {
     for _ in $(seq 100); do
@@ -332,7 +286,7 @@ pass "Ctrl+Insert from xdotool with the display focused stops the output (WM_HOT
 # Pressed while a program that is not Wine's has the focus, Wine does not see the key at all.
 xmessage -geometry 240x60+900+40 "another program" >/dev/null 2>&1 &
 other=$!
-pids+=("$other")
+E2E_PIDS+=("$other")
 other_window=$(wait_window '^xmessage$') || fail "xmessage did not appear"
 keys "$other_window" ctrl+Insert
 if playing; then

@@ -9,21 +9,16 @@
 #include <vector>
 
 #include "engine/signal_engine.h"
+#include "support/signal_parameters.h"
 
 namespace {
 
 using namespace engine;
 
+// The constant tone with its pulses locked to the sine's phase plus the delta's.
 SignalParameters Locked(double fs, double f0, double delta = 0) {
-    SignalParameters p;
-    p.SampleRate = static_cast<std::int32_t>(fs);
-    p.InitStepLeft = p.FinalStepLeft = f0 / fs;
-    p.InitStepRight = (f0 + delta) / fs;
-    p.TargetLeft = TwoPi * p.InitStepLeft;
-    p.TargetRight = TwoPi * p.InitStepRight;
+    SignalParameters p = testing_support::ConstantTone(fs, f0, delta);
     p.DeltaStep = TwoPi * (delta / fs);
-    p.TotalSamples = MaxTotalSamples;
-    p.PulseLength = 10;
     p.FlashLock = true;
     return p;
 }

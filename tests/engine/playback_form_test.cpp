@@ -18,6 +18,7 @@ namespace {
 using headless::FakeWaveOut;
 using headless::ScriptedDialogs;
 using persistence::RegistryValue;
+using testing_support::At44100;
 using testing_support::Frame;
 using testing_support::HeadlessProgram;
 using testing_support::MeasuredHz;
@@ -27,18 +28,6 @@ constexpr const char* kPerformance = "There is an issue with performance. See he
 constexpr const char* kShortSignal =
     "For very short signals please decrease the buffer number and size in the 'Output "
     "Settings' via the 'Tools' menu";
-
-// The program at 44100 Hz; the buffer settings are list positions (2, 2: four of 16384 bytes).
-struct At44100 : HeadlessProgram {
-    explicit At44100(int bufferSizePosition = 2, int buffersPosition = 2) {
-        auto& key = hp.registry.keys[vpg::ProgramKey()];
-        key["Fs"] = RegistryValue::Integer(3);
-        key["Buffers"] = RegistryValue::Integer(buffersPosition);
-        key["BufferSize"] = RegistryValue::Integer(bufferSizePosition);
-        start();
-        hp.dialogs.calls.clear();
-    }
-};
 
 // What one call of the fill did.
 struct Fill {
@@ -77,6 +66,23 @@ void logFills(HeadlessProgram& p, std::vector<Fill>& log) {
         return f.result;
     });
 }
+
+// What the window shows while the output plays (`on`) and once it has stopped: the title, the
+// default button, the lamp and the presets, which may not be recalled during a run.
+void expectRunLook(vpg::TfrmGenerator& g, bool on) {
+    EXPECT_EQ(g.Application.Title(),
+              on ? "ON - Vimbrel Pulse Generator 1.2" : "Vimbrel Pulse Generator 1.2");
+    EXPECT_EQ(g.btnOFF.Default(), on);
+    EXPECT_EQ(g.btnON.Default(), !on);
+    EXPECT_EQ(g.LED.Brush(), on ? ui::clGreen : ui::clMaroon);
+    EXPECT_EQ(g.Presets1.Enabled(), !on);
+}
+
+// The program at 44100 Hz with every fill logged.
+struct LoggedAt44100 : At44100 {
+    LoggedAt44100() { logFills(*this, fills); }
+    std::vector<Fill> fills;
+};
 
 bool silent(const std::vector<Frame>& frames, std::size_t from = 0) {
     return std::all_of(frames.begin() + static_cast<std::ptrdiff_t>(from), frames.end(),
@@ -135,9 +141,8 @@ std::vector<Frame> loopingReference(const char* duration, std::size_t n) {
 // --- the end of a signal without Loop
 
 TEST(PlaybackEnd, TheBufferThatReachesTheEndHoldsTheRestOfTheSignalAndPlays) {
-    At44100 p;
-    std::vector<Fill> fills;
-    logFills(p, fills);
+    LoggedAt44100 p;
+    const std::vector<Fill>& fills = p.fills;
     vpg::TfrmGenerator& g = p.gen();
     g.Loop.setChecked(false);
     g.Duration.setText("1");
@@ -175,7 +180,7 @@ TEST(PlaybackEnd, TheBufferThatReachesTheEndHoldsTheRestOfTheSignalAndPlays) {
 
 TEST(PlaybackEnd, ASignalShorterThanOneBufferPlaysInsteadOfFailing) {
     // 0.1 s is 4410 frames; a buffer of 64536 bytes holds 16134.
-    At44100 p(4, 2);
+    At44100 p({.bufferSizePosition = 4, .buffersPosition = 2});
     vpg::TfrmGenerator& g = p.gen();
     g.Loop.setChecked(false);
     g.Duration.setText("0.1");
@@ -196,9 +201,8 @@ TEST(PlaybackEnd, ASignalShorterThanOneBufferPlaysInsteadOfFailing) {
 }
 
 TEST(PlaybackEnd, LaterBuffersAreSilentButStillAcknowledgedAndShown) {
-    At44100 p;
-    std::vector<Fill> fills;
-    logFills(p, fills);
+    LoggedAt44100 p;
+    const std::vector<Fill>& fills = p.fills;
     vpg::TfrmGenerator& g = p.gen();
     g.FrequencyDisplay1Click(nullptr);
     g.Loop.setChecked(false);
@@ -224,7 +228,7 @@ TEST(PlaybackEnd, LaterBuffersAreSilentButStillAcknowledgedAndShown) {
 TEST(PlaybackStart, TheShortestSignalPlaysWholeEvenInTheLargestBuffers) {
     // 0.1 s (4410 frames), the field's minimum on every road, and buffers of 64536 bytes
     // (16134 frames): the first buffer holds the whole signal and the output starts.
-    At44100 p(4);
+    At44100 p({.bufferSizePosition = 4});
     vpg::TfrmGenerator& g = p.gen();
     g.Loop.setChecked(false);
     EXPECT_EQ(g.WndProc(1034, 0, 0), vpg::RemoteOutcome::Refused);
@@ -357,11 +361,7 @@ TEST(PlaybackWindow, OpenAndCloseSetTitleButtonsLampAndTheRunControls) {
 
     g.btnONClick(nullptr);
     p.pump();
-    EXPECT_EQ(g.Application.Title(), "ON - Vimbrel Pulse Generator 1.2");
-    EXPECT_TRUE(g.btnOFF.Default());
-    EXPECT_FALSE(g.btnON.Default());
-    EXPECT_EQ(g.LED.Brush(), ui::clGreen);
-    EXPECT_FALSE(g.Presets1.Enabled());
+    expectRunLook(g, true);
     for (const ui::Control* c : g.Controls())
         EXPECT_EQ(c->Enabled(), isLocked(c) ? false : before[c]) << c->Name;
     // What must stay usable while the signal plays.
@@ -374,12 +374,8 @@ TEST(PlaybackWindow, OpenAndCloseSetTitleButtonsLampAndTheRunControls) {
     ASSERT_TRUE(g.btnPause.Bold());
     g.btnOFFClick(nullptr);
     p.pump();
-    EXPECT_EQ(g.Application.Title(), "Vimbrel Pulse Generator 1.2");
+    expectRunLook(g, false);
     EXPECT_FALSE(g.btnPause.Bold());
-    EXPECT_TRUE(g.btnON.Default());
-    EXPECT_FALSE(g.btnOFF.Default());
-    EXPECT_EQ(g.LED.Brush(), ui::clMaroon);
-    EXPECT_TRUE(g.Presets1.Enabled());
     // The locked ones come back, BidirectionalLeft too although Loop is not ticked.
     for (const ui::Control* c : g.Controls())
         EXPECT_EQ(c->Enabled(), isLocked(c) ? true : before[c]) << c->Name;
@@ -389,9 +385,8 @@ TEST(PlaybackWindow, OpenAndCloseSetTitleButtonsLampAndTheRunControls) {
 // --- the loop
 
 TEST(PlaybackLoop, ABidirectionalSweepTurnsAtTheEndOfEachPass) {
-    At44100 p;
-    std::vector<Fill> fills;
-    logFills(p, fills);
+    LoggedAt44100 p;
+    const std::vector<Fill>& fills = p.fills;
     vpg::TfrmGenerator& g = p.gen();
     g.chkSweepLeft.setChecked(true);
     g.LogarithmicLeft.setChecked(false);
@@ -570,9 +565,8 @@ TEST(PlaybackLoop, ALoopingSweepStaysBetweenItsFrequenciesWhateverChangesWhilePl
     const double s0 = engine::TwoPi * (100 / kFs), s1 = engine::TwoPi * (1000 / kFs);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        At44100 p;
-        std::vector<Fill> fills;
-        logFills(p, fills);
+        LoggedAt44100 p;
+        const std::vector<Fill>& fills = p.fills;
         vpg::TfrmGenerator& g = p.gen();
         g.chkSweepLeft.setChecked(true);
         g.LogarithmicLeft.setChecked(false);

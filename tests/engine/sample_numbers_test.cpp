@@ -11,16 +11,11 @@
 namespace {
 
 using persistence::RegistryValue;
+using testing_support::At44100;
 using testing_support::Frame;
-using testing_support::HeadlessProgram;
 using testing_support::MeasuredHz;
 
 constexpr double kFs = 44100;
-
-// The program at 44100 Hz with four buffers of 16384 bytes.
-struct At44100 : HeadlessProgram {
-    At44100() { startAt44100(); }
-};
 
 void selectSweep(vpg::TfrmGenerator& g, bool logarithmic) {
     g.chkSweepLeft.setChecked(true);

@@ -5,22 +5,12 @@
 #include <vector>
 
 #include "engine/signal_engine.h"
+#include "support/signal_parameters.h"
 
 namespace {
 
 using namespace engine;
-
-SignalParameters Constant(double fs, double f0, double delta = 0) {
-    SignalParameters p;
-    p.SampleRate = static_cast<std::int32_t>(fs);
-    p.InitStepLeft = p.FinalStepLeft = f0 / fs;
-    p.InitStepRight = (f0 + delta) / fs;
-    p.TargetLeft = TwoPi * p.InitStepLeft;
-    p.TargetRight = TwoPi * p.InitStepRight;
-    p.TotalSamples = MaxTotalSamples;
-    p.PulseLength = 10;
-    return p;
-}
+using testing_support::ConstantTone;
 
 std::vector<int> Pulses(const SignalParameters& p, SignalState& s, int n) {
     std::vector<int> out;
@@ -61,7 +51,7 @@ TEST(SweepCoefficients, ASweepOfFewerThanTwoSamplesStaysPut) {
 
 TEST(PulseSample, ARateOfExactlyZeroIsSilent) {
     // 2 Hz with a delta of -2 Hz.
-    SignalParameters p = Constant(44100, 2, -2);
+    SignalParameters p = ConstantTone(44100, 2, -2);
     SignalState s;
     ResetForStart(p, s);
     for (int v : Pulses(p, s, 1000)) ASSERT_EQ(v, 0);
@@ -69,7 +59,7 @@ TEST(PulseSample, ARateOfExactlyZeroIsSilent) {
 
 TEST(PulseSample, ANegativeRateRunsAtItsMagnitude) {
     // 1 Hz with a delta of -2 Hz: a pulse step of -1 Hz, so a period of 8000 samples at 8 kHz.
-    SignalParameters p = Constant(8000, 1, -2);
+    SignalParameters p = ConstantTone(8000, 1, -2);
     SignalState s;
     ResetForStart(p, s);
     const auto v = Pulses(p, s, 16011);
@@ -104,7 +94,7 @@ TEST(PulseSample, EveryPeriodKeepsASampleWithoutAPulse) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << c.f << " Hz at " << c.fs << ", length " << c.pulseLength);
-        SignalParameters p = Constant(c.fs, c.f, c.delta);
+        SignalParameters p = ConstantTone(c.fs, c.f, c.delta);
         p.PulseLength = c.pulseLength;
         SignalState s;
         ResetForStart(p, s);
@@ -132,7 +122,7 @@ TEST(PulseSample, TheHighSpanIsThePulseLengthWhereItFits) {
 }
 
 TEST(SineSample, TheGlideClosesHalfAPercentOfTheGapPerSample) {
-    SignalParameters p = Constant(44100, 100);
+    SignalParameters p = ConstantTone(44100, 100);
     SignalState s;
     ResetForStart(p, s);
     const double from = s.StepLeft;
@@ -146,7 +136,7 @@ TEST(SineSample, TheGlideClosesHalfAPercentOfTheGapPerSample) {
 }
 
 TEST(SineSample, PhaseStaysBelowTwoPiAndSamplesStayInRange) {
-    SignalParameters p = Constant(8000, 4000);  // fs/2: the largest step
+    SignalParameters p = ConstantTone(8000, 4000);  // fs/2: the largest step
     SignalState s;
     ResetForStart(p, s);
     for (int i = 0; i < 10000; ++i) {
@@ -157,7 +147,7 @@ TEST(SineSample, PhaseStaysBelowTwoPiAndSamplesStayInRange) {
 }
 
 TEST(Samples, NonFiniteGainsNeverBecomeUndefinedIntegers) {
-    SignalParameters p = Constant(44100, 100);
+    SignalParameters p = ConstantTone(44100, 100);
     p.GainLeft = std::numeric_limits<float>::infinity();
     p.GainRight = std::numeric_limits<float>::infinity();
     SignalState s;

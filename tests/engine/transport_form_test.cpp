@@ -16,23 +16,12 @@ namespace {
 
 using headless::FakeWaveOut;
 using persistence::RegistryValue;
+using testing_support::At44100;
 using testing_support::Frame;
 using testing_support::HeadlessProgram;
 using testing_support::MeasuredHz;
 
 constexpr ui::ShiftState kCtrl{false, true, false};
-
-struct At44100 : HeadlessProgram {
-    explicit At44100(std::vector<std::string> devices = {"Fake Wave Device"}) {
-        auto& key = hp.registry.keys[vpg::ProgramKey()];
-        key["Fs"] = RegistryValue::Integer(3);
-        key["Buffers"] = RegistryValue::Integer(2);
-        key["BufferSize"] = RegistryValue::Integer(2);
-        hp.waveOut.setDeviceNames(std::move(devices));
-        start();
-        hp.dialogs.calls.clear();
-    }
-};
 
 enum class RunState { Stopped, Playing, Paused };
 
@@ -386,7 +375,7 @@ TEST(TransportMessages, DeviceMessageAtTheEndsOfTheList) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.wParam);
-        At44100 p({"Alpha", "Beta", "Gamma"});
+        At44100 p({.devices = {"Alpha", "Beta", "Gamma"}});
         vpg::TfrmGenerator& g = p.gen();
         g.WaveDevice.setItemIndex(2);
         std::string reason;
@@ -541,7 +530,7 @@ TEST(TransportOpenOutput, AFailedStartAfterAStopLeavesTheWindowStoppedOnce) {
 }
 
 TEST(TransportMessages, DeviceMessageSelectsAnEntryButKeepsTheDeviceInUse) {
-    At44100 p({"Alpha", "Beta", "Gamma"});
+    At44100 p({.devices = {"Alpha", "Beta", "Gamma"}});
     vpg::TfrmGenerator& g = p.gen();
     ASSERT_EQ(g.WaveDevice.Items().size(), 4u);
     g.WndProc(1047, 1, 0);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/headless_program.h"
+#include "support/stored_settings.h"
 
 namespace {
 
@@ -26,42 +27,19 @@ MemoryRegistry::Values& programKey(HeadlessProgram& p) {
 // A key whose load puts values away from the reset's into the controls; autostart off unless
 // asked for.
 void putLoadedValues(HeadlessProgram& p, bool autostart = false) {
-    const std::pair<const char*, RegistryValue> values[] = {
-        {"fInitLeft", RegistryValue::Text("250")},
-        {"fFinalLeft", RegistryValue::Text("750")},
-        {"AmplitudeLeft", RegistryValue::Text("-6")},
-        {"LogarithmicLeft", RegistryValue::Integer(0)},
-        {"BidirectionalLeft", RegistryValue::Integer(1)},
-        {"AmplitudeRight", RegistryValue::Text("-12")},
-        {"PhaseEdit", RegistryValue::Text("45")},
-        {"FreqSliderRight", RegistryValue::Integer(30)},
-        {"txtPulseLength", RegistryValue::Text("20")},
-        {"Duration", RegistryValue::Text("5")},
-        {"Loop", RegistryValue::Integer(1)},
-        {"WaveDevice", RegistryValue::Integer(1)},
-        {"PresetAutoStart", RegistryValue::Integer(autostart ? 1 : 0)},
-        {"frmFrequencyDisplay", RegistryValue::Integer(0)},
-        {"FormX", RegistryValue::Integer(100)},
-        {"FormY", RegistryValue::Integer(80)},
-        {"DisplayX", RegistryValue::Integer(600)},
-        {"DisplayY", RegistryValue::Integer(300)},
-        {"DisplayW", RegistryValue::Integer(250)},
-        {"MinFreqEdit", RegistryValue::Text("10")},
-        {"MaxFreqEdit", RegistryValue::Text("2000")},
-        {"txtRound", RegistryValue::Text("5")},
-    };
+    MemoryRegistry::Values values = testing_support::KeyAwayFromReset();
+    // This key holds no mode and no lock value.
+    values.erase("chkConstantLeft");
+    values.erase("FlashLock");
+    values["Loop"] = RegistryValue::Integer(1);
+    values["PresetAutoStart"] = RegistryValue::Integer(autostart ? 1 : 0);
+    values["frmFrequencyDisplay"] = RegistryValue::Integer(0);
     for (const auto& [name, value] : values) programKey(p)[name] = value;
 }
 
 HeadlessProgram& startLoaded(HeadlessProgram& p, bool autostart = false) {
     putLoadedValues(p, autostart);
     return p.start();
-}
-
-// The user types into a field and leaves it, so that its exit rule runs.
-void typeAndLeave(HeadlessProgram& p, ui::Edit& field, const std::string& text) {
-    field.userTyped(text);
-    p.gen().btnPause.userFocused();
 }
 
 bool inSweepLayout(TfrmGenerator& g) {
@@ -116,15 +94,15 @@ TEST(MemoryPresets, ASlotStoredInConstantModeRecallsIntoConstantMode) {
     HeadlessProgram p;
     startLoaded(p);
     TfrmGenerator& g = p.gen();
-    typeAndLeave(p, g.fInitLeft, "300");
-    typeAndLeave(p, g.AmplitudeLeft, "-9");
+    p.typeAndLeave(g.fInitLeft, "300");
+    p.typeAndLeave(g.AmplitudeLeft, "-9");
     g.Store.Click();                             // slot 1's right-click menu
     EXPECT_EQ(g.Memory1.Caption(), "Memory 1");  // a store changes nothing else
 
     g.Memory2.userClicked();  // a seeded slot: sweep mode
     ASSERT_TRUE(inSweepLayout(g));
-    typeAndLeave(p, g.fInitLeft, "400");
-    typeAndLeave(p, g.AmplitudeLeft, "-30");
+    p.typeAndLeave(g.fInitLeft, "400");
+    p.typeAndLeave(g.AmplitudeLeft, "-30");
 
     g.Memory1.userClicked();
     EXPECT_TRUE(inConstantLayout(g));
@@ -176,9 +154,9 @@ TEST(MemoryPresets, ARecallThroughTheMessageStopsTheOutputAndAutostartStartsItAg
         HeadlessProgram p;
         startLoaded(p, c.autostart);
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.fInitLeft, "300");
+        p.typeAndLeave(g.fInitLeft, "300");
         g.MemStore(2);
-        typeAndLeave(p, g.fInitLeft, "200");
+        p.typeAndLeave(g.fInitLeft, "200");
         if (c.playing) {
             p.render(100);
             ASSERT_TRUE(g.AudioOut1->Active);
@@ -205,13 +183,13 @@ TEST(MemoryPresets, ARecallLeavesPhasePulseLengthDeltaDeviceRangeAndRoundingAlon
     HeadlessProgram p;
     startLoaded(p);
     TfrmGenerator& g = p.gen();
-    typeAndLeave(p, g.PhaseEdit, "90");
-    typeAndLeave(p, g.txtPulseLength, "30");
+    p.typeAndLeave(g.PhaseEdit, "90");
+    p.typeAndLeave(g.txtPulseLength, "30");
     g.FreqSliderRight.userMoved(-40);
     g.WaveDevice.userSelected(0);
-    typeAndLeave(p, g.MinFreqEdit, "50");
-    typeAndLeave(p, g.MaxFreqEdit, "1500");
-    typeAndLeave(p, g.txtRound, "2");
+    p.typeAndLeave(g.MinFreqEdit, "50");
+    p.typeAndLeave(g.MaxFreqEdit, "1500");
+    p.typeAndLeave(g.txtRound, "2");
     const int minPosition = g.FreqSliderLeft.Min();
     const int maxPosition = g.FreqSliderLeft.Max();
     const double phase = g.Parameters.PhaseOffset;
@@ -249,7 +227,7 @@ TEST(MemoryPresets, FunctionKeysStoreAndRecallTheirSlotThoughThePresetsMenuIsNev
         TfrmGenerator& g = p.gen();
         ASSERT_FALSE(g.Presets1.Visible());
         const std::string stored = std::to_string(200 + slot);
-        typeAndLeave(p, g.fInitLeft, stored);
+        p.typeAndLeave(g.fInitLeft, stored);
 
         EXPECT_TRUE(g.userKeyDown(key, kShift));
         for (int other = 1; other <= 4; ++other) {
@@ -258,7 +236,7 @@ TEST(MemoryPresets, FunctionKeysStoreAndRecallTheirSlotThoughThePresetsMenuIsNev
             EXPECT_EQ(m.ConstantMode, other == slot) << other;
         }
 
-        typeAndLeave(p, g.fInitLeft, "150");
+        p.typeAndLeave(g.fInitLeft, "150");
         EXPECT_TRUE(g.userKeyDown(key));
         EXPECT_EQ(g.fInitLeft.Text(), stored);
         EXPECT_TRUE(g.chkConstantLeft.Checked());
@@ -317,7 +295,7 @@ TEST(MemoryPresets, TheMessageIgnoresSlotsOutsideOneToFourAndUnknownCommands) {
         HeadlessProgram p;
         p.start();
         TfrmGenerator& g = p.gen();
-        typeAndLeave(p, g.fInitLeft, "321");
+        p.typeAndLeave(g.fInitLeft, "321");
         const auto before = g.Presets;
         g.WndProc(kPresetMessage, c.wParam, c.lParam);
         EXPECT_TRUE(g.chkConstantLeft.Checked());

@@ -19,33 +19,17 @@
 #include "shell/generator_form.h"
 #include "shell/startup.h"
 #include "support/doubles/headless_platform.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ReadFileText;
+using testing_support::WriteFileText;
 
-struct Folder {
-    Folder() {
-        path = fs::temp_directory_path() /
-               ("vpg-save-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    fs::path path;
+struct Folder : testing_support::TempFolder {
+    Folder() : TempFolder("vpg-save") {}
 };
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void spit(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // Counts the replaces of the file and passes them on to the real one.
 class CountingReplacer final : public posix::FileReplacer {
@@ -101,10 +85,15 @@ const std::string kWelcomeSeen =
     "[HKEY_LOCAL_MACHINE\\Software\\Halvane\\Vimbrel Pulse Generator]\n"
     "\"Welcome\"=dword:00000001\n";
 
+// The settings file of a program that has shown its welcome once, in a folder of its own.
+struct WelcomeSeenFile : Folder {
+    WelcomeSeenFile() { WriteFileText(file, kWelcomeSeen); }
+    const fs::path file = path / "settings.reg";
+};
+
 TEST(SettingsSave, ExitsSaveReplacesTheFileOnce) {
-    Folder dir;
-    const fs::path path = dir.path / "settings.reg";
-    spit(path, kWelcomeSeen);
+    const WelcomeSeenFile settings;
+    const fs::path& path = settings.file;
     CountingReplacer replacer;
     ProgramOnFile p(path.string(), &replacer);
     p.start();
@@ -113,7 +102,7 @@ TEST(SettingsSave, ExitsSaveReplacesTheFileOnce) {
     p.gen().Exit1Click(nullptr);
     EXPECT_FALSE(p.program.Running());
     EXPECT_EQ(replacer.count - before, 1);
-    const auto saved = persistence::ParseRegFile(slurp(path));
+    const auto saved = persistence::ParseRegFile(ReadFileText(path));
     ASSERT_TRUE(saved);
     const auto& key = saved->keys.at(vpg::ProgramKey());
     EXPECT_EQ(key.at("Duration").value, persistence::RegistryValue::Text("53"));
@@ -132,9 +121,8 @@ public:
 };
 
 TEST(SettingsSave, ARefusedSaveStoresNothingAndKeepsTheWindowOpen) {
-    Folder dir;
-    const fs::path path = dir.path / "settings.reg";
-    spit(path, kWelcomeSeen);
+    const WelcomeSeenFile settings;
+    const fs::path& path = settings.file;
     RefusingReplacer replacer;
     ProgramOnFile p(path.string(), &replacer);
     p.start();
@@ -143,7 +131,7 @@ TEST(SettingsSave, ARefusedSaveStoresNothingAndKeepsTheWindowOpen) {
     p.gen().Exit1Click(nullptr);
     EXPECT_TRUE(p.program.Running());
     EXPECT_EQ(replacer.count, 1);
-    EXPECT_EQ(slurp(path), kWelcomeSeen);
+    EXPECT_EQ(ReadFileText(path), kWelcomeSeen);
     ASSERT_FALSE(p.hp.dialogs.messages().empty());
     EXPECT_EQ(p.hp.dialogs.messages().front(), "Failed to set data for 'fInitLeft'");
 }
@@ -151,21 +139,20 @@ TEST(SettingsSave, ARefusedSaveStoresNothingAndKeepsTheWindowOpen) {
 // One broken line in the file: that value takes its default, every other one comes back, and
 // the window says once which file it was and where its old copy is.
 TEST(SettingsSave, ABrokenLineInTheFileCostsOneValueAndIsSaidOnce) {
-    Folder dir;
-    const fs::path path = dir.path / "settings.reg";
-    spit(path, kWelcomeSeen);
+    const WelcomeSeenFile settings;
+    const fs::path& path = settings.file;
     {
         ProgramOnFile first(path.string());
         first.start();
         SetEveryValue(first.gen(), 3);
         first.gen().Exit1Click(nullptr);
     }
-    std::string text = slurp(path);
+    std::string text = ReadFileText(path);
     const std::string good = "\"Duration\"=\"53\"";
     const auto at = text.find(good);
     ASSERT_NE(at, std::string::npos);
     text.erase(at + good.size() - 1, 1);  // the closing quote
-    spit(path, text);
+    WriteFileText(path, text);
 
     ProgramOnFile p(path.string());
     p.start();
@@ -180,7 +167,7 @@ TEST(SettingsSave, ABrokenLineInTheFileCostsOneValueAndIsSaidOnce) {
     EXPECT_NE(messages[0].find(path.string() + ": 1 line"), std::string::npos) << messages[0];
     EXPECT_NE(messages[0].find("kept as " + path.string() + ".unreadable."), std::string::npos)
         << messages[0];
-    EXPECT_EQ(slurp(path.string() + ".unreadable"), text);
+    EXPECT_EQ(ReadFileText(path.string() + ".unreadable"), text);
     // The Welcome box did not greet the user as new.
     for (const auto& call : p.hp.dialogs.calls)
         EXPECT_NE(call.kind, headless::ScriptedDialogs::Kind::Notice);
@@ -213,7 +200,7 @@ Outcome Look(const fs::path& path) {
         ProgramOnFile next(path.string());
         next.registry.CloseKey(next.registry.OpenKey(vpg::ProgramKey()));
     }
-    Outcome o{slurp(path), 0};
+    Outcome o{ReadFileText(path), 0};
     for (const auto& e : fs::directory_iterator(path.parent_path()))
         if (e.path() != path) ++o.strayFiles;
     return o;
@@ -243,18 +230,18 @@ TEST(SettingsSave, AKilledSaveLeavesTheOldFileOrTheNewOneAndNoTemporary) {
         (void)began;
         return std::chrono::steady_clock::now() - saving;
     };
-    spit(path, kWelcomeSeen);
+    WriteFileText(path, kWelcomeSeen);
     saveWhole(2);
-    const std::string oldFile = slurp(path);
+    const std::string oldFile = ReadFileText(path);
     // How long a whole save takes from the byte on: the kills fall within it.
     auto longest = saveWhole(1);
-    const std::string newFile = slurp(path);
+    const std::string newFile = ReadFileText(path);
     for (int i = 0; i < 2; ++i) {
-        spit(path, oldFile);
+        WriteFileText(path, oldFile);
         longest = std::max(longest, saveWhole(1));
     }
     ASSERT_NE(oldFile, newFile);
-    ASSERT_EQ(slurp(path), newFile);
+    ASSERT_EQ(ReadFileText(path), newFile);
     const long span =
         std::chrono::duration_cast<std::chrono::microseconds>(longest).count() * 6 / 5 + 1;
 
@@ -262,7 +249,7 @@ TEST(SettingsSave, AKilledSaveLeavesTheOldFileOrTheNewOneAndNoTemporary) {
     int oldCount = 0, newCount = 0, mixed = 0, stray = 0;
     const int trials = KillTrials();
     for (int trial = 0; trial < trials; ++trial) {
-        spit(path, oldFile);
+        WriteFileText(path, oldFile);
         const pid_t pid = SaveInChild(path, 1, pipeFds[1]);
         char byte = 0;
         ASSERT_EQ(::read(pipeFds[0], &byte, 1), 1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/headless_program.h"
+#include "support/stored_settings.h"
 
 namespace {
 
@@ -22,38 +23,10 @@ MemoryRegistry::Values& programKey(HeadlessProgram& p) {
     return p.hp.registry.keys[vpg::ProgramKey()];
 }
 
-// A key as a close leaves it, every value away from the reset's and the designed ones.
-MemoryRegistry::Values fullKey() {
-    return {
-        {"fInitLeft", RegistryValue::Text("250")},
-        {"fFinalLeft", RegistryValue::Text("750")},
-        {"AmplitudeLeft", RegistryValue::Text("-6")},
-        {"chkConstantLeft", RegistryValue::Integer(1)},
-        {"LogarithmicLeft", RegistryValue::Integer(0)},
-        {"BidirectionalLeft", RegistryValue::Integer(1)},
-        {"AmplitudeRight", RegistryValue::Text("-12")},
-        {"PhaseEdit", RegistryValue::Text("45")},
-        {"FreqSliderRight", RegistryValue::Integer(30)},
-        {"txtPulseLength", RegistryValue::Text("20")},
-        {"Duration", RegistryValue::Text("5")},
-        {"Loop", RegistryValue::Integer(0)},
-        {"WaveDevice", RegistryValue::Integer(1)},
-        {"PresetAutoStart", RegistryValue::Integer(1)},
-        {"frmFrequencyDisplay", RegistryValue::Integer(1)},
-        {"FormX", RegistryValue::Integer(100)},
-        {"FormY", RegistryValue::Integer(80)},
-        {"DisplayX", RegistryValue::Integer(600)},
-        {"DisplayY", RegistryValue::Integer(300)},
-        {"DisplayW", RegistryValue::Integer(250)},
-        {"MinFreqEdit", RegistryValue::Text("10")},
-        {"MaxFreqEdit", RegistryValue::Text("2000")},
-        {"txtRound", RegistryValue::Text("5")},
-        {"FlashLock", RegistryValue::Integer(1)},
-    };
-}
+using testing_support::KeyAwayFromReset;
 
 void putFullKey(HeadlessProgram& p) {
-    for (const auto& [name, value] : fullKey()) programKey(p)[name] = value;
+    for (const auto& [name, value] : KeyAwayFromReset()) programKey(p)[name] = value;
 }
 
 // The values a close writes, in the order it writes them, with their kinds.
@@ -638,7 +611,7 @@ TEST(SettingsStore, ACloseWritesEveryValueWithItsKind) {
         EXPECT_EQ(key.at(w.name).kind, w.kind);
     }
     // Loaded and saved without a change, the key is what it was.
-    for (const auto& [name, value] : fullKey()) EXPECT_EQ(key.at(name), value) << name;
+    for (const auto& [name, value] : KeyAwayFromReset()) EXPECT_EQ(key.at(name), value) << name;
     EXPECT_EQ(p.hp.registry.openHandles(), 0);
 }
 

@@ -12,14 +12,10 @@
 namespace {
 
 using persistence::RegistryValue;
+using testing_support::At44100;
 using testing_support::HeadlessProgram;
 
 constexpr ui::ShiftState kCtrl{false, true, false};
-
-struct At44100 : HeadlessProgram {
-    At44100() { startAt44100(); }
-    vpg::TfrmFrequencyDisplay& display() { return *program.frmFrequencyDisplay; }
-};
 
 // What the display read after each fill, and how often its text changed during that fill.
 struct Write {

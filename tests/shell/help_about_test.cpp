@@ -12,6 +12,7 @@ namespace {
 
 using headless::ScriptedDialogs;
 using testing_support::HeadlessProgram;
+using vpg::TfrmGenerator;
 
 constexpr const char* kHelpFile = "/opt/vpg/vpg.chm";
 using Opened = std::vector<headless::RecordedShell::Execution>;
@@ -27,6 +28,17 @@ vpg::TfrmAbout& openAbout(HeadlessProgram& p) {
     p.gen().About2.Click();
     about(p).Activate();
     return about(p);
+}
+
+// F1 in the main window after the user highlighted these menu entries in turn (nullptr: the
+// menu closed).
+std::function<void(HeadlessProgram&)> f1AfterHighlighting(
+    std::vector<ui::MenuItem vpg::TfrmGenerator::*> entries) {
+    return [entries](HeadlessProgram& p) {
+        for (const auto entry : entries)
+            p.gen().userHighlightedMenu(entry ? &(p.gen().*entry) : nullptr);
+        EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
+    };
 }
 
 TEST(HelpAbout, EachPlaceOpensItsHelpTopic) {
@@ -60,30 +72,11 @@ TEST(HelpAbout, EachPlaceOpensItsHelpTopic) {
              EXPECT_TRUE(p.program.frmFrequencyDisplay->userKeyDown(ui::VK_F1));
          },
          4},
-        {"F1 with the File menu highlighted",
-         [](HeadlessProgram& p) {
-             p.gen().userHighlightedMenu(&p.gen().File1);
-             EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
-         },
-         5},
+        {"F1 with the File menu highlighted", f1AfterHighlighting({&TfrmGenerator::File1}), 5},
         {"F1 with a command of the File menu highlighted",
-         [](HeadlessProgram& p) {
-             p.gen().userHighlightedMenu(&p.gen().Exit1);
-             EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
-         },
-         5},
-        {"F1 with the Help menu highlighted",
-         [](HeadlessProgram& p) {
-             p.gen().userHighlightedMenu(&p.gen().Help2);
-             EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
-         },
-         1},
-        {"F1 after the File menu has closed",
-         [](HeadlessProgram& p) {
-             p.gen().userHighlightedMenu(&p.gen().File1);
-             p.gen().userHighlightedMenu(nullptr);
-             EXPECT_TRUE(p.gen().userKeyDown(ui::VK_F1));
-         },
+         f1AfterHighlighting({&TfrmGenerator::Exit1}), 5},
+        {"F1 with the Help menu highlighted", f1AfterHighlighting({&TfrmGenerator::Help2}), 1},
+        {"F1 after the File menu has closed", f1AfterHighlighting({&TfrmGenerator::File1, nullptr}),
          1},
     };
     for (const Case& c : cases) {

@@ -466,3 +466,40 @@ TEST(Startup, AFrontEndSeesEachWindowFromItsCreationToItsEnd) {
     EXPECT_EQ(seen, (std::vector<std::string>{"-frmFrequencyDisplay", "-frmSettings", "-frmAbout",
                                               "-frmGenerator"}));
 }
+
+// The start that most tests build on: the stored list positions become the rate and the ring the
+// next start hands to the output, the device list follows the device, and start-up says nothing the
+// tests would have to skip.
+TEST(Startup, At44100StartsFromTheStoredOutputSettings) {
+    using testing_support::OutputAt44100;
+    const struct {
+        const char* name;
+        OutputAt44100 output;
+        std::int32_t buffers, bufferSize;
+        std::vector<std::string> devices;
+    } cases[] = {
+        {"defaults", {}, 4, 16384, {"Fake Wave Device"}},
+        {"largest buffers", {.bufferSizePosition = 4}, 4, 64536, {"Fake Wave Device"}},
+        {"two buffers",
+         {.bufferSizePosition = 1, .buffersPosition = 0},
+         2,
+         8192,
+         {"Fake Wave Device"}},
+        {"three devices",
+         {.devices = {"Alpha", "Beta", "Gamma"}},
+         4,
+         16384,
+         {"Alpha", "Beta", "Gamma"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing_support::At44100 p(c.output);
+        EXPECT_EQ(p.gen().Parameters.SampleRate, 44100);
+        EXPECT_EQ(p.settings().SelectedBufferCount(), c.buffers);
+        EXPECT_EQ(p.settings().SelectedBufferSize(), c.bufferSize);
+        std::vector<std::string> devices{"Windows Default"};
+        devices.insert(devices.end(), c.devices.begin(), c.devices.end());
+        EXPECT_EQ(p.gen().WaveDevice.Items(), devices);
+        EXPECT_TRUE(p.hp.dialogs.calls.empty());
+    }
+}

@@ -23,6 +23,15 @@ inline void GiveToOrdinaryUser(const std::string& path) {
     if (::geteuid() == 0) (void)!::chown(path.c_str(), kOrdinaryUser, kOrdinaryUser);
 }
 
+// The id of a process that has ended and been reaped: what a stale file of a killed run
+// carries.
+inline pid_t EndedProcessId() {
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    return gone;
+}
+
 struct ChildOptions {
     bool ordinaryUser = false;  // give up root first (nothing to give up when not root)
     unsigned timeoutSeconds = 30;

@@ -19,6 +19,14 @@ struct Frame {
     friend bool operator==(const Frame&, const Frame&) = default;
 };
 
+// The output settings stored before a start at 44100 Hz, as list positions of the output
+// settings window (2 and 2: four buffers of 16384 bytes).
+struct OutputAt44100 {
+    int bufferSizePosition = 2;
+    int buffersPosition = 2;
+    std::vector<std::string> devices = {};  // empty: the fake device's own list
+};
+
 // The whole program on the headless platform, started in one line.
 struct HeadlessProgram {
     explicit HeadlessProgram(char decimalSeparator = '.', bool suppressWelcome = true)
@@ -35,13 +43,13 @@ struct HeadlessProgram {
         return *this;
     }
 
-    // Start-up with the output settings stored as 44100 Hz and four buffers of 16384 bytes
-    // (list positions 3, 2 and 2).
-    HeadlessProgram& startAt44100() {
+    // Start-up with the output settings stored as 44100 Hz (list position 3) and `output`.
+    HeadlessProgram& startAt44100(const OutputAt44100& output = {}) {
         auto& key = hp.registry.keys[vpg::ProgramKey()];
         key["Fs"] = persistence::RegistryValue::Integer(3);
-        key["Buffers"] = persistence::RegistryValue::Integer(2);
-        key["BufferSize"] = persistence::RegistryValue::Integer(2);
+        key["Buffers"] = persistence::RegistryValue::Integer(output.buffersPosition);
+        key["BufferSize"] = persistence::RegistryValue::Integer(output.bufferSizePosition);
+        if (!output.devices.empty()) hp.waveOut.setDeviceNames(output.devices);
         return start();
     }
 
@@ -93,6 +101,16 @@ struct HeadlessProgram {
 
     headless::HeadlessPlatform hp;
     vpg::Program program{hp.platform, hp.timing};
+};
+
+// The program started at 44100 Hz, with what start-up said forgotten, so that a test sees only
+// the dialogs its own steps raise.
+struct At44100 : HeadlessProgram {
+    explicit At44100(const OutputAt44100& output = {}) {
+        startAt44100(output);
+        hp.dialogs.calls.clear();
+    }
+    vpg::TfrmFrequencyDisplay& display() { return *program.frmFrequencyDisplay; }
 };
 
 // The momentary frequency of the sine over `count` frames from `from`, measured from its

@@ -14,36 +14,18 @@
 
 #include "platform/posix/safe_replace.h"
 #include "support/child_process.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Folder {
-    Folder() {
-        path = fs::temp_directory_path() /
-               ("vpg-safe-replace-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
+struct Folder : testing_support::TempFolder {
+    Folder() : TempFolder("vpg-safe-replace") {}
 };
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void Spit(const std::string& path, const std::string& text, mode_t mode) {
-    std::ofstream(path, std::ios::binary) << text;
+    testing_support::WriteFileText(path, text);
     ::chmod(path.c_str(), mode);
 }
 
@@ -58,8 +40,8 @@ std::map<std::string, std::string> Listing(const fs::path& folder) {
         if (S_ISLNK(st.st_mode))
             out[name] = "link to " + fs::read_symlink(e.path()).string();
         else if (S_ISREG(st.st_mode))
-            out[name] =
-                "file " + std::to_string(st.st_mode & 0777) + " '" + Slurp(e.path().string()) + "'";
+            out[name] = "file " + std::to_string(st.st_mode & 0777) + " '" +
+                        testing_support::ReadFileText(e.path().string()) + "'";
         else
             out[name] = S_ISDIR(st.st_mode) ? "folder" : "other";
     }
@@ -149,24 +131,12 @@ TEST(SafeReplace, WhatStandsAtThePathDecidesWhereTheFileGoes) {
 TEST(SafeReplace, InASharedStickyFolderOnlyOurOwnLinkIsFollowed) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant a link of another user's";
     Folder folder;
-    fs::create_directory(folder / "shared");
-    ::chmod((folder / "shared").c_str(), 01777);
+    const std::string shared = testing_support::MakeSharedStickyFolder(folder);
     const std::string link = folder / "shared/at";
-    struct Case {
-        const char* name;
-        uid_t owner;
-        bool followed;
-    };
-    const Case cases[] = {
-        {"another user's link", testing_support::kOrdinaryUser, false},
-        {"our own link", 0, true},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : testing_support::kPlantedLinks) {
         SCOPED_TRACE(c.name);
         Spit(folder / "victim", "the victim's own file", 0644);
-        fs::remove(link);
-        fs::create_symlink(folder / "victim", link);
-        ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
+        testing_support::Plant(c, folder / "victim", link);
         posix::ReplaceTarget target;
         std::string error;
         bool ok = posix::JudgeReplaceTarget(link, target, error);
@@ -175,8 +145,9 @@ TEST(SafeReplace, InASharedStickyFolderOnlyOurOwnLinkIsFollowed) {
         EXPECT_EQ(error, c.followed ? std::string()
                                     : "it is a symbolic link of another user's in the shared "
                                       "folder " +
-                                          (folder / "shared") + ", which is not followed");
-        EXPECT_EQ(Slurp(folder / "victim"), c.followed ? "new" : "the victim's own file");
+                                          shared + ", which is not followed");
+        EXPECT_EQ(testing_support::ReadFileText(folder / "victim"),
+                  c.followed ? "new" : "the victim's own file");
         EXPECT_TRUE(fs::is_symlink(link));
     }
 }

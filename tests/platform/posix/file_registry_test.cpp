@@ -16,6 +16,7 @@
 #include "platform/posix/file_registry.h"
 #include "support/child_process.h"
 #include "support/headless_program.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -24,32 +25,15 @@ using persistence::RegistryValue;
 using persistence::ValueKind;
 using testing_support::ChildOptions;
 using testing_support::InChild;
+using testing_support::ReadFileText;
+using testing_support::WriteFileText;
 
 const std::string kKey = "\\Software\\Halvane\\Vimbrel Pulse Generator";
 
-struct TempDir {
-    TempDir() {
-        path = fs::temp_directory_path() /
-               ("vpg-reg-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempDir() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
+struct TempDir : testing_support::TempFolder {
+    TempDir() : TempFolder("vpg-reg") {}
+    std::string file(const std::string& name) const { return *this / name; }
 };
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void spit(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 TEST(RegFile, KeepsEveryKindAcrossARoundTrip) {
     persistence::RegFile file;
@@ -153,24 +137,24 @@ TEST(FileRegistry, AnUnreadableFileLoadsAsMissingAndIsKeptAsideBeforeTheNextSave
     TempDir dir;
     const std::string path = dir.file("settings.reg");
     const std::string junk = "this is not a settings file \x01\x02";
-    spit(path, junk);
+    WriteFileText(path, junk);
     posix::FileRegistry reg(path);
     EXPECT_EQ(reg.OpenKey(kKey), 0u);
-    EXPECT_EQ(slurp(path), junk);  // reading alone changes nothing
+    EXPECT_EQ(ReadFileText(path), junk);  // reading alone changes nothing
     const auto key = reg.CreateKey(kKey);
     ASSERT_TRUE(reg.SetValue(key, "Loop", RegistryValue::Integer(1)));
     ASSERT_FALSE(reg.keptAside().empty());
-    EXPECT_EQ(slurp(reg.keptAside()), junk);
-    EXPECT_TRUE(persistence::ParseRegFile(slurp(path)));
+    EXPECT_EQ(ReadFileText(reg.keptAside()), junk);
+    EXPECT_TRUE(persistence::ParseRegFile(ReadFileText(path)));
 
     // A second unreadable file does not overwrite the first copy.
-    spit(path, "junk again");
+    WriteFileText(path, "junk again");
     posix::FileRegistry reg2(path);
     const auto k2 = reg2.CreateKey(kKey);
     ASSERT_TRUE(reg2.SetValue(k2, "Loop", RegistryValue::Integer(0)));
     EXPECT_NE(reg2.keptAside(), reg.keptAside());
-    EXPECT_EQ(slurp(reg.keptAside()), junk);
-    EXPECT_EQ(slurp(reg2.keptAside()), "junk again");
+    EXPECT_EQ(ReadFileText(reg.keptAside()), junk);
+    EXPECT_EQ(ReadFileText(reg2.keptAside()), "junk again");
 }
 
 // Fails every replacement after the first `allowed`, leaving a half-written temporary file
@@ -180,7 +164,7 @@ public:
     explicit FailingReplacer(int allowed) : allowed_(allowed) {}
     bool replace(const std::string& path, const std::string& content) override {
         if (allowed_-- > 0) return real_.replace(path, content);
-        spit(path + ".tmp-crash", content.substr(0, content.size() / 2));
+        WriteFileText(path + ".tmp-crash", content.substr(0, content.size() / 2));
         return false;
     }
 
@@ -219,8 +203,8 @@ TEST(FileRegistry, ASaveInterruptedAfterNValuesLeavesAFileWithThoseNValues) {
 TEST(FileRegistry, TheStoreReadRulesApplyToTheFile) {
     TempDir dir;
     const std::string path = dir.file("settings.reg");
-    spit(path, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE" + kKey +
-                   "]\n\"Loop\"=\"1\"\n\"Fs\"=dword:00000003\n");
+    WriteFileText(path, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE" + kKey +
+                            "]\n\"Loop\"=\"1\"\n\"Fs\"=dword:00000003\n");
     posix::FileRegistry reg(path);
     const auto key = reg.OpenKey(kKey);
     EXPECT_THROW(persistence::ReadFlag(reg, key, "Loop"), persistence::ESettingsReadError);
@@ -339,7 +323,7 @@ TEST(FileRegistry, ABrokenLineIsSaidOnceAndTheFileAsItWasIsKeptBesideIt) {
     const std::string path = dir.file("settings.reg");
     const std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE" + kKey +
                              "]\n\"fInitLeft\"=\"250\n\"Duration\"=\"5\"\n";
-    spit(path, text);
+    WriteFileText(path, text);
     posix::FileRegistry reg(path);
     const auto key = reg.OpenKey(kKey);
     ASSERT_NE(key, 0u);
@@ -350,8 +334,8 @@ TEST(FileRegistry, ABrokenLineIsSaidOnceAndTheFileAsItWasIsKeptBesideIt) {
     reg.CloseKey(key);
     const std::string aside = path + ".unreadable";
     EXPECT_EQ(reg.keptAside(), aside);
-    EXPECT_EQ(slurp(aside), text);
-    EXPECT_EQ(slurp(path), text);  // untouched until the next save
+    EXPECT_EQ(ReadFileText(aside), text);
+    EXPECT_EQ(ReadFileText(path), text);  // untouched until the next save
     EXPECT_EQ(reg.TakeReadNotice(),
               "Some settings could not be read from " + path +
                   ": 1 line (line 4) could not be read, and those settings are back at their "
@@ -367,7 +351,7 @@ TEST(FileRegistry, ABrokenLineIsSaidOnceAndTheFileAsItWasIsKeptBesideIt) {
 TEST(FileRegistry, AFileThatIsNoSettingsFileIsSaidWithWhereItWillGo) {
     TempDir dir;
     const std::string path = dir.file("settings.reg");
-    spit(path, "junk");
+    WriteFileText(path, "junk");
     posix::FileRegistry reg(path);
     EXPECT_EQ(reg.OpenKey(kKey), 0u);
     EXPECT_EQ(reg.TakeReadNotice(), "The settings file " + path +
@@ -416,7 +400,7 @@ TEST(FileRegistry, ABatchReplacesTheFileOnceAndADroppedBatchNotAtAll) {
 TEST(FileRegistry, ASaveKeepsTheModeOfTheFileItReplacesThroughALink) {
     TempDir dir;
     const std::string real = dir.file("real.reg");
-    spit(real, "Windows Registry Editor Version 5.00\n");
+    WriteFileText(real, "Windows Registry Editor Version 5.00\n");
     ::chmod(real.c_str(), 0640);
     fs::create_symlink("real.reg", dir.file("settings.reg"));
     const LoadAndSave r = loadAndSave(dir.file("settings.reg"));
@@ -434,11 +418,9 @@ TEST(FileRegistry, ASaveKeepsTheModeOfTheFileItReplacesThroughALink) {
 TEST(FileRegistry, TemporariesOfKilledSavesGoAtTheNextOpening) {
     TempDir dir;
     const std::string path = dir.file("settings.reg");
-    const pid_t gone = ::fork();
-    if (gone == 0) ::_exit(0);
-    ::waitpid(gone, nullptr, 0);
+    const pid_t gone = testing_support::EndedProcessId();
     const std::string stale = dir.file("settings.reg.tmp-" + std::to_string(gone) + "-1");
-    spit(stale, "half a save");
+    WriteFileText(stale, "half a save");
     posix::FileRegistry reg(path);
     EXPECT_EQ(reg.OpenKey(kKey), 0u);
     EXPECT_FALSE(fs::exists(stale));
@@ -458,15 +440,15 @@ TEST(FileRegistry, OnlyARegularFileOfSaneSizeIsReadAndAnythingElseIsKeptAside) {
         {"a folder", [](const std::string& p) { fs::create_directory(p); }, "folder"},
         {"a link loop", [](const std::string& p) { fs::create_symlink(p, p); }, "link to "},
         {"a file one byte over the limit",
-         [limit](const std::string& p) { spit(p, settingsOfSize(limit + 1)); }, "file"},
+         [limit](const std::string& p) { WriteFileText(p, settingsOfSize(limit + 1)); }, "file"},
         {"a file of 20 MB",
          [](const std::string& p) {
              std::ofstream(p, std::ios::binary) << "x";
              fs::resize_file(p, 20u << 20);
          },
          "file"},
-        {"a file at the limit", [limit](const std::string& p) { spit(p, settingsOfSize(limit)); },
-         ""},
+        {"a file at the limit",
+         [limit](const std::string& p) { WriteFileText(p, settingsOfSize(limit)); }, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -474,7 +456,7 @@ TEST(FileRegistry, OnlyARegularFileOfSaneSizeIsReadAndAnythingElseIsKeptAside) {
         const std::string path = dir.file("settings.reg");
         c.make(path);
         const bool read = std::string(c.asideKind).empty();
-        const std::string before = kindAt(path) == "file" ? slurp(path) : "";
+        const std::string before = kindAt(path) == "file" ? ReadFileText(path) : "";
         LoadAndSave r;
         // In a child with a time limit: a FIFO or an endless file must not hold the start-up.
         const std::string result = InChild(
@@ -489,7 +471,7 @@ TEST(FileRegistry, OnlyARegularFileOfSaneSizeIsReadAndAnythingElseIsKeptAside) {
         EXPECT_EQ(result, "");
         // The child's registry is gone with it: look at the files.
         ASSERT_EQ(kindAt(path), "file");
-        const auto saved = persistence::ParseRegFile(slurp(path));
+        const auto saved = persistence::ParseRegFile(ReadFileText(path));
         ASSERT_TRUE(saved);
         EXPECT_EQ(saved->keys.at(kKey).at("Loop").value, RegistryValue::Integer(1));
         EXPECT_EQ(saved->keys.at(kKey).count("Duration"), read ? 1u : 0u);
@@ -499,7 +481,7 @@ TEST(FileRegistry, OnlyARegularFileOfSaneSizeIsReadAndAnythingElseIsKeptAside) {
         } else {
             EXPECT_EQ(kindAt(aside).rfind(c.asideKind, 0), 0u) << kindAt(aside);
             if (!before.empty()) {
-                EXPECT_TRUE(slurp(aside) == before);  // byte for byte
+                EXPECT_TRUE(ReadFileText(aside) == before);  // byte for byte
             }
         }
     }
@@ -522,7 +504,7 @@ TEST(FileRegistry, AFileThatCannotBeReadIsKeptAsideOrLeftUntouched) {
         const std::string path = dir.file("settings.reg");
         const std::string theirs = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE" +
                                    kKey + "]\n\"Duration\"=\"7\"\n";
-        spit(path, theirs);
+        WriteFileText(path, theirs);
         ::chmod(path.c_str(), 0600);
         if (::geteuid() != 0) ::chmod(path.c_str(), 0);  // not root: no one may read it
         ::chmod(dir.path.c_str(), c.folderWritable ? 0755 : 0555);
@@ -558,12 +540,12 @@ TEST(FileRegistry, AFileThatCannotBeReadIsKeptAsideOrLeftUntouched) {
         ::chmod(path.c_str(), 0600);
         ::chmod((path + ".unreadable").c_str(), 0600);
         if (c.folderWritable) {
-            EXPECT_EQ(slurp(path + ".unreadable"), theirs);
-            const auto saved = persistence::ParseRegFile(slurp(path));
+            EXPECT_EQ(ReadFileText(path + ".unreadable"), theirs);
+            const auto saved = persistence::ParseRegFile(ReadFileText(path));
             ASSERT_TRUE(saved);
             EXPECT_EQ(saved->keys.at(kKey).at("Duration").value, RegistryValue::Text("10"));
         } else {
-            EXPECT_EQ(slurp(path), theirs);
+            EXPECT_EQ(ReadFileText(path), theirs);
             EXPECT_EQ(kindAt(path + ".unreadable"), "nothing");
         }
     }
@@ -579,12 +561,13 @@ TEST(FileRegistry, AFileSystemFailureNeverThrows) {
     const Case cases[] = {
         {"a link loop where the copy would go",
          [](const TempDir& d) {
-             spit(d.file("settings.reg"), "junk");
+             WriteFileText(d.file("settings.reg"), "junk");
              fs::create_symlink("settings.reg.unreadable", d.file("settings.reg.unreadable"));
          },
          true, "settings.reg.unreadable-2"},
         {"a settings path below a file",
-         [](const TempDir& d) { spit(d.file("settings.reg"), "a file, not a folder"); }, false, ""},
+         [](const TempDir& d) { WriteFileText(d.file("settings.reg"), "a file, not a folder"); },
+         false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -598,7 +581,7 @@ TEST(FileRegistry, AFileSystemFailureNeverThrows) {
         EXPECT_EQ(r.saved, c.saved);
         EXPECT_EQ(r.keptAside, *c.aside ? dir.file(c.aside) : "");
         if (*c.aside) {
-            EXPECT_EQ(slurp(dir.file(c.aside)), "junk");
+            EXPECT_EQ(ReadFileText(dir.file(c.aside)), "junk");
         }
     }
 }
@@ -607,9 +590,7 @@ TEST(FileRegistry, ASavesTemporaryIsItsOwnAndKilledSavesLeaveNoneBehind) {
     TempDir dir;
     const std::string path = dir.file("settings.reg");
     // A process that has ended: its temporaries are stale.
-    const pid_t gone = ::fork();
-    if (gone == 0) ::_exit(0);
-    ::waitpid(gone, nullptr, 0);
+    const pid_t gone = testing_support::EndedProcessId();
     const std::string dead = std::to_string(gone);
     const std::vector<std::string> stale{"settings.reg.tmp-" + dead,
                                          "settings.reg.tmp-" + dead + "-12345",
@@ -617,20 +598,20 @@ TEST(FileRegistry, ASavesTemporaryIsItsOwnAndKilledSavesLeaveNoneBehind) {
     // Another save that runs (pid 1 always does), a name that only looks alike, another file.
     const std::vector<std::string> kept{"settings.reg.tmp-1-777", "settings.reg.tmp-crash",
                                         "other.reg.tmp-" + dead, "settings.reg.tmp-"};
-    for (const auto& name : stale) spit(dir.file(name), "half a save");
-    for (const auto& name : kept) spit(dir.file(name), "someone's");
+    for (const auto& name : stale) WriteFileText(dir.file(name), "half a save");
+    for (const auto& name : kept) WriteFileText(dir.file(name), "someone's");
     // A link planted where an earlier version put its temporary must not be followed.
-    spit(dir.file("victim"), "not the settings");
+    WriteFileText(dir.file("victim"), "not the settings");
     fs::remove(dir.file(stale[2]));
     fs::create_symlink(dir.file("victim"), dir.file(stale[2]));
 
     posix::FileRegistry reg(path);
     const auto key = reg.CreateKey(kKey);
     ASSERT_TRUE(reg.SetValue(key, "Loop", RegistryValue::Integer(1)));
-    EXPECT_EQ(slurp(dir.file("victim")), "not the settings");
+    EXPECT_EQ(ReadFileText(dir.file("victim")), "not the settings");
     EXPECT_EQ(kindAt(path), "file");
     for (const auto& name : stale) EXPECT_EQ(kindAt(dir.file(name)), "nothing") << name;
-    for (const auto& name : kept) EXPECT_EQ(slurp(dir.file(name)), "someone's") << name;
+    for (const auto& name : kept) EXPECT_EQ(ReadFileText(dir.file(name)), "someone's") << name;
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++entries;
     EXPECT_EQ(entries, kept.size() + 2);  // the settings, the victim: no temporary of ours
@@ -651,17 +632,17 @@ TEST(FileRegistry, ASettingsPathThatIsALinkIsWrittenThroughAndTheLinkStays) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         fs::create_directory(dir.file("synced"));
-        if (c.target) spit(dir.file("synced/real.reg"), c.target);
+        if (c.target) WriteFileText(dir.file("synced/real.reg"), c.target);
         fs::create_symlink("synced/real.reg", dir.file("settings.reg"));
         const LoadAndSave r = loadAndSave(dir.file("settings.reg"));
         EXPECT_TRUE(r.saved);
         EXPECT_EQ(kindAt(dir.file("settings.reg")), "link to synced/real.reg");
-        const auto saved = persistence::ParseRegFile(slurp(dir.file("synced/real.reg")));
+        const auto saved = persistence::ParseRegFile(ReadFileText(dir.file("synced/real.reg")));
         ASSERT_TRUE(saved);
         EXPECT_EQ(saved->keys.at(kKey).at("Loop").value, RegistryValue::Integer(1));
         EXPECT_EQ(r.keptAside, *c.aside ? dir.file(c.aside) : "");
         if (*c.aside) {
-            EXPECT_EQ(slurp(dir.file(c.aside)), c.target);
+            EXPECT_EQ(ReadFileText(dir.file(c.aside)), c.target);
         }
     }
 }

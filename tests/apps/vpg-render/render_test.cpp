@@ -23,6 +23,7 @@
 #include "apps/vpg-render/renderer.h"
 #include "platform/portable/wav_file_wave_out.h"
 #include "support/child_process.h"
+#include "support/temp_folder.h"
 #include "support/wav_reader.h"
 
 namespace {
@@ -30,8 +31,10 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::ChildOptions;
 using testing_support::InChild;
+using testing_support::ReadFileText;
 using testing_support::ReadWavFile;
 using testing_support::Spawn;
+using testing_support::WriteFileText;
 
 struct Wav {
     int channels = 0, rate = 0, bits = 0;
@@ -234,19 +237,8 @@ TEST(Render, AnUnwritableOutputPathFailsAtOnceAndLeavesNothing) {
 // The output path: judged before rendering, written through a temporary of our own
 
 // A folder of the test's own, and what lies in it.
-struct Folder {
-    Folder() {
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::replace(name.begin(), name.end(), '/', '_');
-        path = fs::temp_directory_path() / ("vpg-render-" + name);
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
+struct Folder : testing_support::TempFolder {
+    Folder() : TempFolder("vpg-render") {}
 
     // Every entry with its kind and what it holds (a file's bytes, a link's target).
     std::map<std::string, std::string> listing() const {
@@ -259,7 +251,7 @@ struct Folder {
                 what = "link to " + fs::read_symlink(e.path()).string();
             else if (S_ISREG(st.st_mode))
                 what = "file of " + std::to_string(st.st_size) + " bytes, hash " +
-                       std::to_string(std::hash<std::string>()(slurp(e.path().string())));
+                       std::to_string(std::hash<std::string>()(ReadFileText(e.path().string())));
             else if (S_ISDIR(st.st_mode))
                 what = "folder";
             else
@@ -268,18 +260,7 @@ struct Folder {
         }
         return out;
     }
-    static std::string slurp(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    fs::path path;
 };
-
-void spit(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 mode_t modeOf(const std::string& path) {
     struct stat st {};
@@ -385,7 +366,7 @@ TEST(RenderOutput, WhatIsNoRegularFileIsRefusedBeforeAnythingIsRendered) {
 TEST(RenderOutput, ALinkStaysAndTheFileItPointsToIsReplacedKeepingItsPermissionBits) {
     Folder folder;
     fs::create_directory(folder / "real");
-    spit(folder / "real/t.wav", "an earlier file");
+    WriteFileText(folder / "real/t.wav", "an earlier file");
     ::chmod((folder / "real/t.wav").c_str(), 0640);
     fs::create_symlink("real/t.wav", folder / "t.wav");
     std::string messages;
@@ -415,7 +396,7 @@ TEST(RenderOutput, AReplacedFileKeepsItsPermissionBitsAndANewOneFollowsTheUmask)
     for (const mode_t mode : {0604u, 0600u, 0664u, 0755u}) {
         SCOPED_TRACE(mode);
         Folder folder;
-        spit(folder / "t.wav", "an earlier file");
+        WriteFileText(folder / "t.wav", "an earlier file");
         ::chmod((folder / "t.wav").c_str(), mode);
         std::string messages;
         ASSERT_EQ(renderTo(folder / "t.wav", messages), 0) << messages;
@@ -440,10 +421,11 @@ TEST(RenderOutput, TheTemporaryIsNeverAFileThatWasThereBefore) {
     const Case cases[] = {
         {"a link to someone's file",
          [](const Folder& f) {
-             spit(f / "victim", "not yours");
+             WriteFileText(f / "victim", "not yours");
              fs::create_symlink(f / "victim", f / "t.wav.part");
          }},
-        {"a partial download", [](const Folder& f) { spit(f / "t.wav.part", "half a file"); }},
+        {"a partial download",
+         [](const Folder& f) { WriteFileText(f / "t.wav.part", "half a file"); }},
         {"a FIFO", [](const Folder& f) { ::mkfifo((f / "t.wav.part").c_str(), 0644); }},
     };
     for (const Case& c : cases) {
@@ -490,7 +472,7 @@ TEST(RenderOutput, ASignalRemovesTheTemporaryAndLeavesTheEarlierFile) {
     for (const int sig : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGRTMIN + 3}) {
         SCOPED_TRACE(strsignal(sig));
         Folder folder;
-        spit(folder / "t.wav", "the user's earlier file");
+        WriteFileText(folder / "t.wav", "the user's earlier file");
         const auto before = folder.listing();
         // Far longer than the test waits: the render is still running when the signal comes.
         const auto child = Spawn({kRenderProgram, "--loop", "--seconds", "130000", "--fs", "8000",
@@ -528,36 +510,24 @@ TEST(RenderOutput, AClosedPipeForItsMessagesNeitherEndsItNorLeavesATemporary) {
 TEST(RenderOutput, AnotherUsersLinkInASharedStickyFolderIsNotFollowed) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant a link of another user's";
     Folder folder;
-    fs::create_directory(folder / "shared");
-    ::chmod((folder / "shared").c_str(), 01777);
-    spit(folder / "victim", "the victim's own file");
-    struct Case {
-        const char* name;
-        uid_t owner;
-        bool followed;
-    };
-    const Case cases[] = {
-        {"another user's link", testing_support::kOrdinaryUser, false},
-        {"our own link", 0, true},
-    };
-    for (const Case& c : cases) {
+    const std::string shared = testing_support::MakeSharedStickyFolder(folder);
+    WriteFileText(folder / "victim", "the victim's own file");
+    for (const auto& c : testing_support::kPlantedLinks) {
         SCOPED_TRACE(c.name);
         const std::string link = folder / "shared/x.wav";
-        fs::remove(link);
-        fs::create_symlink(folder / "victim", link);
-        ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
+        testing_support::Plant(c, folder / "victim", link);
         std::string messages;
         const int status = renderTo(link, messages);
         if (c.followed) {
             EXPECT_EQ(status, 0) << messages;
-            EXPECT_NE(Folder::slurp(folder / "victim"), "the victim's own file");
+            EXPECT_NE(ReadFileText(folder / "victim"), "the victim's own file");
         } else {
             EXPECT_EQ(status, 2);
             EXPECT_EQ(messages, "vpg-render: cannot write '" + link +
                                     "': it is a symbolic link of another user's in the shared "
                                     "folder " +
-                                    (folder / "shared") + ", which is not followed\n");
-            EXPECT_EQ(Folder::slurp(folder / "victim"), "the victim's own file");
+                                    shared + ", which is not followed\n");
+            EXPECT_EQ(ReadFileText(folder / "victim"), "the victim's own file");
         }
     }
 }
@@ -593,7 +563,7 @@ TEST(RenderOutput, AFailedWriteExitsOneSaysSoOnceAndLeavesTheEarlierFile) {
     for (const rlim_t limit : {rlim_t{20}, rlim_t{44 + 16384 + 100}, rlim_t{44 + 9 * 16384}}) {
         SCOPED_TRACE(limit);
         Folder folder;
-        spit(folder / "t.wav", "the user's earlier file");
+        WriteFileText(folder / "t.wav", "the user's earlier file");
         const auto before = folder.listing();
         std::string messages;
         int status = 0;
@@ -610,7 +580,7 @@ TEST(RenderOutput, AFailedWriteExitsOneSaysSoOnceAndLeavesTheEarlierFile) {
 
 TEST(RenderOutput, AFileSizeLimitIsAWriteErrorOfTheProgramNotItsEnd) {
     Folder folder;
-    spit(folder / "t.wav", "the user's earlier file");
+    WriteFileText(folder / "t.wav", "the user's earlier file");
     const auto before = folder.listing();
     const std::string err = folder.path.string() + ".err";
     const auto child =
@@ -621,7 +591,7 @@ TEST(RenderOutput, AFileSizeLimitIsAWriteErrorOfTheProgramNotItsEnd) {
     const int status = child.wait();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
     EXPECT_EQ(folder.listing(), before);
-    EXPECT_EQ(occurrences(Folder::slurp(err), std::strerror(EFBIG)), 1u) << Folder::slurp(err);
+    EXPECT_EQ(occurrences(ReadFileText(err), std::strerror(EFBIG)), 1u) << ReadFileText(err);
     fs::remove(err);
 }
 
@@ -643,9 +613,9 @@ TEST(RenderOutput, TwoRendersToOneFileLeaveOneWholeFile) {
     const int s1 = first.wait(), s2 = second.wait();
     EXPECT_TRUE(WIFEXITED(s1) && WEXITSTATUS(s1) == 0) << s1;
     EXPECT_TRUE(WIFEXITED(s2) && WEXITSTATUS(s2) == 0) << s2;
-    const std::string result = Folder::slurp(folder / "t.wav");
-    EXPECT_TRUE(result == Folder::slurp(folder / "a.wav") ||
-                result == Folder::slurp(folder / "b.wav"));
+    const std::string result = ReadFileText(folder / "t.wav");
+    EXPECT_TRUE(result == ReadFileText(folder / "a.wav") ||
+                result == ReadFileText(folder / "b.wav"));
     EXPECT_EQ(folder.listing().size(), 3u);
 }
 
@@ -654,10 +624,10 @@ TEST(RenderCommandLine, HelpIntoAFullDiskFailsWithTheReason) {
     const std::string err = folder / "err";
     const int status = Spawn({kRenderProgram, "--help"}, "/dev/full", err).wait();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << status;
-    EXPECT_NE(Folder::slurp(err).find(std::strerror(ENOSPC)), std::string::npos)
-        << Folder::slurp(err);
+    EXPECT_NE(ReadFileText(err).find(std::strerror(ENOSPC)), std::string::npos)
+        << ReadFileText(err);
     EXPECT_EQ(Spawn({kRenderProgram, "--help"}, folder / "out", err).wait(), 0);
-    EXPECT_EQ(Folder::slurp(folder / "out"), render::HelpText());
+    EXPECT_EQ(ReadFileText(folder / "out"), render::HelpText());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -759,7 +729,7 @@ TEST(RenderLimits, ASignalLongerThanAWavFileHoldsIsRefusedBeforeRendering) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.says);
         Folder folder;
-        spit(folder / "t.wav", "the user's earlier file");
+        WriteFileText(folder / "t.wav", "the user's earlier file");
         const auto before = folder.listing();
         std::string messages;
         EXPECT_EQ(renderTo(folder / "t.wav", messages, c.args), 2);
@@ -769,7 +739,7 @@ TEST(RenderLimits, ASignalLongerThanAWavFileHoldsIsRefusedBeforeRendering) {
     // A cap that leaves no frame is refused too: there would be nothing to write.
     {
         Folder folder;
-        spit(folder / "t.wav", "the user's earlier file");
+        WriteFileText(folder / "t.wav", "the user's earlier file");
         const auto before = folder.listing();
         std::string messages;
         EXPECT_EQ(renderTo(folder / "t.wav", messages, {"--loop", "--seconds", "1e-300"}), 2);
@@ -790,6 +760,16 @@ TEST(RenderLimits, ASignalLongerThanAWavFileHoldsIsRefusedBeforeRendering) {
 // ---------------------------------------------------------------------------------------------
 // As an ordinary user: the tests run as root in CI, so these give up root in a child process
 
+// t.wav as an earlier run left it, in a folder of the ordinary user's: holding `text`, with
+// `mode` (0: as created), owned by that user or else by root.
+std::string earlierOutput(const Folder& f, const char* text, mode_t mode, bool users) {
+    testing_support::GiveToOrdinaryUser(f.path.string());
+    WriteFileText(f / "t.wav", text);
+    if (mode != 0) ::chmod((f / "t.wav").c_str(), mode);
+    if (users) testing_support::GiveToOrdinaryUser(f / "t.wav");
+    return f / "t.wav";
+}
+
 TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds) {
     struct Case {
         const char* name;
@@ -808,38 +788,15 @@ TEST(RenderAsOrdinaryUser, WhatTheUserMayNotWriteIsRefusedUpFrontAndTheRestHolds
          },
          2, "Permission denied", shortRender},
         {"a read-only file of the user's",
-         [](const Folder& f) {
-             testing_support::GiveToOrdinaryUser(f.path.string());
-             spit(f / "t.wav", "read-only");
-             ::chmod((f / "t.wav").c_str(), 0444);
-             testing_support::GiveToOrdinaryUser(f / "t.wav");
-             return f / "t.wav";
-         },
-         2, "Permission denied", shortRender},
+         [](const Folder& f) { return earlierOutput(f, "read-only", 0444, true); }, 2,
+         "Permission denied", shortRender},
         {"a file left by an earlier run as root",
-         [](const Folder& f) {
-             testing_support::GiveToOrdinaryUser(f.path.string());
-             spit(f / "t.wav", "root's");
-             ::chmod((f / "t.wav").c_str(), 0644);
-             return f / "t.wav";
-         },
-         2, "Permission denied", shortRender},
+         [](const Folder& f) { return earlierOutput(f, "root's", 0644, false); }, 2,
+         "Permission denied", shortRender},
         {"the user's own file",
-         [](const Folder& f) {
-             testing_support::GiveToOrdinaryUser(f.path.string());
-             spit(f / "t.wav", "mine");
-             ::chmod((f / "t.wav").c_str(), 0600);
-             testing_support::GiveToOrdinaryUser(f / "t.wav");
-             return f / "t.wav";
-         },
-         0, "", shortRender},
+         [](const Folder& f) { return earlierOutput(f, "mine", 0600, true); }, 0, "", shortRender},
         {"a write failure over the user's file",
-         [](const Folder& f) {
-             testing_support::GiveToOrdinaryUser(f.path.string());
-             spit(f / "t.wav", "mine");
-             testing_support::GiveToOrdinaryUser(f / "t.wav");
-             return f / "t.wav";
-         },
+         [](const Folder& f) { return earlierOutput(f, "mine", 0, true); },
          1,
          "",
          {"--duration", "10"}},
