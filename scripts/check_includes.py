@@ -114,7 +114,7 @@ CASES = [
     ("ui/form_view.cpp", "engine/sine.h", RULE_UI),
     ("base/rounding.cpp", "base/rounding.h", None),
     ("base/rounding.cpp", "ui/types.h", RULE_BASE),
-    ("shell/startup.cpp", "platform/headless/fake_wave_out.h", RULE_PLATFORM),
+    ("shell/startup.cpp", "platform/portable/wav_file_wave_out.h", RULE_PLATFORM),
     ("engine/playback_form.cpp", "platform/alsa/alsa_wave_out.h", RULE_PLATFORM),
     ("shell/generator_form.cpp", "controls/notices.h", None),
     ("platform/qt/form_view.cpp", "shell/generator_form.h", None),

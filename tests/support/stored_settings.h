@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/headless/memory_registry.h"
+#include "platform/portable/memory_registry.h"
 
 namespace testing_support {
 
