@@ -91,12 +91,19 @@ struct WelcomeSeenFile : Folder {
     const fs::path file = path / "settings.reg";
 };
 
-TEST(SettingsSave, ExitsSaveReplacesTheFileOnce) {
+// A program started on that file whose saves go through `Replacer`.
+template <class Replacer>
+struct StartedOnFile {
+    StartedOnFile() { p.start(); }
     const WelcomeSeenFile settings;
     const fs::path& path = settings.file;
-    CountingReplacer replacer;
-    ProgramOnFile p(path.string(), &replacer);
-    p.start();
+    Replacer replacer;
+    ProgramOnFile p{path.string(), &replacer};
+};
+
+TEST(SettingsSave, ExitsSaveReplacesTheFileOnce) {
+    StartedOnFile<CountingReplacer> s;
+    auto& [settings, path, replacer, p] = s;
     const int before = replacer.count;
     SetEveryValue(p.gen(), 3);
     p.gen().Exit1Click(nullptr);
@@ -121,11 +128,8 @@ public:
 };
 
 TEST(SettingsSave, ARefusedSaveStoresNothingAndKeepsTheWindowOpen) {
-    const WelcomeSeenFile settings;
-    const fs::path& path = settings.file;
-    RefusingReplacer replacer;
-    ProgramOnFile p(path.string(), &replacer);
-    p.start();
+    StartedOnFile<RefusingReplacer> s;
+    auto& [settings, path, replacer, p] = s;
     SetEveryValue(p.gen(), 5);
     p.hp.dialogs.answerQuestion(ui::mrNo);
     p.gen().Exit1Click(nullptr);

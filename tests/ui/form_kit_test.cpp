@@ -247,16 +247,22 @@ TEST(FormKit, EnterGoesToTheFocusedControlThenToTheDefaultButton) {
     EXPECT_EQ(f.log, (std::vector<std::string>{"cancel.click"}));
 }
 
+// Focuses the field with a key handler that notes every key and takes Enter, as a field that
+// waits for Enter has.
+void NoteKeysAndTakeEnter(Fixture& f, std::vector<std::uint16_t>& seen) {
+    f.edit.OnKeyDown = [&seen](Object*, std::uint16_t& key, ShiftState) {
+        seen.push_back(key);
+        if (key == VK_RETURN) key = 0;
+    };
+    f.edit.SetFocus();
+}
+
 // A front-end hands every key to the form first and passes on only what nothing took, so a
 // field whose key handler waits for Enter still receives the letters typed into it.
 TEST(FormKit, AKeyIsTakenOnlyWhenAHandlerOrAButtonUsesIt) {
     Fixture f;
     std::vector<std::uint16_t> seen;
-    f.edit.OnKeyDown = [&](Object*, std::uint16_t& key, ShiftState) {
-        seen.push_back(key);
-        if (key == VK_RETURN) key = 0;
-    };
-    f.edit.SetFocus();
+    NoteKeysAndTakeEnter(f, seen);
     f.log.clear();
     EXPECT_FALSE(f.form.userKeyDown('A'));
     EXPECT_FALSE(f.form.userKeyDown(VK_TAB));
@@ -284,11 +290,7 @@ TEST(FormKit, AKeyHandlerTakesOnlyTheKeysItClears) {
         SCOPED_TRACE(c.what);
         Fixture f;
         std::vector<std::uint16_t> seen;
-        f.edit.OnKeyDown = [&](Object*, std::uint16_t& key, ShiftState) {
-            seen.push_back(key);
-            if (key == VK_RETURN) key = 0;
-        };
-        f.edit.SetFocus();
+        NoteKeysAndTakeEnter(f, seen);
         EXPECT_EQ(f.form.userKeyDown(c.key), c.taken);
         EXPECT_EQ(seen, std::vector<std::uint16_t>{c.key});
     }
