@@ -12,9 +12,6 @@
 //   void failAfter(bufferBytes, deviceId&)
 //                            the device `deviceId` fails by itself once about kFailAfterBytes
 //                            have played (not winmm: nothing makes it fail by itself)
-//   bool dropsSilenceAtClose()
-//                            the device closes while the ring's unfilled buffers are queued
-//                            and may never return them (winmm under Wine)
 //   bool played(bytes&)      what reached the output since the last look (of the last run, for
 //                            a device that writes a file), when the rig can see it
 
@@ -80,7 +77,6 @@ class RigBase {
 public:
     ui::IMessageLoop& loop() { return loop_; }
     IWaveMemory& memory() { return memory_; }
-    bool dropsSilenceAtClose() const { return false; }
 
 protected:
     Loop loop_;
@@ -228,7 +224,6 @@ public:
         win32_testing::PumpUntil(
             loop_, [] { return false; }, 200);
     }
-    bool dropsSilenceAtClose() const { return win32_testing::IsWine(); }
     bool played(std::vector<std::uint8_t>&) { return false; }
 
 private:

@@ -3,67 +3,56 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-#include "audio/wave_out.h"
+#include "audio/wave_device_core.h"
 #include "ui/message_loop.h"
 
 namespace win32 {
 
-// The wave-out device over winmm. A device opened with CALLBACK_WINDOW reports to a hidden
-// message-only window of this object (winmm posts MM_WOM_OPEN, MM_WOM_DONE and MM_WOM_CLOSE to
-// it, wParam = the device handle, lParam = the header); the window hands each notification to the
-// UI message loop for the callback target that was registered for that handle at Open, so the
-// target sees them in order on the UI thread and a target that goes away can forget() them.
-// Notifications of a handle that is no longer known are dropped.
+// The wave-out device over winmm, on the common device core: the core keeps the caller's headers,
+// the queue and the notifications; each open device plays the blocks it is given through winmm
+// headers of its own (a small pool made at the open, one header per block in flight, pointing at
+// the caller's data). Winmm reports to a hidden message-only window of this object; its
+// MM_WOM_DONE for one of our headers is the block played. Winmm's own open and close notices are
+// not passed on: the core posts the caller's.
 //
 // Make it, and call it, on the UI thread: its window lives in that thread's queue.
-class WinmmWaveOut final : public audio::IWaveOut {
+class WinmmWaveOut final : public audio::WaveDeviceCore {
 public:
+    static constexpr audio::HWAVEOUT kFirstHandle = 0x3E3E0001;
+
     // Throws std::runtime_error when the hidden window cannot be made.
     explicit WinmmWaveOut(ui::IMessageLoop& loop);
     WinmmWaveOut(const WinmmWaveOut&) = delete;
     WinmmWaveOut& operator=(const WinmmWaveOut&) = delete;
     ~WinmmWaveOut() override;
 
-    std::uint32_t GetNumDevs() override;
-    audio::MMRESULT GetDevCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS* caps) override;
-    audio::MMRESULT Open(audio::HWAVEOUT* handle, std::uint32_t deviceId,
-                         const audio::WAVEFORMATEX& format, ui::MessageTarget* callbackWindow,
-                         std::uint32_t flags) override;
-    audio::MMRESULT PrepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT UnprepareHeader(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT Write(audio::HWAVEOUT handle, audio::WAVEHDR* header) override;
-    audio::MMRESULT Reset(audio::HWAVEOUT handle) override;
-    audio::MMRESULT Pause(audio::HWAVEOUT handle) override;
-    audio::MMRESULT Restart(audio::HWAVEOUT handle) override;
-    audio::MMRESULT GetPosition(audio::HWAVEOUT handle, audio::MMTIME* time) override;
-    audio::MMRESULT Close(audio::HWAVEOUT handle) override;
-    audio::MMRESULT GetErrorText(audio::MMRESULT code, char* buffer,
-                                 std::uint32_t capacity) override;
-
     // The window winmm reports to.
     HWND window() const { return window_; }
-    // Devices opened with a callback window whose MM_WOM_CLOSE has not been handed on yet.
-    std::size_t openDevices() const { return routes_.size(); }
+    // Winmm devices open at this moment (a device is closed before its MM_WOM_CLOSE is posted).
+    std::size_t openDevices() const;
+
+protected:
+    std::uint32_t DeviceCount() override;
+    audio::MMRESULT DeviceCaps(std::uint32_t deviceId, audio::WAVEOUTCAPS& caps) override;
+    audio::MMRESULT OpenStream(std::uint32_t deviceId, const audio::WAVEFORMATEX& format,
+                               const audio::WaveLink& link, audio::WaveStream*& stream) override;
+    void EndStream(audio::WaveStream* stream) override;
+    bool SystemErrorText(audio::MMRESULT code, std::string& text) override;
 
 private:
-    // The callback target of one open, in the order of the opens: a handle value that winmm
-    // hands out again after a close is routed to the newer target only after the older one's
-    // MM_WOM_CLOSE.
-    struct Route {
-        audio::HWAVEOUT handle;
-        ui::MessageTarget* target;
-    };
+    class Stream;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     void notify(UINT msg, WPARAM wParam, LPARAM lParam);
-    // Hands on every notification already in the thread's queue for our window.
+    // Hands on every notification already in the thread's queue for our window, so that none of
+    // a device that is gone is left to find a later device.
     void takeQueuedNotifications();
 
-    ui::IMessageLoop& loop_;
     HWND window_ = nullptr;
-    std::vector<Route> routes_;
+    std::vector<Stream*> streams_;
 };
 
 }  // namespace win32

@@ -22,7 +22,6 @@
 
 namespace {
 
-using win32_testing::IsWine;
 using win32_testing::PumpUntil;
 using win32_testing::RecordingTarget;
 
@@ -252,22 +251,16 @@ TEST_F(WinmmDeviceTest, TheDevicesAnswerToACloseWithBuffersQueued) {
     Buffer& two = buffer(2);
     write(handle, one);
     write(handle, two);
-    const MMRESULT closed = device.Close(handle);
-    if (IsWine()) {
-        // Wine closes at once and drops the queued buffers without MM_WOM_DONE.
-        EXPECT_EQ(closed, MMSYSERR_NOERROR);
-        ASSERT_TRUE(PumpUntil(loop, [&] { return target.count(MM_WOM_CLOSE) == 1; }));
-        EXPECT_EQ(target.count(MM_WOM_DONE), 0u);
-    } else {
-        // Windows refuses while buffers are queued.
-        EXPECT_EQ(closed, WAVERR_STILLPLAYING);
-        device.Reset(handle);
-        device.UnprepareHeader(handle, &one.header);
-        device.UnprepareHeader(handle, &two.header);
-        EXPECT_EQ(device.Close(handle), MMSYSERR_NOERROR);
-        ASSERT_TRUE(PumpUntil(loop, [&] { return target.count(MM_WOM_CLOSE) == 1; }));
-        EXPECT_EQ(target.count(MM_WOM_DONE), 2u);
-    }
+    // Refused while buffers are queued, as Windows does (Wine's winmm itself would close and
+    // drop them); every buffer comes back with the Reset.
+    EXPECT_EQ(device.Close(handle), WAVERR_STILLPLAYING);
+    EXPECT_EQ(target.count(MM_WOM_CLOSE), 0u);
+    device.Reset(handle);
+    device.UnprepareHeader(handle, &one.header);
+    device.UnprepareHeader(handle, &two.header);
+    EXPECT_EQ(device.Close(handle), MMSYSERR_NOERROR);
+    ASSERT_TRUE(PumpUntil(loop, [&] { return target.count(MM_WOM_CLOSE) == 1; }));
+    EXPECT_EQ(target.count(MM_WOM_DONE), 2u);
 }
 
 TEST_F(WinmmDeviceTest, ThePositionCountsThePlayedSamples) {
@@ -486,9 +479,8 @@ TEST_F(WinmmPlaybackTest, AStreamThatEndsWithBuffersStillQueuedStopsOnceAndCanSt
     EXPECT_EQ(events, (std::vector<std::string>{"start", "stop"}));
     EXPECT_FALSE(out.IsWaveDeviceOpen());
     EXPECT_EQ(recorder.count(MM_WOM_CLOSE), 1u);
-    // Wine closes with the three silent buffers still queued and never returns them; Windows
-    // refuses that close until they are back.
-    EXPECT_EQ(recorder.count(MM_WOM_DONE), IsWine() ? 1u : 4u);
+    // The close waits until the three silent buffers are back too.
+    EXPECT_EQ(recorder.count(MM_WOM_DONE), 4u);
 
     fillsLeft = 8;
     ASSERT_TRUE(out.Start(AudioOut1)) << out.ErrorMessage;
