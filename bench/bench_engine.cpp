@@ -31,7 +31,7 @@ struct Generator {
         engine::ResetForStart(g.Parameters, g.State);
         g.State.FillAcknowledged = true;
     }
-    headless::HeadlessPlatform hp;
+    doubles::HeadlessPlatform hp;
     vpg::Program program{hp.platform, hp.timing};
 };
 

@@ -25,7 +25,7 @@ T take(const std::uint8_t*& data, std::size_t& size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    headless::HeadlessPlatform hp;
+    doubles::HeadlessPlatform hp;
     hp.registry.keys[vpg::ProgramKey()]["Welcome"] = persistence::RegistryValue::Integer(1);
     vpg::Program program(hp.platform, hp.timing);
     program.Startup();

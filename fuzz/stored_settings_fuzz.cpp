@@ -82,7 +82,7 @@ struct Input {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in{data, size};
-    headless::HeadlessPlatform hp;
+    doubles::HeadlessPlatform hp;
     auto& key = hp.registry.keys[vpg::ProgramKey()];
     const std::size_t names = kSaved + sizeof kOthers / sizeof kOthers[0];
     while (in.size > 0) {

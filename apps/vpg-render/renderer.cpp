@@ -66,7 +66,7 @@ int indexOf(const ui::ComboBox& list, int value) {
     return -1;
 }
 
-constexpr double kMostWavData = headless::WavFileWaveOut::kMaxDataBytes;
+constexpr double kMostWavData = portable::WavFileWaveOut::kMaxDataBytes;
 
 constexpr double frameBytesOf(double frames) {
     return frames * 4;
@@ -123,15 +123,15 @@ int Render(const Options& o, std::ostream& messages) {
         return 1;
     }
 
-    headless::HeadlessMessageLoop loop;
+    portable::HeadlessMessageLoop loop;
     StreamDialogs dialogs(messages);
-    headless::WavFileWaveOut wav(loop);
+    portable::WavFileWaveOut wav(loop);
     wav.setFile(stream, o.output);
-    headless::HeapWaveMemory memory;
-    headless::MemoryRegistry registry;
-    headless::SilentShell shell;
-    headless::IdleHotKey hotKey;
-    headless::InstantSplashTiming timing(loop);
+    portable::HeapWaveMemory memory;
+    portable::MemoryRegistry registry;
+    portable::SilentShell shell;
+    portable::IdleHotKey hotKey;
+    portable::InstantSplashTiming timing(loop);
     registry.keys[vpg::ProgramKey()]["Welcome"] = persistence::RegistryValue::Integer(1);
     vpg::Platform platform{loop, dialogs, wav, memory, registry, shell, hotKey, '.', "./"};
     vpg::Program program(platform, timing);

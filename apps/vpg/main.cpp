@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
 
     const QString programFolder = QCoreApplication::applicationDirPath() + "/";
     qtui::QtMessageLoop loop;
-    headless::HeapWaveMemory memory;
+    portable::HeapWaveMemory memory;
     const std::unique_ptr<audio::IWaveOut> waveOut = MakeWaveOut(loop);
     const std::unique_ptr<ui::IHotKey> hotKey = MakeHotKey(loop);
     const std::unique_ptr<persistence::IRegistry> registry = MakeRegistry();

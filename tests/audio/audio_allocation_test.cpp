@@ -94,9 +94,9 @@ TEST(AudioAllocationCounter, SeesAnAllocation) {
 }
 
 TEST(AudioAllocation, NoneBetweenStartAndOnStop) {
-    headless::HeadlessMessageLoop loop;
-    headless::FakeWaveOut device{loop};
-    headless::HeapWaveMemory memory;
+    portable::HeadlessMessageLoop loop;
+    doubles::FakeWaveOut device{loop};
+    portable::HeapWaveMemory memory;
     audio::TAudioOut out(audio::AudioPlatform{device, memory, loop});
     audio::TAudioOut* AudioOut1 = &out;
 
@@ -135,7 +135,7 @@ TEST(AudioAllocation, NoneBetweenStartAndOnStop) {
         EXPECT_EQ(stops, run);
         EXPECT_EQ(starts, run);
         EXPECT_EQ(out.ProcessedBuffers, 200);
-        EXPECT_EQ(device.count(headless::FakeWaveOut::Call::Write), 200u * run);
+        EXPECT_EQ(device.count(doubles::FakeWaveOut::Call::Write), 200u * run);
         EXPECT_EQ(allocations, 0u) << "run " << run;
     }
     EXPECT_EQ(out.CallBackWindowCount(), 1u);

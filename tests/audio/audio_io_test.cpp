@@ -18,7 +18,7 @@
 namespace {
 
 using audio::TAudioOut;
-using Call = headless::FakeWaveOut::Call;
+using Call = doubles::FakeWaveOut::Call;
 
 constexpr const char* kNoFilledBuffer = "There must be at least one filled buffer";
 constexpr const char* kAlreadyOpen = "Wave output device is already open";
@@ -29,9 +29,9 @@ std::string standardText(audio::MMRESULT code) {
 
 // One component on the fake device, with its events logged and a scriptable fill.
 struct AudioFixture : ::testing::Test {
-    headless::HeadlessMessageLoop loop;
-    headless::FakeWaveOut device{loop};
-    headless::FaultyWaveMemory memory;
+    portable::HeadlessMessageLoop loop;
+    doubles::FakeWaveOut device{loop};
+    doubles::FaultyWaveMemory memory;
     std::unique_ptr<TAudioOut> component;
     TAudioOut* AudioOut1 = nullptr;  // the variable the callback windows read
 

@@ -12,7 +12,7 @@
 
 namespace {
 
-using headless::FakeWaveOut;
+using doubles::FakeWaveOut;
 using persistence::RegistryValue;
 using testing_support::HeadlessProgram;
 
@@ -327,7 +327,7 @@ TEST(OutputSettingsDevices, TheListNamesEveryDeviceAfterWindowsDefault) {
 }
 
 // The registry a run leaves that chose "Headphones", the second of two devices, and saved.
-std::map<std::string, headless::MemoryRegistry::Values> keysSavedWithHeadphones() {
+std::map<std::string, portable::MemoryRegistry::Values> keysSavedWithHeadphones() {
     HeadlessProgram first;
     first.hp.waveOut.setDeviceNames({"Speakers", "Headphones"});
     first.start();

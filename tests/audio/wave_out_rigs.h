@@ -84,7 +84,7 @@ protected:
 };
 
 // The fake: nothing plays until the rig moves its clock, one buffer at a time.
-class FakeRig : public RigBase<headless::HeadlessMessageLoop, headless::HeapWaveMemory> {
+class FakeRig : public RigBase<portable::HeadlessMessageLoop, portable::HeapWaveMemory> {
 public:
     static constexpr const char* kName = "fake";
     FakeRig() { fake_.setCapture(true); }
@@ -107,7 +107,7 @@ public:
     void failAfter(std::uint32_t bufferBytes, std::uint32_t& deviceId) {
         // The write that would carry the sound past the limit is refused as a lost device's is.
         const auto n = static_cast<unsigned>(kFailAfterBytes / bufferBytes) + 1;
-        fake_.failNext(headless::FakeWaveOut::Call::Write, MMSYSERR_NODRIVER, n);
+        fake_.failNext(doubles::FakeWaveOut::Call::Write, MMSYSERR_NODRIVER, n);
         deviceId = WAVE_MAPPER;
     }
     bool played(std::vector<std::uint8_t>& bytes) {
@@ -117,11 +117,11 @@ public:
     }
 
 private:
-    headless::FakeWaveOut fake_{loop_};
+    doubles::FakeWaveOut fake_{loop_};
 };
 
 // The WAV file: every buffer is in the file and back at once.
-class WavFileRig : public RigBase<headless::HeadlessMessageLoop, headless::HeapWaveMemory> {
+class WavFileRig : public RigBase<portable::HeadlessMessageLoop, portable::HeapWaveMemory> {
 public:
     static constexpr const char* kName = "wav_file";
 
@@ -146,22 +146,22 @@ public:
     bool played(std::vector<std::uint8_t>& bytes) {
         if (wav_.isOpen()) return false;
         bytes = ReadBytes(file_);
-        if (bytes.size() < headless::WavFileWaveOut::kHeaderBytes) return false;
-        bytes.erase(bytes.begin(), bytes.begin() + headless::WavFileWaveOut::kHeaderBytes);
+        if (bytes.size() < portable::WavFileWaveOut::kHeaderBytes) return false;
+        bytes.erase(bytes.begin(), bytes.begin() + portable::WavFileWaveOut::kHeaderBytes);
         return true;
     }
 
 private:
     std::filesystem::path folder_ = FreshFolder(kName);
     std::filesystem::path file_ = folder_ / "out.wav";
-    headless::WavFileWaveOut wav_{loop_, file_.string()};
+    portable::WavFileWaveOut wav_{loop_, file_.string()};
 };
 
 #ifdef VPG_TEST_ALSA
 // ALSA against its file plugin over the null PCM: real threads, real timing, the bytes the PCM
 // took in a file. The failing PCM writes into a pipe that closes after the given bytes, so ALSA
 // reports an I/O error from then on, as a sound server does that has gone.
-class AlsaRig : public RigBase<testing_support::ThreadedMessageLoop, headless::HeapWaveMemory> {
+class AlsaRig : public RigBase<testing_support::ThreadedMessageLoop, portable::HeapWaveMemory> {
 public:
     static constexpr const char* kName = "alsa";
 

@@ -278,7 +278,7 @@ TEST(EntryRule, ARefusedMessageSaysWhyAndLeavesEverythingAsItWas) {
 TEST(EntryRule, AStartThatFailsIsARefusedMessage) {
     HeadlessProgram p;
     started(p);
-    p.hp.waveOut.failNext(headless::FakeWaveOut::Call::Open, audio::MMSYSERR_ALLOCATED);
+    p.hp.waveOut.failNext(doubles::FakeWaveOut::Call::Open, audio::MMSYSERR_ALLOCATED);
     std::string reason;
     EXPECT_EQ(p.gen().WndProc(1024, 0, 0, &reason), vpg::RemoteOutcome::Refused);
     EXPECT_EQ(reason.rfind("the output did not start: ", 0), 0u) << reason;

@@ -11,7 +11,7 @@
 
 namespace {
 
-using headless::ScriptedDialogs;
+using doubles::ScriptedDialogs;
 using persistence::RegistryValue;
 using testing_support::HeadlessProgram;
 using vpg::TfrmGenerator;

@@ -10,7 +10,7 @@
 
 namespace {
 
-using headless::ScriptedDialogs;
+using doubles::ScriptedDialogs;
 using persistence::RegistryValue;
 using persistence::ValueKind;
 using testing_support::HeadlessProgram;
@@ -24,7 +24,7 @@ constexpr const char* kWelcomeText =
     "Welcome to Vimbrel Pulse Generator! Would you like to see the introduction to this program?";
 constexpr const char* kPerformanceText = "There is an issue with performance. See help for details";
 
-headless::MemoryRegistry::Values& programKey(HeadlessProgram& p) {
+portable::MemoryRegistry::Values& programKey(HeadlessProgram& p) {
     return p.hp.registry.keys[vpg::ProgramKey()];
 }
 

@@ -15,8 +15,8 @@
 
 namespace {
 
-using headless::FakeWaveOut;
-using headless::ScriptedDialogs;
+using doubles::FakeWaveOut;
+using doubles::ScriptedDialogs;
 using persistence::RegistryValue;
 using testing_support::At44100;
 using testing_support::Frame;

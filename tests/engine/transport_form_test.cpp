@@ -14,7 +14,7 @@
 
 namespace {
 
-using headless::FakeWaveOut;
+using doubles::FakeWaveOut;
 using persistence::RegistryValue;
 using testing_support::At44100;
 using testing_support::Frame;

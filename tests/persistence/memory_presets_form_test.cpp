@@ -11,9 +11,9 @@
 
 namespace {
 
-using headless::FakeWaveOut;
-using headless::MemoryRegistry;
+using doubles::FakeWaveOut;
 using persistence::RegistryValue;
+using portable::MemoryRegistry;
 using testing_support::HeadlessProgram;
 using vpg::TfrmGenerator;
 

@@ -46,7 +46,7 @@ public:
 struct ProgramOnFile {
     explicit ProgramOnFile(const std::string& path, posix::FileReplacer* replacer = nullptr)
         : registry(path, replacer) {}
-    headless::HeadlessPlatform hp;
+    doubles::HeadlessPlatform hp;
     posix::FileRegistry registry;
     vpg::Platform platform{hp.loop,  hp.dialogs, hp.waveOut, hp.memory,  registry,
                            hp.shell, hp.hotKey,  '.',        "/opt/vpg/"};
@@ -174,7 +174,7 @@ TEST(SettingsSave, ABrokenLineInTheFileCostsOneValueAndIsSaidOnce) {
     EXPECT_EQ(ReadFileText(path.string() + ".unreadable"), text);
     // The Welcome box did not greet the user as new.
     for (const auto& call : p.hp.dialogs.calls)
-        EXPECT_NE(call.kind, headless::ScriptedDialogs::Kind::Notice);
+        EXPECT_NE(call.kind, doubles::ScriptedDialogs::Kind::Notice);
 }
 
 // Starts the program on `path` in a child, puts set `n` into it and runs Exit. The child

@@ -13,10 +13,10 @@
 
 namespace {
 
-using headless::MemoryRegistry;
-using headless::ScriptedDialogs;
+using doubles::ScriptedDialogs;
 using persistence::RegistryValue;
 using persistence::ValueKind;
+using portable::MemoryRegistry;
 using testing_support::HeadlessProgram;
 
 MemoryRegistry::Values& programKey(HeadlessProgram& p) {

@@ -10,12 +10,12 @@
 
 namespace {
 
-using headless::ScriptedDialogs;
+using doubles::ScriptedDialogs;
 using testing_support::HeadlessProgram;
 using vpg::TfrmGenerator;
 
 constexpr const char* kHelpFile = "/opt/vpg/vpg.chm";
-using Opened = std::vector<headless::RecordedShell::Execution>;
+using Opened = std::vector<doubles::RecordedShell::Execution>;
 using shell::ShowMode;
 using HelpCalls = std::vector<std::pair<std::string, int>>;
 
@@ -196,8 +196,8 @@ TEST(HelpAbout, MoreAudioSoftwareOpensTheAddressInItsHint) {
     g.MoreSoftware1.Hint = "https://other.example/more";
     g.MoreSoftware1.Click();
     EXPECT_EQ(p.hp.shell.opened.back(),
-              (headless::RecordedShell::Execution{&g, "open", "https://other.example/more",
-                                                  ShowMode::Show}));
+              (doubles::RecordedShell::Execution{&g, "open", "https://other.example/more",
+                                                 ShowMode::Show}));
 }
 
 // Windows since Vista has sndvol.exe, older ones sndvol32.exe: the first that starts is the

@@ -39,7 +39,7 @@ TEST(RemoteGate, BoxesDoNotStackAndNothingRunsInsideOne) {
     HeadlessProgram p;
     p.start();
     // The sound device refuses: 1024 opens the error box; eleven more arrive while it is open.
-    p.hp.waveOut.failNext(headless::FakeWaveOut::Call::Open, audio::MMSYSERR_ALLOCATED);
+    p.hp.waveOut.failNext(doubles::FakeWaveOut::Call::Open, audio::MMSYSERR_ALLOCATED);
     std::vector<RemoteOutcome> inside;
     p.hp.dialogs.whileOpen = [&] {
         for (int i = 0; i < 11; ++i) inside.push_back(p.program.DeliverRemoteMessage(1024, 0, 0));

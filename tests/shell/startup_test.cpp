@@ -13,9 +13,9 @@
 
 namespace {
 
-using headless::MemoryRegistry;
-using headless::ScriptedDialogs;
+using doubles::ScriptedDialogs;
 using persistence::RegistryValue;
+using portable::MemoryRegistry;
 using testing_support::HeadlessProgram;
 
 constexpr const char* kWelcomeText =
@@ -120,7 +120,7 @@ struct SpiedProgram {
     }
     vpg::TfrmGenerator& gen() { return *program.frmGenerator; }
 
-    headless::HeadlessPlatform hp;
+    doubles::HeadlessPlatform hp;
     std::vector<Event> events;
     SpyRegistry registry{hp.registry, [this](const std::string& c) { note(c); }};
     SpyHotKey hotKey{hp.hotKey, [this](const std::string& c) { note(c); }};

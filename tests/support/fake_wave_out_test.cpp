@@ -14,7 +14,7 @@
 namespace {
 
 using namespace audio;
-using headless::FakeWaveOut;
+using doubles::FakeWaveOut;
 using Call = FakeWaveOut::Call;
 
 struct Recorder : ui::MessageTarget {
@@ -28,7 +28,7 @@ WAVEFORMATEX stereo16(std::uint32_t rate = 44100) {
 }
 
 struct FakeWaveOutFixture : ::testing::Test {
-    headless::HeadlessMessageLoop loop;
+    portable::HeadlessMessageLoop loop;
     FakeWaveOut device{loop, {"Speakers", "Headphones"}};
     Recorder window;
     HWAVEOUT handle = 0;

@@ -12,8 +12,8 @@
 namespace {
 
 using audio::GMEM_MOVEABLE;
-using headless::FaultyRegistry;
-using headless::FaultyWaveMemory;
+using doubles::FaultyRegistry;
+using doubles::FaultyWaveMemory;
 using persistence::RegistryValue;
 
 TEST(FaultyWaveMemory, TheNthAllocationOrLockFailsOnce) {

@@ -99,7 +99,7 @@ struct HeadlessProgram {
         return frames;
     }
 
-    headless::HeadlessPlatform hp;
+    doubles::HeadlessPlatform hp;
     vpg::Program program{hp.platform, hp.timing};
 };
 

@@ -6,7 +6,7 @@ namespace testing_support {
 
 // The program's key as a close leaves it, every value away from the reset's and the designed
 // ones, so that a test sees which of them a load, a restore or a save carried.
-inline headless::MemoryRegistry::Values KeyAwayFromReset() {
+inline portable::MemoryRegistry::Values KeyAwayFromReset() {
     using persistence::RegistryValue;
     return {
         {"fInitLeft", RegistryValue::Text("250")},

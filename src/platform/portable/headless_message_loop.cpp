@@ -1,6 +1,6 @@
 #include "platform/portable/headless_message_loop.h"
 
-namespace headless {
+namespace portable {
 
 HeadlessMessageLoop::HeadlessMessageLoop(std::size_t capacity) : ring_(capacity ? capacity : 1) {}
 
@@ -46,4 +46,4 @@ void HeadlessMessageLoop::forget(const ui::MessageTarget* target) {
     count_ = kept;
 }
 
-}  // namespace headless
+}  // namespace portable

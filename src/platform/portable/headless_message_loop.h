@@ -5,7 +5,7 @@
 
 #include "ui/message_loop.h"
 
-namespace headless {
+namespace portable {
 
 // A message loop that tests and vpg-render pump step by step. The queue is a ring whose memory
 // is reserved up front, so posting and dispatching allocate nothing in the steady state.
@@ -33,4 +33,4 @@ private:
     std::size_t count_ = 0;
 };
 
-}  // namespace headless
+}  // namespace portable

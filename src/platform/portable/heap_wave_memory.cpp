@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-namespace headless {
+namespace portable {
 
 HeapWaveMemory::~HeapWaveMemory() {
     for (Block* block : blocks_) {
@@ -70,4 +70,4 @@ std::vector<std::size_t> HeapWaveMemory::liveSizes() const {
     return sizes;
 }
 
-}  // namespace headless
+}  // namespace portable

@@ -6,7 +6,7 @@
 
 #include "audio/wave_memory.h"
 
-namespace headless {
+namespace portable {
 
 // Buffer and header memory on the heap, for a device that needs no memory of the system's own.
 // Memory without GMEM_ZEROINIT is filled with a noise pattern, so code that relies on zeros
@@ -46,4 +46,4 @@ private:
     std::size_t badFrees_ = 0;
 };
 
-}  // namespace headless
+}  // namespace portable

@@ -4,7 +4,7 @@
 
 #include "ui/hot_key.h"
 
-namespace headless {
+namespace portable {
 
 // The hot key of a program that nobody presses keys at: the registration is taken, as on a
 // desktop where the combination is free, and no press ever comes.
@@ -16,4 +16,4 @@ public:
     void UnregisterHotKey(ui::MessageTarget*, int) override {}
 };
 
-}  // namespace headless
+}  // namespace portable

@@ -3,7 +3,7 @@
 #include "shell/startup.h"
 #include "ui/message_loop.h"
 
-namespace headless {
+namespace portable {
 
 // The splash of a program without a screen: no picture to fade and no one to wait for, so the
 // pauses take no time; the messages posted meanwhile are still dispatched.
@@ -20,4 +20,4 @@ private:
     ui::IMessageLoop& loop_;
 };
 
-}  // namespace headless
+}  // namespace portable

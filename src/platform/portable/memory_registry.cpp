@@ -1,6 +1,6 @@
 #include "platform/portable/memory_registry.h"
 
-namespace headless {
+namespace portable {
 
 persistence::RegKey MemoryRegistry::OpenKey(const std::string& path) {
     if (!keys.count(path)) return 0;
@@ -37,4 +37,4 @@ void MemoryRegistry::CloseKey(persistence::RegKey key) {
     handles_.erase(key);
 }
 
-}  // namespace headless
+}  // namespace portable

@@ -6,7 +6,7 @@
 
 #include "persistence/registry.h"
 
-namespace headless {
+namespace portable {
 
 // The settings store in memory, for a run that keeps nothing: what is written reads back until
 // the store is gone.
@@ -34,4 +34,4 @@ private:
     int writes_ = 0;
 };
 
-}  // namespace headless
+}  // namespace portable

@@ -4,7 +4,7 @@
 
 #include "shell/shell_services.h"
 
-namespace headless {
+namespace portable {
 
 // The shell of a program without a desktop: there is no browser or help viewer to hand an
 // address or a topic to, so nothing opens.
@@ -17,4 +17,4 @@ public:
     void ShowHelp(const std::string&, int) override {}
 };
 
-}  // namespace headless
+}  // namespace portable

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-namespace headless {
+namespace portable {
 
 using namespace audio;
 
@@ -259,4 +259,4 @@ MMRESULT WavFileWaveOut::writeBlock(const char* block, std::uint32_t length) {
     return MMSYSERR_NOERROR;
 }
 
-}  // namespace headless
+}  // namespace portable

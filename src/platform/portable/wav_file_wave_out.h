@@ -8,7 +8,7 @@
 #include "audio/wave_device_core.h"
 #include "ui/message_loop.h"
 
-namespace headless {
+namespace portable {
 
 // A wave-out device that "plays" every written buffer at once into a RIFF/WAVE file (PCM, in the
 // format given at open) and hands it straight back with MM_WOM_DONE. The header is brought up to
@@ -111,4 +111,4 @@ private:
     std::optional<audio::WaveLink> link_;  // of the open
 };
 
-}  // namespace headless
+}  // namespace portable

@@ -634,7 +634,7 @@ TEST(RenderCommandLine, HelpIntoAFullDiskFailsWithTheReason) {
 // What a WAV file holds: said before rendering
 
 TEST(RenderLimits, TheLengthIsHeldToWhatAWavFileHoldsAtItsBounds) {
-    const double most = headless::WavFileWaveOut::kMaxDataBytes;
+    const double most = portable::WavFileWaveOut::kMaxDataBytes;
     struct Case {
         const char* name;
         int fs, bufferSize, buffers;

@@ -792,7 +792,7 @@ INSTANTIATE_TEST_SUITE_P(PcmPauseOrNot, AlsaPulsePause, ::testing::Bool(),
                          });
 
 TEST_F(AlsaPulse, AServerKilledWhilePlayingEndsTheRunWithTheReasonAndNoHang) {
-    headless::HeapWaveMemory memory;
+    portable::HeapWaveMemory memory;
     TAudioOut out{AudioPlatform{*device, memory, loop}};
     TAudioOut* AudioOut1 = &out;
     std::vector<std::string> events;

@@ -12,7 +12,7 @@
 
 namespace {
 
-using headless::HeadlessMessageLoop;
+using portable::HeadlessMessageLoop;
 
 // Writes down what reaches it, as "target number: message number".
 struct Recorder final : ui::MessageTarget {
@@ -92,7 +92,7 @@ TEST(InstantSplashTiming, ProcessingDispatchesThePendingMessages) {
     std::vector<int> log;
     Recorder a(1, log);
     HeadlessMessageLoop loop;
-    headless::InstantSplashTiming timing(loop);
+    portable::InstantSplashTiming timing(loop);
     loop.post(to(a, 1));
     loop.post(to(a, 2));
     timing.Sleep(2000);

@@ -11,7 +11,7 @@ namespace {
 using audio::GMEM_MOVEABLE;
 using audio::GMEM_SHARE;
 using audio::GMEM_ZEROINIT;
-using headless::HeapWaveMemory;
+using portable::HeapWaveMemory;
 
 TEST(AudioHeapWaveMemory, ZeroInitGivesZerosAndOtherMemoryHoldsNoise) {
     HeapWaveMemory memory;

@@ -6,9 +6,9 @@
 
 namespace {
 
-using headless::MemoryRegistry;
 using persistence::RegistryValue;
 using persistence::ValueKind;
+using portable::MemoryRegistry;
 
 TEST(MemoryRegistry, AKeyOpensOnlyOnceItExists) {
     MemoryRegistry registry;

@@ -24,7 +24,7 @@
 
 namespace {
 
-using headless::WavFileWaveOut;
+using portable::WavFileWaveOut;
 using testing_support::HeaderFaults;
 using testing_support::ReadWavFile;
 
@@ -86,9 +86,9 @@ struct Noise {
 // The component on the WAV-file device; the fill writes noise and keeps what it wrote.
 struct WavFixture : ::testing::Test {
     std::string path = tempPath(testFileName());
-    headless::HeadlessMessageLoop loop;
+    portable::HeadlessMessageLoop loop;
     WavFileWaveOut wav{loop, path};
-    headless::HeapWaveMemory memory;
+    portable::HeapWaveMemory memory;
     audio::TAudioOut out{audio::AudioPlatform{wav, memory, loop}};
     audio::TAudioOut* AudioOut1 = &out;
     std::vector<std::string> events;
@@ -365,7 +365,7 @@ struct Recorder : ui::MessageTarget {
 
 TEST(WavFileDevice, WhilePausedBuffersAreWrittenButComeBackOnlyOnRestart) {
     const std::string path = tempPath("paused.wav");
-    headless::HeadlessMessageLoop loop;
+    portable::HeadlessMessageLoop loop;
     WavFileWaveOut wav{loop, path};
     Recorder window;
     audio::WAVEFORMATEX f;

@@ -511,7 +511,7 @@ TEST(FileRegistry, AFileThatCannotBeReadIsKeptAsideOrLeftUntouched) {
         if (c.folderWritable) testing_support::GiveToOrdinaryUser(dir.path.string());
         const std::string result = InChild(
             [&] {
-                headless::HeadlessPlatform hp;
+                doubles::HeadlessPlatform hp;
                 posix::FileRegistry registry(path);
                 vpg::Platform platform{hp.loop,  hp.dialogs, hp.waveOut, hp.memory,  registry,
                                        hp.shell, hp.hotKey,  '.',        "/opt/vpg/"};

@@ -221,7 +221,7 @@ TEST(QtBindings, KeysReachTheFormFirstAndTheRestTheFocusedWidget) {
     QtProgram q;
     vpg::TfrmGenerator& g = q.gen();
     q.press(Qt::Key_F11);  // ON
-    EXPECT_EQ(q.p.hp.waveOut.count(headless::FakeWaveOut::Call::Open), 1u);
+    EXPECT_EQ(q.p.hp.waveOut.count(doubles::FakeWaveOut::Call::Open), 1u);
     q.p.pump();
     EXPECT_EQ(g.LED.Brush(), ui::clGreen);
     EXPECT_EQ(static_cast<qtui::LampWidget*>(q.widget(g.LED))->brush(), QColor(0, 128, 0));

@@ -333,7 +333,7 @@ struct ProgramOnRegistry {
                    hp.shell, hp.hotKey,  '.',        "/opt/vpg/"} {}
     vpg::TfrmGenerator& gen() { return *program.frmGenerator; }
 
-    headless::HeadlessPlatform hp;
+    doubles::HeadlessPlatform hp;
     vpg::Platform platform;
     vpg::Program program{platform, hp.timing};
 };

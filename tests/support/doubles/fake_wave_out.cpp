@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace headless {
+namespace doubles {
 
 using namespace audio;
 
@@ -241,4 +241,4 @@ ui::MessageTarget* FakeWaveOut::callbackWindow() const {
     return track != nullptr ? track->window : nullptr;
 }
 
-}  // namespace headless
+}  // namespace doubles

@@ -10,7 +10,7 @@
 #include "audio/wave_device_core.h"
 #include "ui/message_loop.h"
 
-namespace headless {
+namespace doubles {
 
 // A deterministic wave-out device for tests. Nothing plays by itself: the test moves a virtual
 // clock (advance, completeNext, completeAll), and each buffer that has played comes back with
@@ -142,4 +142,4 @@ private:
     std::vector<std::uint32_t> playedLengths_;
 };
 
-}  // namespace headless
+}  // namespace doubles

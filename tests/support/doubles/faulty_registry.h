@@ -4,11 +4,11 @@
 
 #include "platform/portable/memory_registry.h"
 
-namespace headless {
+namespace doubles {
 
 // The settings store in memory with the failures a real store can have: a key that does not
 // open, a key that cannot be created, writes refused from some point on.
-class FaultyRegistry final : public MemoryRegistry {
+class FaultyRegistry final : public portable::MemoryRegistry {
 public:
     persistence::RegKey OpenKey(const std::string& path) override;
     persistence::RegKey CreateKey(const std::string& path) override;
@@ -22,4 +22,4 @@ public:
     int writesBeforeRefusal = -1;
 };
 
-}  // namespace headless
+}  // namespace doubles

@@ -1,6 +1,6 @@
 #include "support/doubles/faulty_wave_memory.h"
 
-namespace headless {
+namespace doubles {
 
 bool FaultyWaveMemory::due(unsigned& countdown) {
     if (countdown == 0) return false;
@@ -10,15 +10,15 @@ bool FaultyWaveMemory::due(unsigned& countdown) {
 audio::HGLOBAL FaultyWaveMemory::GlobalAlloc(std::uint32_t flags, std::size_t bytes) {
     ++allocCalls_;
     if (due(allocFailIn_)) return 0;
-    return HeapWaveMemory::GlobalAlloc(flags, bytes);
+    return portable::HeapWaveMemory::GlobalAlloc(flags, bytes);
 }
 
 void* FaultyWaveMemory::GlobalLock(audio::HGLOBAL handle) {
     // A handle that names no block fails on its own and leaves the countdown alone.
-    void* data = HeapWaveMemory::GlobalLock(handle);
+    void* data = portable::HeapWaveMemory::GlobalLock(handle);
     if (data == nullptr || !due(lockFailIn_)) return data;
-    HeapWaveMemory::GlobalUnlock(handle);
+    portable::HeapWaveMemory::GlobalUnlock(handle);
     return nullptr;
 }
 
-}  // namespace headless
+}  // namespace doubles

@@ -5,12 +5,12 @@
 
 #include "platform/portable/heap_wave_memory.h"
 
-namespace headless {
+namespace doubles {
 
 // The heap wave memory with a failure of the n-th next GlobalAlloc or GlobalLock to inject, so
 // that every allocation failure of the wave output can be provoked. Every call is counted,
 // the failed ones too.
-class FaultyWaveMemory final : public HeapWaveMemory {
+class FaultyWaveMemory final : public portable::HeapWaveMemory {
 public:
     audio::HGLOBAL GlobalAlloc(std::uint32_t flags, std::size_t bytes) override;
     void* GlobalLock(audio::HGLOBAL handle) override;
@@ -29,4 +29,4 @@ private:
     std::size_t allocCalls_ = 0;
 };
 
-}  // namespace headless
+}  // namespace doubles

@@ -12,7 +12,7 @@
 #include "support/doubles/scripted_dialogs.h"
 #include "support/doubles/virtual_timing.h"
 
-namespace headless {
+namespace doubles {
 
 // Every platform interface as a test double, wired together: what the tests, the benchmarks and
 // the fuzzers run the program on, each part scripted or recorded or with faults to inject.
@@ -21,7 +21,7 @@ struct HeadlessPlatform {
         : platform{loop,  dialogs, waveOut,          memory,     registry,
                    shell, hotKey,  decimalSeparator, "/opt/vpg/"} {}
 
-    HeadlessMessageLoop loop;
+    portable::HeadlessMessageLoop loop;
     ScriptedDialogs dialogs;
     FakeWaveOut waveOut{loop};
     FaultyWaveMemory memory;
@@ -32,4 +32,4 @@ struct HeadlessPlatform {
     vpg::Platform platform;
 };
 
-}  // namespace headless
+}  // namespace doubles

@@ -4,7 +4,7 @@
 
 #include "ui/hot_key.h"
 
-namespace headless {
+namespace doubles {
 
 // A hot key the test presses by hand; the press arrives as WM_HOTKEY through the loop.
 class ManualHotKey final : public ui::IHotKey {
@@ -39,4 +39,4 @@ private:
     ui::IMessageLoop& loop_;
 };
 
-}  // namespace headless
+}  // namespace doubles

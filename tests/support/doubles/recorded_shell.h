@@ -7,7 +7,7 @@
 
 #include "shell/shell_services.h"
 
-namespace headless {
+namespace doubles {
 
 // Records what would be handed to other programs.
 class RecordedShell final : public shell::IShell {
@@ -33,4 +33,4 @@ public:
     std::vector<std::pair<std::string, int>> help;
 };
 
-}  // namespace headless
+}  // namespace doubles

@@ -1,6 +1,6 @@
 #include "support/doubles/scripted_dialogs.h"
 
-namespace headless {
+namespace doubles {
 
 void ScriptedDialogs::ShowMessage(const std::string& text) {
     calls.push_back({Kind::Message, text, {}, ui::mbOK, ui::mrOk, false, {}});
@@ -37,4 +37,4 @@ std::vector<std::string> ScriptedDialogs::messages() const {
     return out;
 }
 
-}  // namespace headless
+}  // namespace doubles

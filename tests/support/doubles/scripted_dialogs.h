@@ -7,7 +7,7 @@
 
 #include "ui/dialogs.h"
 
-namespace headless {
+namespace doubles {
 
 // Message boxes that record every call and answer as the test scripts them. Unscripted:
 // a plain message is acknowledged, a question is answered No, a notice is closed with its
@@ -47,4 +47,4 @@ private:
     std::deque<NoticeAnswer> notices_;
 };
 
-}  // namespace headless
+}  // namespace doubles

@@ -7,7 +7,7 @@
 #include "shell/startup.h"
 #include "ui/message_loop.h"
 
-namespace headless {
+namespace doubles {
 
 // The splash's timing on a virtual clock: sleeping advances it, processing messages dispatches
 // the loop and runs the test's hook (a click at some moment, say).
@@ -38,4 +38,4 @@ private:
     ui::IMessageLoop& loop_;
 };
 
-}  // namespace headless
+}  // namespace doubles
